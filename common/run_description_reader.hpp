@@ -1,0 +1,31 @@
+#pragma once
+// The engine's reading rules for the two run description files.
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace kova {
+
+class RunDescriptionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads one path: white-space separated pieces joined by one blank, up to and including the first
+// piece that holds a '.'. Returns nothing when the stream ends before such a piece.
+std::optional<std::string> read_joined_path(std::istream& in);
+
+struct RunSize {
+  std::int32_t genes = 0;
+  std::int32_t samples = 0;
+  double threshold = 0.0;
+};
+
+// The formatted read "%d %d %lf": two integers and a real, separated by any white space.
+// Throws RunDescriptionError naming the first item that is missing, malformed or out of range.
+RunSize read_run_size(std::istream& in);
+
+}  // namespace kova

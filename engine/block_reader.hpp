@@ -1,0 +1,34 @@
+#pragma once
+// Reads a text file in large blocks and hands out white-space separated pieces.
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+namespace kova {
+
+class BlockReader {
+ public:
+  explicit BlockReader(std::FILE* file, std::size_t block_size = std::size_t{1} << 20);
+
+  // Skips white space and returns the whole run of non-white-space characters after it, without
+  // consuming it; empty at the end of the file. Valid until the next call of peek_piece.
+  std::string_view peek_piece();
+  // Consumes the first `count` characters of the piece last peeked.
+  void consume(std::size_t count) { begin_ += count; }
+  // True once a read of the file failed (as opposed to reaching its end).
+  bool failed() const { return failed_; }
+
+ private:
+  // Moves what is left to the front, grows the buffer if it is full, and reads more.
+  bool refill();
+
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool at_end_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace kova

@@ -1,0 +1,212 @@
+#include "engine/engine_run.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "common/line_layout.hpp"
+#include "common/run_description_paths.hpp"
+#include "common/run_description_reader.hpp"
+#include "engine/block_reader.hpp"
+#include "engine/console.hpp"
+#include "engine/gene_table.hpp"
+#include "engine/literal_search.hpp"
+#include "engine/matrix_loader.hpp"
+#include "engine/output_file.hpp"
+#include "engine/platform.hpp"
+#include "engine/result_writer.hpp"
+
+namespace kova {
+namespace {
+
+namespace fs = std::filesystem;
+
+class EngineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+std::string system_reason(int error) { return error != 0 ? std::string(": ") + std::strerror(error) : ""; }
+
+void refuse_folder(const fs::path& path, const char* what) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
+}
+
+std::ifstream open_run_description(const fs::path& path) {
+  refuse_folder(path, "run description file");
+  errno = 0;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw EngineError("cannot open run description file " + quoted(path) + system_reason(errno));
+  return file;
+}
+
+fs::path checked_path(const std::string& text, const fs::path& source, const char* what) {
+  if (text.find('\0') != std::string::npos) {
+    throw EngineError("the " + std::string(what) + " in " + quoted(source) + " holds a NUL byte");
+  }
+  return fs::path(text);
+}
+
+struct RunFiles {
+  fs::path input;
+  fs::path output;
+};
+
+RunFiles read_outinfo(const fs::path& path) {
+  std::ifstream file = open_run_description(path);
+  const auto input = read_joined_path(file);
+  if (!input) {
+    throw EngineError("run description file " + quoted(path) +
+                      " ends before the input path is complete (a path ends with a piece that holds a '.')");
+  }
+  const auto output = read_joined_path(file);
+  if (!output) {
+    throw EngineError("run description file " + quoted(path) +
+                      " ends before the output path is complete (a path ends with a piece that holds a '.')");
+  }
+  if (file.bad()) throw EngineError("cannot read run description file " + quoted(path));
+  return {checked_path(*input, path, "input path"), checked_path(*output, path, "output path")};
+}
+
+RunSize read_doutinfo(const fs::path& path) {
+  std::ifstream file = open_run_description(path);
+  RunSize size;
+  try {
+    size = read_run_size(file);
+  } catch (const RunDescriptionError& e) {
+    throw EngineError("run description file " + quoted(path) + ": " + e.what());
+  }
+  if (size.genes < 0) throw EngineError("run description file " + quoted(path) + ": the number of genes is negative");
+  if (size.samples < 0) throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
+  return size;
+}
+
+// The table and the search's own arrays must fit the machine; refused before anything large is
+// allocated, since an allocation that the system over-commits would only fail while loading.
+void check_table_fits(const RunSize& size) {
+  const auto values = static_cast<std::int64_t>(size.genes) * size.samples;
+  if (values > std::numeric_limits<std::int32_t>::max()) {
+    throw EngineError("the matrix of " + std::to_string(size.genes) + " genes x " + std::to_string(size.samples) +
+                      " samples is too large: at most 2147483647 values are supported");
+  }
+  const std::uint64_t needed = GeneTable::bytes_needed(size.genes, size.samples);
+  const std::uint64_t memory = physical_memory_bytes();
+  if (memory != 0 && needed > memory) {
+    throw EngineError("the matrix of " + std::to_string(size.genes) + " genes x " + std::to_string(size.samples) +
+                      " samples needs " + std::to_string(needed >> 20) + " MiB, more than this machine's " +
+                      std::to_string(memory >> 20) + " MiB of memory");
+  }
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+InputFile open_input(const fs::path& path) {
+  refuse_folder(path, "input matrix");
+  errno = 0;
+  InputFile file(std::fopen(path.string().c_str(), "rb"));
+  if (!file) throw EngineError("cannot open input matrix " + quoted(path) + system_reason(errno));
+  return file;
+}
+
+// A result file must never be one the run reads: truncating it would destroy the user's data.
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
+  if (ec) return false;
+  const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
+  return !ec && ca == cb;
+}
+
+void refuse_overwrite(const fs::path& target, const char* what, const fs::path& precious, const char* precious_what) {
+  if (same_file(target, precious)) {
+    throw EngineError(std::string("the ") + what + " " + quoted(target) + " is the " + precious_what +
+                      "; refusing to overwrite it");
+  }
+}
+
+std::unique_ptr<OutputFile> create_output(const fs::path& path) {
+  try {
+    return std::make_unique<OutputFile>(path);
+  } catch (const OutputError& e) {
+    throw EngineError(e.what());
+  }
+}
+
+std::string summary(std::int32_t found, const fs::path& output, const fs::path& report) {
+  std::error_code ec;
+  const fs::path report_shown = fs::absolute(report, ec);
+  return "kova2: " + std::to_string(found) + (found == 1 ? " bicluster" : " biclusters") + " written to " +
+         quoted(output) + " and " + quoted(ec ? report : report_shown);
+}
+
+int run(std::istream& in, std::ostream& out) {
+  const RunDescriptionPaths paths = run_description_paths();
+  const RunFiles files = read_outinfo(paths.outinfo);
+  const RunSize size = read_doutinfo(paths.doutinfo);
+  const fs::path report_path(kReportFileName);
+
+  InputFile input = open_input(files.input);
+  refuse_overwrite(files.output, "output file", files.input, "input matrix");
+  refuse_overwrite(report_path, "report", files.input, "input matrix");
+  refuse_overwrite(files.output, "output file", report_path, "report");
+  refuse_overwrite(files.output, "output file", paths.outinfo, "run description file");
+  refuse_overwrite(files.output, "output file", paths.doutinfo, "run description file");
+
+  std::unique_ptr<OutputFile> output = create_output(files.output);
+  std::unique_ptr<OutputFile> report = create_output(report_path);
+  write_report_header(*report);
+
+  const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
+  if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
+
+  check_table_fits(size);
+  GeneTable table(size.genes, size.samples);
+  BlockReader reader(input.get());
+  try {
+    load_matrix(reader, table);
+  } catch (const MatrixReadError& e) {
+    throw EngineError("cannot read input matrix " + quoted(files.input) + ": " + e.what());
+  }
+  input.reset();
+
+  ResultWriter writer(table, *output, *report);
+  const std::int32_t found = literal_search(table, size.threshold, *maximum, writer);
+  writer.write_membership();
+  output->close();
+  report->close();
+  out << summary(found, files.output, report_path) << kLineEnd << std::flush;
+  return 0;
+}
+
+}  // namespace
+
+int run_engine(std::istream& in, std::ostream& out, std::ostream& err) {
+  try {
+    return run(in, out);
+  } catch (const EngineError& e) {
+    err << "kova2: error: " << e.what() << kLineEnd << std::flush;
+  } catch (const RunDescriptionLocationError& e) {
+    err << "kova2: error: " << e.what() << kLineEnd << std::flush;
+  } catch (const OutputError& e) {
+    err << "kova2: error: " << e.what() << "; the results are incomplete" << kLineEnd << std::flush;
+  } catch (const std::bad_alloc&) {
+    err << "kova2: error: out of memory" << kLineEnd << std::flush;
+  }
+  return 1;
+}
+
+}  // namespace kova

@@ -1,0 +1,25 @@
+#include "engine/matrix_loader.hpp"
+
+#include "common/number_syntax.hpp"
+
+namespace kova {
+
+void load_matrix(BlockReader& in, GeneTable& table) {
+  const std::int32_t samples = table.samples();
+  for (std::int32_t gene = 0; gene < table.genes(); ++gene) {
+    GeneRecord& record = table[gene];
+    const std::string_view name = in.peek_piece();
+    record.name.assign(name);
+    in.consume(name.size());
+    for (std::int32_t s = 0; s < samples; ++s) {
+      const std::string_view piece = in.peek_piece();
+      const RealScan scan = scan_real(piece);
+      if (scan.length == 0) break;  // end of file, or a piece that becomes the next name
+      if (scan.is_number) record.values[s] = real_value(piece.substr(0, scan.length));
+      in.consume(scan.length);
+    }
+  }
+  if (in.failed()) throw MatrixReadError("reading failed");
+}
+
+}  // namespace kova

@@ -1,0 +1,23 @@
+#pragma once
+// Loads an expression matrix: per gene one name and `samples` values, white-space separated.
+
+#include <cstdint>
+#include <stdexcept>
+
+#include "engine/block_reader.hpp"
+#include "engine/gene_table.hpp"
+
+namespace kova {
+
+class MatrixReadError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Fills `table` from `in` with the formatted-read rules: a lone sign or full stop is consumed as 0;
+// a piece that starts a number gives the number and leaves the rest; a piece that cannot start a
+// number ends the gene's values (they stay 0) and becomes the next name; an early end of the file
+// leaves empty names and zeros. Throws MatrixReadError when reading the file fails.
+void load_matrix(BlockReader& in, GeneTable& table);
+
+}  // namespace kova

@@ -1,0 +1,45 @@
+#include "engine/output_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+namespace kova {
+
+OutputFile::OutputFile(const std::filesystem::path& path) : path_(path) {
+  errno = 0;
+  file_ = std::fopen(path.string().c_str(), "wb");
+  if (file_ == nullptr) fail("cannot create", errno);
+  // A large buffer keeps the many small writes of the result formats cheap.
+  std::setvbuf(file_, nullptr, _IOFBF, std::size_t{1} << 16);
+}
+
+OutputFile::~OutputFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void OutputFile::write(std::string_view text) {
+  if (file_ == nullptr) throw OutputError("cannot write '" + path_.string() + "': the file is closed");
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail("cannot write", errno);
+}
+
+void OutputFile::close() {
+  if (file_ == nullptr) return;
+  std::FILE* file = file_;
+  file_ = nullptr;
+  errno = 0;
+  const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
+  const int flush_error = errno;
+  errno = 0;
+  const bool closed = std::fclose(file) == 0;
+  if (!flushed) fail("cannot write", flush_error);
+  if (!closed) fail("cannot close", errno);
+}
+
+void OutputFile::fail(const char* what, int error) {
+  std::string message = std::string(what) + " '" + path_.string() + "'";
+  if (error != 0) message += std::string(": ") + std::strerror(error);
+  throw OutputError(message);
+}
+
+}  // namespace kova

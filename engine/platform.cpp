@@ -1,0 +1,31 @@
+#include "engine/platform.hpp"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace kova {
+
+#ifdef _WIN32
+bool is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+std::uint64_t physical_memory_bytes() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+#else
+bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+std::uint64_t physical_memory_bytes() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || page_size <= 0) return 0;
+  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
+}
+#endif
+
+}  // namespace kova

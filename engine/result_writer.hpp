@@ -1,0 +1,36 @@
+#pragma once
+// The output file and bicluster_report.txt, byte for byte.
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/bicluster.hpp"
+#include "engine/gene_table.hpp"
+#include "engine/output_file.hpp"
+
+namespace kova {
+
+inline constexpr const char* kReportFileName = "bicluster_report.txt";
+
+// "Bicluster\tNo. of rows\tNo. of columns\tSize", written at start-up.
+void write_report_header(TextOutput& report);
+
+// Writes each bicluster as one report line and three output lines, and counts memberships.
+class ResultWriter final : public BiclusterSink {
+ public:
+  ResultWriter(const GeneTable& table, TextOutput& output, TextOutput& report);
+
+  void accept(const Bicluster& bicluster) override;
+  // The membership lines at the end of the report: per gene, then per sample.
+  void write_membership();
+
+ private:
+  const GeneTable& table_;
+  TextOutput& output_;
+  TextOutput& report_;
+  std::vector<std::int32_t> gene_counts_;
+  std::vector<std::int32_t> sample_counts_;
+  std::string line_;  // reused for every line
+};
+
+}  // namespace kova

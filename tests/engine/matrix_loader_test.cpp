@@ -1,0 +1,116 @@
+#include "engine/matrix_loader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kova {
+namespace {
+
+struct Loaded {
+  std::vector<std::string> names;
+  std::vector<std::vector<double>> rows;
+  bool operator==(const Loaded&) const = default;
+};
+
+// Loads `text` as a matrix of genes x samples, reading it in blocks of `block_size` bytes.
+Loaded load(const std::string& text, std::int32_t genes, std::int32_t samples, std::size_t block_size = 1 << 20) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+  std::fwrite(text.data(), 1, text.size(), file.get());
+  std::rewind(file.get());
+  BlockReader reader(file.get(), block_size);
+  GeneTable table(genes, samples);
+  load_matrix(reader, table);
+  Loaded loaded;
+  for (std::int32_t g = 0; g < genes; ++g) {
+    loaded.names.push_back(table[g].name);
+    loaded.rows.emplace_back(table.row(g).begin(), table.row(g).end());
+  }
+  return loaded;
+}
+
+TEST(MatrixLoader, LineStructureCarriesNoMeaning) {
+  const Loaded expected{{"g1", "g2"}, {{1, 2, 3}, {4.5, -5, 6e2}}};
+  EXPECT_EQ(load("g1\t1\t2\t3\ng2\t4.5\t-5\t6e2\n", 2, 3), expected);
+  EXPECT_EQ(load("g1 1 2 3 g2 4.5 -5 6e2", 2, 3), expected);
+  EXPECT_EQ(load("g1\n1\n2\n3\r\ng2\r\n4.5\r\n-5\r\n6e2\r\n", 2, 3), expected);
+}
+
+TEST(MatrixLoader, BlockBoundariesInsidePiecesChangeNothing) {
+  std::string text;
+  for (int g = 0; g < 40; ++g) {
+    text += "gene_with_a_long_name_" + std::to_string(g);
+    for (int s = 0; s < 7; ++s) text += "\t" + std::to_string(g * 0.37 - s * 1.25e-3);
+    text += "\r\n";
+  }
+  const Loaded whole = load(text, 40, 7);
+  for (std::size_t block : {1, 2, 3, 5, 16, 64}) EXPECT_EQ(load(text, 40, 7, block), whole) << block;
+}
+
+TEST(MatrixLoader, ExtraGenesAndColumnsAreTakenAsTheNextPieces) {
+  // Four values per line but three samples: the surplus value becomes the next gene's name.
+  const Loaded loaded = load("a 1 2 3 4\nb 5 6 7 8\n", 2, 3);
+  EXPECT_EQ(loaded.names, (std::vector<std::string>{"a", "4"}));
+  EXPECT_EQ(loaded.rows[1], (std::vector<double>{0, 0, 0}));  // "b" cannot start a number
+  EXPECT_EQ(load("a 1 2 3\nb 4 5 6\nc 7 8 9\n", 1, 3), (Loaded{{"a"}, {{1, 2, 3}}}));
+}
+
+TEST(MatrixLoader, ALoneSignOrFullStopIsConsumedAsZero) {
+  EXPECT_EQ(load("g - 2 . 4 -. 6 +", 1, 7), (Loaded{{"g"}, {{0, 2, 0, 4, 0, 6, 0}}}));
+}
+
+TEST(MatrixLoader, APieceThatStartsANumberGivesTheNumberAndLeavesTheRest) {
+  // "2.5x": 2.5, then "x" cannot start a number: the gene's other values stay 0 and "x" is the
+  // next name.
+  EXPECT_EQ(load("g1 1 2.5x 3\ng2 4 5 6", 2, 3), (Loaded{{"g1", "x"}, {{1, 2.5, 0}, {3, 0, 0}}}));
+  // "1.5-2": 1.5, then -2 is the next value.
+  EXPECT_EQ(load("g 1.5-2 3", 1, 3), (Loaded{{"g"}, {{1.5, -2, 3}}}));
+}
+
+TEST(MatrixLoader, AHeaderLineShiftsEveryGeneAfterIt) {
+  const Loaded loaded = load("name s1 s2\ng1 1 2\ng2 3 4\n", 3, 2);
+  EXPECT_EQ(loaded.names, (std::vector<std::string>{"name", "s1", "s2"}));
+  EXPECT_EQ(loaded.rows[2], (std::vector<double>{0, 0}));
+  EXPECT_EQ(load("g1 NA 2\ng2 3 4\n", 2, 2).names, (std::vector<std::string>{"g1", "NA"}));
+}
+
+TEST(MatrixLoader, AnEarlyEndLeavesEmptyNamesAndZeros) {
+  EXPECT_EQ(load("g1 1 2 3\ng2 4", 3, 3), (Loaded{{"g1", "g2", ""}, {{1, 2, 3}, {4, 0, 0}, {0, 0, 0}}}));
+  EXPECT_EQ(load("", 2, 2), (Loaded{{"", ""}, {{0, 0}, {0, 0}}}));
+}
+
+TEST(MatrixLoader, ZeroGenesOrSamplesReadOnlyWhatIsDue) {
+  EXPECT_EQ(load("g1 1 2\n", 0, 2), (Loaded{}));
+  EXPECT_EQ(load("a b c", 3, 0), (Loaded{{"a", "b", "c"}, {{}, {}, {}}}));
+}
+
+TEST(MatrixLoader, NamesOfAnyLengthAreHeldWhole) {
+  const std::string name51(51, 'n');
+  const std::string name5000(5000, 'm');
+  const Loaded loaded = load(name51 + " 1 2\n" + name5000 + " 3 4\n", 2, 2, 64);
+  EXPECT_EQ(loaded.names, (std::vector<std::string>{name51, name5000}));
+  EXPECT_EQ(loaded.rows[1], (std::vector<double>{3, 4}));
+}
+
+TEST(MatrixLoader, TinyValuesLoadAsTheNearestDouble) {
+  const Loaded loaded = load("g 4e-320 1e-400 -1e-400 1e400", 1, 4);
+  EXPECT_EQ(loaded.rows[0][0], 4e-320);
+  EXPECT_EQ(loaded.rows[0][1], 0.0);
+  EXPECT_TRUE(std::signbit(loaded.rows[0][2]));
+  EXPECT_TRUE(std::isinf(loaded.rows[0][3]));
+}
+
+TEST(MatrixLoader, AFileThatCannotBeReadIsAnError) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dir(std::fopen("/", "rb"), &std::fclose);
+  ASSERT_NE(dir, nullptr);
+  BlockReader reader(dir.get());
+  GeneTable table(1, 1);
+  EXPECT_THROW(load_matrix(reader, table), MatrixReadError);
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs kova2 on the bundled worked example, then shows the
+# two result files. The run description files go to a temporary HOME, never to yours.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build
+
+run_home=$(mktemp -d)
+trap 'rm -rf "$run_home"' EXIT
+example="$PWD/examples/worked_example.txt"
+printf '%s\r\n%s\r\n' "$example" "$run_home/result.txt" > "$run_home/outinfo.txt"
+printf '5\r\n5\r\n0.9\r\n' > "$run_home/doutinfo.txt"
+(cd "$run_home" && echo 10 | HOME="$run_home" "$OLDPWD/build/engine/kova2")
+
+echo
+echo "== output file (result.txt) =="
+cat "$run_home/result.txt"
+echo "== bicluster_report.txt =="
+cat "$run_home/bicluster_report.txt"

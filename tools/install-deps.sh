@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building and testing KOVA needs on Debian 12. Safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build libgtest-dev          # engine and its tests
+  qt6-base-dev libgl-dev                                  # front end and viewer
+  xvfb xdotool xterm x11-utils imagemagick                # front end tests under a real X server
+  g++-mingw-w64-x86-64-posix wine64                       # Windows build, tested under Wine
+  clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Every test of the project: a normal build and an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, each with its whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+jobs=$(nproc)
+
+configure_build_test() {  # folder, then extra CMake options
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DKOVA_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600
+}
+
+echo "== normal build =="
+configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
+configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
