@@ -74,7 +74,6 @@ RunFiles read_outinfo(const fs::path& path) {
     throw EngineError("run description file " + quoted(path) +
                       " ends before the output path is complete (a path ends with a piece that holds a '.')");
   }
-  if (file.bad()) throw EngineError("cannot read run description file " + quoted(path));
   return {checked_path(*input, path, "input path"), checked_path(*output, path, "output path")};
 }
 
