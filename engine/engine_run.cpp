@@ -34,12 +34,7 @@ class EngineError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string quoted(const fs::path& path) {
-  std::string text = path_text(path);
-  text.insert(text.begin(), '\'');
-  text.push_back('\'');
-  return text;
-}
+std::string quoted(const fs::path& path) { return "'" + path_text(path) + "'"; }
 
 std::string system_reason(int error) { return error != 0 ? std::string(": ") + std::strerror(error) : ""; }
 
