@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include <share.h>
 #include <windows.h>
 
 namespace kova {
@@ -43,9 +44,10 @@ bool same_path_name(const std::filesystem::path& a, const std::filesystem::path&
          CSTR_EQUAL;
 }
 
+// Shared for reading and writing: the front end may rewrite a file while an engine holds it.
 std::FILE* open_file(const std::filesystem::path& path, const char* mode) {
   const std::wstring wide_mode(mode, mode + std::char_traits<char>::length(mode));
-  return _wfopen(path.c_str(), wide_mode.c_str());
+  return _wfsopen(path.c_str(), wide_mode.c_str(), _SH_DENYNO);
 }
 
 }  // namespace kova
