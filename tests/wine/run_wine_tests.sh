@@ -209,7 +209,7 @@ end
 mkdir -p "$c/expr data/sub"
 for same in 'C:\\expr data\\genes.txt' 'c:\\EXPR DATA\\GENES.TXT' 'C:/expr data/genes.txt' \
   'C:\\expr data\\sub\\..\\genes.txt' '\\expr data\\genes.txt'; do
-  begin "an output path that names the input is refused: $same"
+  begin "an output path that names the input is refused: $(printf '%b' "$same")"
   describe "C:\\\\expr data\\\\genes.txt\r\n$same\r\n"
   run_kova2 10
   expect_error "is the input matrix; refusing to overwrite it"
@@ -218,7 +218,7 @@ for same in 'C:\\expr data\\genes.txt' 'c:\\EXPR DATA\\GENES.TXT' 'C:/expr data/
 done
 
 for same in 'c:\\my runs\\today\\bicluster_report.txt' 'C:\\MY RUNS\\TODAY\\Bicluster_Report.TXT' 'bicluster_report.txt'; do
-  begin "an output path that names the report is refused: $same"
+  begin "an output path that names the report is refused: $(printf '%b' "$same")"
   describe "C:\\\\expr data\\\\genes.txt\r\n$same\r\n"
   run_kova2 10
   expect_error "is the report; refusing to overwrite it"
