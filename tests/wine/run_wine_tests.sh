@@ -24,14 +24,36 @@ if ! wine=$(find_tool wine64 /usr/lib/wine/wine64 wine); then
 fi
 wineserver=$(find_tool wineserver64 /usr/lib/wine/wineserver64 wineserver || true)
 
+passed=0
+failed=0
+give_up() {  # a step without which no case can run
+  echo "FAIL: $*"
+  echo "$passed passed, $((failed + 1)) failed"
+  exit 1
+}
+
 echo "-- cross-building kova2.exe in $build"
+command -v x86_64-w64-mingw32-g++-posix >/dev/null ||
+  give_up "x86_64-w64-mingw32-g++-posix is missing; tools/install-deps.sh installs g++-mingw-w64-x86-64-posix"
 # Warnings are errors here too, except -Wrestrict: MinGW's GCC 12 reports a false overlap inside
 # std::string's operator+ ("'" + text + "'") once it is inlined at -O3.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF -DKOVA_WERROR=ON \
-  -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
-cmake --build "$build" --target kova2 -j 2
+  -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null || give_up "configuring the MinGW-w64 build"
+cmake --build "$build" --target kova2 -j 2 || give_up "building kova2.exe"
 exe=$build/engine/kova2.exe
+
+# The Linux kova2 of the same sources, to compare whole results with: tools/test.sh hands over its
+# own; run alone, the script builds one.
+native=${KOVA_NATIVE_KOVA2:-}
+if [ -z "$native" ]; then
+  echo "-- building the Linux kova2 for comparison in $root/build/wine-native"
+  cmake -S "$root" -B "$root/build/wine-native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF \
+    -DKOVA_BUILD_TESTS=OFF >/dev/null || give_up "configuring the Linux build"
+  cmake --build "$root/build/wine-native" --target kova2 -j 2 || give_up "building the Linux kova2"
+  native=$root/build/wine-native/engine/kova2
+fi
+[ -x "$native" ] || give_up "no Linux kova2 at $native"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/kova-wine.XXXXXX")
 # Wine keeps everything in the prefix and, through HOME and XDG, in a home folder: both are private.
@@ -50,8 +72,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
 case_name=""
 case_ok=1
 begin() { case_name=$1; case_ok=1; }
@@ -83,7 +103,7 @@ echo "-- Wine prefix in $WINEPREFIX"
 started=$SECONDS
 # One persistent server for all runs instead of one per run; the exit trap ends it.
 if [ -n "$wineserver" ]; then mkdir -p "$WINEPREFIX" && "$wineserver" -p; fi
-"$wine" wineboot -i </dev/null >"$tmp/wineboot.log" 2>&1 || { cat "$tmp/wineboot.log"; echo "FAIL: wineboot"; exit 1; }
+"$wine" wineboot -i </dev/null >"$tmp/wineboot.log" 2>&1 || { cat "$tmp/wineboot.log"; give_up "wineboot"; }
 echo "   prefix ready in $((SECONDS - started)) s"
 
 c=$WINEPREFIX/drive_c
@@ -184,6 +204,24 @@ run_kova2 1
 [ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
 expect_bytes "$c/expr data/result.txt" '3\t5\r\nsample1, sample2, sample3, sample4, sample5, \r\ng1\tg2\tg4\t\r\n'
 end
+
+# Real data, whole results: the Windows build gives the Linux build's bytes (number reading,
+# correlations, result formats).
+mkdir -p "$tmp/native"
+cp "$root/examples/golub_500.txt" "$c/expr data/golub_500.txt"
+for threshold in 0.9 0.7; do
+  begin "golub_500 (500 x 38) at $threshold gives the Linux build's bytes"
+  describe 'C:\\expr data\\golub_500.txt\r\nC:\\expr data\\golub result.txt\r\n' "500\r\n38\r\n$threshold\r\n"
+  run_kova2 100000
+  [ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+  printf '%s\r\n%s\r\n' "$root/examples/golub_500.txt" "$tmp/native/result.txt" >"$tmp/native/outinfo.txt"
+  printf '500\r\n38\r\n%s\r\n' "$threshold" >"$tmp/native/doutinfo.txt"
+  (cd "$tmp/native" && printf '100000\n' | HOME=$tmp/native "$native" >/dev/null) || fail "the Linux kova2 failed"
+  [ -s "$tmp/native/result.txt" ] || fail "the Linux kova2 found no bicluster"
+  cmp -s "$c/expr data/golub result.txt" "$tmp/native/result.txt" || fail "output files differ"
+  cmp -s "$c/my runs/today/bicluster_report.txt" "$tmp/native/bicluster_report.txt" || fail "reports differ"
+  end
+done
 
 for missing in outinfo doutinfo; do
   begin "missing c:\\$missing.txt is reported, nothing is written"
