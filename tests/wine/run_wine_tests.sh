@@ -198,6 +198,14 @@ expect_error "the output path in 'c:\\outinfo.txt' is not text of the system's c
 [ -z "$(ls "$c/expr data" | grep -v -x -e genes.txt -e sub)" ] || fail "files were created: $(ls "$c/expr data")"
 end
 
+begin "a matrix saved with Windows line ends (CR LF) loads the same"
+sed 's/$/\r/' "$matrix" >"$c/expr data/genes crlf.txt"
+describe 'C:\\expr data\\genes crlf.txt\r\nC:\\expr data\\result.txt\r\n'
+run_kova2 10
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/expr data/result.txt" "$worked_output"
+end
+
 begin "the maximum 1 stops after the first bicluster"
 describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\result.txt\r\n'
 run_kova2 1
