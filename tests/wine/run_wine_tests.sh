@@ -91,6 +91,7 @@ expect_bytes() {
 echo "-- static linking: kova2.exe imports only Windows' own DLLs"
 begin "kova2.exe needs no MinGW DLL"
 dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+case " $dlls" in *" kernel32.dll "*) ;; *) fail "no import table read from $exe: '$dlls'" ;; esac
 for dll in $dlls; do
   case $dll in
     kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll | advapi32.dll | user32.dll | ws2_32.dll) ;;
@@ -248,6 +249,7 @@ begin "a missing input matrix is named"
 describe 'C:\\expr data\\nothing.txt\r\nC:\\expr data\\result.txt\r\n'
 run_kova2 10
 expect_error "cannot open input matrix 'C:\\expr data\\nothing.txt'"
+[ ! -e "$c/expr data/result.txt" ] || fail "an output file was created"
 end
 
 # Windows names one file in many spellings: case, slashes, "..", no drive letter. (A piece holding
