@@ -16,6 +16,7 @@
 #include "common/run_description_reader.hpp"
 #include "engine/block_reader.hpp"
 #include "engine/console.hpp"
+#include "engine/file_names.hpp"
 #include "engine/gene_table.hpp"
 #include "engine/literal_search.hpp"
 #include "engine/matrix_loader.hpp"
@@ -33,7 +34,7 @@ class EngineError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const fs::path& path) { return "'" + path_text(path) + "'"; }
 
 std::string system_reason(int error) { return error != 0 ? std::string(": ") + std::strerror(error) : ""; }
 
@@ -54,7 +55,9 @@ fs::path checked_path(const std::string& text, const fs::path& source, const cha
   if (text.find('\0') != std::string::npos) {
     throw EngineError("the " + std::string(what) + " in " + quoted(source) + " holds a NUL byte");
   }
-  return fs::path(text);
+  std::optional<fs::path> path = path_from_bytes(text);
+  if (!path) throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
+  return *path;
 }
 
 struct RunFiles {
@@ -115,7 +118,7 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 InputFile open_input(const fs::path& path) {
   refuse_folder(path, "input matrix");
   errno = 0;
-  InputFile file(std::fopen(path.string().c_str(), "rb"));
+  InputFile file(open_file(path, "rb"));
   if (!file) throw EngineError("cannot open input matrix " + quoted(path) + system_reason(errno));
   return file;
 }
@@ -127,7 +130,7 @@ bool same_file(const fs::path& a, const fs::path& b) {
   const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
   if (ec) return false;
   const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
-  return !ec && ca == cb;
+  return !ec && same_path_name(ca, cb);
 }
 
 void refuse_overwrite(const fs::path& target, const char* what, const fs::path& precious, const char* precious_what) {

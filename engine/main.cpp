@@ -10,6 +10,7 @@
 #include "engine/platform.hpp"
 
 int main() {
+  kova::use_binary_standard_output();
   const int status = kova::run_engine(std::cin, std::cout, std::cerr);
   if (kova::is_terminal(stdin)) {
     std::cout << "Press Enter to close" << kova::kLineEnd << std::flush;

@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/file_names.hpp"
+
 namespace kova {
 
 OutputFile::OutputFile(const std::filesystem::path& path) : path_(path) {
   errno = 0;
-  file_ = std::fopen(path.string().c_str(), "wb");
+  file_ = open_file(path, "wb");
   if (file_ == nullptr) fail("cannot create", errno);
   // A large buffer keeps the many small writes of the result formats cheap.
   std::setvbuf(file_, nullptr, _IOFBF, std::size_t{1} << 16);
@@ -18,7 +20,7 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(std::string_view text) {
-  if (file_ == nullptr) throw OutputError("cannot write '" + path_.string() + "': the file is closed");
+  if (file_ == nullptr) throw OutputError("cannot write '" + path_text(path_) + "': the file is closed");
   errno = 0;
   if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail("cannot write", errno);
 }
@@ -37,7 +39,7 @@ void OutputFile::close() {
 }
 
 void OutputFile::fail(const char* what, int error) {
-  std::string message = std::string(what) + " '" + path_.string() + "'";
+  std::string message = std::string(what) + " '" + path_text(path_) + "'";
   if (error != 0) message += std::string(": ") + std::strerror(error);
   throw OutputError(message);
 }

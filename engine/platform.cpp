@@ -1,6 +1,7 @@
 #include "engine/platform.hpp"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -12,6 +13,13 @@ namespace kova {
 #ifdef _WIN32
 bool is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
+void use_binary_standard_output() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
 std::uint64_t physical_memory_bytes() {
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof status;
@@ -19,6 +27,8 @@ std::uint64_t physical_memory_bytes() {
 }
 #else
 bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+void use_binary_standard_output() {}
 
 std::uint64_t physical_memory_bytes() {
   const long pages = sysconf(_SC_PHYS_PAGES);

@@ -9,6 +9,10 @@ namespace kova {
 // True when the stream is an interactive terminal (console window).
 bool is_terminal(std::FILE* stream);
 
+// Makes standard output and standard error pass bytes unchanged. Every line the engine writes
+// already ends with CR LF; a Windows text-mode stream would turn it into CR CR LF.
+void use_binary_standard_output();
+
 // Physical memory of the machine in bytes; 0 where it cannot be told.
 std::uint64_t physical_memory_bytes();
 

@@ -20,3 +20,6 @@ configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
+
+echo "== Windows: kova2.exe cross-built with MinGW-w64, run under Wine =="
+KOVA_NATIVE_KOVA2="$PWD/build/test-release/engine/kova2" bash tests/wine/run_wine_tests.sh

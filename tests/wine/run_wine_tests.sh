@@ -1,0 +1,278 @@
+#!/usr/bin/env bash
+# Cross-builds kova2.exe with MinGW-w64 and runs it under Wine in a private, temporary Wine prefix:
+# the worked example byte for byte, Windows paths (drive letters, backslashes, blanks, ANSI code
+# page bytes), and the error cases. Prints "N passed, N failed"; exits non-zero on any failure.
+# Skips (exit 0) only when no Wine is installed.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${KOVA_WINE_BUILD:-$root/build/wine-kova2}
+
+find_tool() {  # first of the names found on PATH or as a file
+  local name
+  for name in "$@"; do
+    if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
+    if [ -x "$name" ]; then echo "$name"; return 0; fi
+  done
+  return 1
+}
+
+# The wine64 loader directly: the "wine" wrapper adds a warning about a missing 32-bit Wine to stderr.
+if ! wine=$(find_tool wine64 /usr/lib/wine/wine64 wine); then
+  echo "SKIP: Windows tests: no Wine found (wine64 or wine); tools/install-deps.sh installs wine64"
+  exit 0
+fi
+wineserver=$(find_tool wineserver64 /usr/lib/wine/wineserver64 wineserver || true)
+
+passed=0
+failed=0
+give_up() {  # a step without which no case can run
+  echo "FAIL: $*"
+  echo "$passed passed, $((failed + 1)) failed"
+  exit 1
+}
+
+echo "-- cross-building kova2.exe in $build"
+command -v x86_64-w64-mingw32-g++-posix >/dev/null ||
+  give_up "x86_64-w64-mingw32-g++-posix is missing; tools/install-deps.sh installs g++-mingw-w64-x86-64-posix"
+# Warnings are errors here too, except -Wrestrict: MinGW's GCC 12 reports a false overlap inside
+# std::string's operator+ ("'" + text + "'") once it is inlined at -O3.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF -DKOVA_WERROR=ON \
+  -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null || give_up "configuring the MinGW-w64 build"
+cmake --build "$build" --target kova2 -j 2 || give_up "building kova2.exe"
+exe=$build/engine/kova2.exe
+
+# The Linux kova2 of the same sources, to compare whole results with: tools/test.sh hands over its
+# own; run alone, the script builds one.
+native=${KOVA_NATIVE_KOVA2:-}
+if [ -z "$native" ]; then
+  echo "-- building the Linux kova2 for comparison in $root/build/wine-native"
+  cmake -S "$root" -B "$root/build/wine-native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF \
+    -DKOVA_BUILD_TESTS=OFF >/dev/null || give_up "configuring the Linux build"
+  cmake --build "$root/build/wine-native" --target kova2 -j 2 || give_up "building the Linux kova2"
+  native=$root/build/wine-native/engine/kova2
+fi
+[ -x "$native" ] || give_up "no Linux kova2 at $native"
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/kova-wine.XXXXXX")
+# Wine keeps everything in the prefix and, through HOME and XDG, in a home folder: both are private.
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
+export XDG_CACHE_HOME=$tmp/home/.cache WINEPREFIX=$tmp/prefix WINEDEBUG=-all
+# No Mono or Gecko install prompts, no menu entries; no display is needed for a console program.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset DISPLAY WAYLAND_DISPLAY
+# C.UTF-8 lets Wine map Unix file names as UTF-8; the Windows side then uses ANSI code page 1252.
+export LC_ALL=C.UTF-8
+mkdir -p "$HOME"
+
+cleanup() {
+  if [ -n "$wineserver" ]; then "$wineserver" -k >/dev/null 2>&1 || true; fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+case_name=""
+case_ok=1
+begin() { case_name=$1; case_ok=1; }
+fail() { echo "   FAIL [$case_name] $*"; case_ok=0; }
+end() {
+  if [ "$case_ok" = 1 ]; then passed=$((passed + 1)); echo "ok   $case_name"; else failed=$((failed + 1)); echo "FAIL $case_name"; fi
+}
+
+# expect_bytes FILE EXPECTED (printf %b escapes): the file holds exactly these bytes.
+expect_bytes() {
+  local want=$tmp/want
+  printf '%b' "$2" >"$want"
+  if [ ! -f "$1" ]; then fail "missing $1"; return; fi
+  cmp -s "$1" "$want" || fail "$1 differs: $(od -c "$1" | head -4 | tr -s ' ')"
+}
+
+echo "-- static linking: kova2.exe imports only Windows' own DLLs"
+begin "kova2.exe needs no MinGW DLL"
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+case " $dlls" in *" kernel32.dll "*) ;; *) fail "no import table read from $exe: '$dlls'" ;; esac
+for dll in $dlls; do
+  case $dll in
+    kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll | advapi32.dll | user32.dll | ws2_32.dll) ;;
+    *) fail "imports $dll (all: $dlls)" ;;
+  esac
+done
+end
+
+echo "-- Wine prefix in $WINEPREFIX"
+started=$SECONDS
+# One persistent server for all runs instead of one per run; the exit trap ends it.
+if [ -n "$wineserver" ]; then mkdir -p "$WINEPREFIX" && "$wineserver" -p; fi
+"$wine" wineboot -i </dev/null >"$tmp/wineboot.log" 2>&1 || { cat "$tmp/wineboot.log"; give_up "wineboot"; }
+echo "   prefix ready in $((SECONDS - started)) s"
+
+c=$WINEPREFIX/drive_c
+matrix=$root/examples/worked_example.txt
+mkdir -p "$c/KOVA" "$c/my runs/today" "$c/expr data"
+cp "$exe" "$c/KOVA/kova2.exe"
+
+worked_output='3\t5\r\nsample1, sample2, sample3, sample4, sample5, \r\ng1\tg2\tg4\t\r\n'
+worked_output+='2\t3\r\nsample2, sample4, sample5, \r\ng1\tg3\t\r\n'
+worked_output+='2\t3\r\nsample1, sample3, sample5, \r\ng1\tg5\t\r\n'
+worked_report='Bicluster\tNo. of rows\tNo. of columns\tSize\r\n'
+worked_report+='Bicluster1\t3\t5\t15\r\nBicluster2\t2\t3\t6\r\nBicluster3\t2\t3\t6\r\n'
+worked_report+='gene in number of Bicluster\r\n3\t1\t1\t1\t1\t\r\n'
+worked_report+='samples in number of Bicluster\r\n2\t2\t2\t2\t3\t\r\n'
+
+# describe OUTINFO [DOUTINFO] (printf %b escapes): writes c:\outinfo.txt and c:\doutinfo.txt.
+describe() {
+  printf '%b' "$1" >"$c/outinfo.txt"
+  printf '%b' "${2:-5\r\n5\r\n0.9\r\n}" >"$c/doutinfo.txt"
+}
+
+# run_kova2 [ANSWER]: runs C:\KOVA\kova2.exe from C:\my runs\today, as the front end would start it
+# from another folder (under the Unix locale $locale when set); sets status, and leaves stdout and
+# stderr in $out and $err.
+out=$tmp/stdout
+err=$tmp/stderr
+run_kova2() {
+  rm -f "$c/my runs/today/bicluster_report.txt"
+  status=0
+  (cd "$c/my runs/today" && printf '%s\r\n' "${1:-10}" | LC_ALL=${locale:-$LC_ALL} "$wine" 'C:\KOVA\kova2.exe' >"$out" 2>"$err") ||
+    status=$?
+}
+
+# The run failed with exit status non-zero and one line "kova2: error: ..." holding FRAGMENT.
+expect_error() {
+  [ "$status" != 0 ] || fail "exit status 0"
+  local line
+  line=$(grep -a '^kova2: ' "$err" || true)
+  case $line in
+    "kova2: error: "*"$1"*) ;;
+    *) fail "stderr: $(cat -A "$err")" ;;
+  esac
+  [ "$(grep -c -a '^kova2: ' "$err")" = 1 ] || fail "expected one kova2 line: $(cat -A "$err")"
+  grep -q -a $'^kova2: error: .*[^\r]\r$' "$err" || fail "the error line does not end in one CR LF: $(cat -A "$err")"
+}
+
+expect_input_unchanged() {  # FILE
+  cmp -s "$1" "$matrix" || fail "the input matrix $1 was changed"
+}
+
+echo "-- runs"
+runs_started=$(date +%s.%N)
+
+begin "worked example, byte for byte, report in the current folder"
+cp "$matrix" "$c/expr data/genes.txt"
+describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\result.txt\r\n'
+run_kova2 10
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/expr data/result.txt" "$worked_output"
+expect_bytes "$c/my runs/today/bicluster_report.txt" "$worked_report"
+[ ! -e "$c/KOVA/bicluster_report.txt" ] || fail "a report was written beside kova2.exe"
+expect_bytes "$out" "Enter maximum number of biclusters\r\nkova2: 3 biclusters written to 'C:\\\\expr data\\\\result.txt' and 'C:\\\\my runs\\\\today\\\\bicluster_report.txt'\r\n"
+[ ! -s "$err" ] || fail "stderr: $(cat -A "$err")"
+expect_input_unchanged "$c/expr data/genes.txt"
+end
+
+begin "paths: blanks, a tab, several blanks, forward slashes, lower-case drive"
+mkdir -p "$c/my data/deep/with blanks"
+cp "$matrix" "$c/my data/deep/with blanks/genes.txt"
+describe '  C:\\my  data\\deep\\with\tblanks\\genes.txt  \r\nc:/my data/deep/out put.txt\r\n'
+run_kova2 10
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/my data/deep/out put.txt" "$worked_output"
+expect_bytes "$c/my runs/today/bicluster_report.txt" "$worked_report"
+end
+
+begin "paths: ANSI code page bytes (1252: 0x80 is the euro sign) open the right files"
+mkdir -p "$c/donn€es"
+cp "$matrix" "$c/donn€es/gènes.txt"
+describe 'C:\\donn\x80es\\g\xe8nes.txt\r\nC:\\donn\x80es\\r\xe9sultat.txt\r\n'
+run_kova2 10
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/donn€es/résultat.txt" "$worked_output"
+expect_input_unchanged "$c/donn€es/gènes.txt"
+end
+
+begin "paths: bytes that are no text of the code page (932: a lead byte without its trail) are refused"
+rm -f "$c/expr data/result.txt"
+describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\r\x82.txt\r\n'
+locale=ja_JP.UTF-8 run_kova2 10
+expect_error "the output path in 'c:\\outinfo.txt' is not text of the system's code page"
+[ -z "$(ls "$c/expr data" | grep -v -x -e genes.txt -e sub)" ] || fail "files were created: $(ls "$c/expr data")"
+end
+
+begin "a matrix saved with Windows line ends (CR LF) loads the same"
+sed 's/$/\r/' "$matrix" >"$c/expr data/genes crlf.txt"
+describe 'C:\\expr data\\genes crlf.txt\r\nC:\\expr data\\result.txt\r\n'
+run_kova2 10
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/expr data/result.txt" "$worked_output"
+end
+
+begin "the maximum 1 stops after the first bicluster"
+describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\result.txt\r\n'
+run_kova2 1
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/expr data/result.txt" '3\t5\r\nsample1, sample2, sample3, sample4, sample5, \r\ng1\tg2\tg4\t\r\n'
+end
+
+# Real data, whole results: the Windows build gives the Linux build's bytes (number reading,
+# correlations, result formats).
+mkdir -p "$tmp/native"
+cp "$root/examples/golub_500.txt" "$c/expr data/golub_500.txt"
+for threshold in 0.9 0.7; do
+  begin "golub_500 (500 x 38) at $threshold gives the Linux build's bytes"
+  describe 'C:\\expr data\\golub_500.txt\r\nC:\\expr data\\golub result.txt\r\n' "500\r\n38\r\n$threshold\r\n"
+  run_kova2 100000
+  [ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+  printf '%s\r\n%s\r\n' "$root/examples/golub_500.txt" "$tmp/native/result.txt" >"$tmp/native/outinfo.txt"
+  printf '500\r\n38\r\n%s\r\n' "$threshold" >"$tmp/native/doutinfo.txt"
+  (cd "$tmp/native" && printf '100000\n' | HOME=$tmp/native "$native" >/dev/null) || fail "the Linux kova2 failed"
+  [ -s "$tmp/native/result.txt" ] || fail "the Linux kova2 found no bicluster"
+  cmp -s "$c/expr data/golub result.txt" "$tmp/native/result.txt" || fail "output files differ"
+  cmp -s "$c/my runs/today/bicluster_report.txt" "$tmp/native/bicluster_report.txt" || fail "reports differ"
+  end
+done
+
+for missing in outinfo doutinfo; do
+  begin "missing c:\\$missing.txt is reported, nothing is written"
+  rm -f "$c/expr data/result.txt"
+  describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\result.txt\r\n'
+  rm "$c/$missing.txt"
+  run_kova2 10
+  expect_error "cannot open run description file 'c:\\$missing.txt'"
+  [ ! -e "$c/expr data/result.txt" ] || fail "an output file was created"
+  [ ! -e "$c/my runs/today/bicluster_report.txt" ] || fail "a report was created"
+  expect_input_unchanged "$c/expr data/genes.txt"
+  end
+done
+
+begin "a missing input matrix is named"
+describe 'C:\\expr data\\nothing.txt\r\nC:\\expr data\\result.txt\r\n'
+run_kova2 10
+expect_error "cannot open input matrix 'C:\\expr data\\nothing.txt'"
+[ ! -e "$c/expr data/result.txt" ] || fail "an output file was created"
+end
+
+# Windows names one file in many spellings: case, slashes, "..", no drive letter. (A piece holding
+# ".." ends a path, so ".." can only stand in the last piece.)
+mkdir -p "$c/expr data/sub"
+for same in 'C:\\expr data\\genes.txt' 'c:\\EXPR DATA\\GENES.TXT' 'C:/expr data/genes.txt' \
+  'C:\\expr data\\sub\\..\\genes.txt' '\\expr data\\genes.txt'; do
+  begin "an output path that names the input is refused: $(printf '%b' "$same")"
+  describe "C:\\\\expr data\\\\genes.txt\r\n$same\r\n"
+  run_kova2 10
+  expect_error "is the input matrix; refusing to overwrite it"
+  expect_input_unchanged "$c/expr data/genes.txt"
+  end
+done
+
+for same in 'c:\\my runs\\today\\bicluster_report.txt' 'C:\\MY RUNS\\TODAY\\Bicluster_Report.TXT' 'bicluster_report.txt'; do
+  begin "an output path that names the report is refused: $(printf '%b' "$same")"
+  describe "C:\\\\expr data\\\\genes.txt\r\n$same\r\n"
+  run_kova2 10
+  expect_error "is the report; refusing to overwrite it"
+  end
+done
+
+echo "   runs took $(awk -v a="$runs_started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
