@@ -13,12 +13,13 @@
 #include "frontend/form3.hpp"
 #include "frontend/twips.hpp"
 #include "frontend/workflow.hpp"
+#include "frontend/wrapping_button.hpp"
 
 namespace kova {
 namespace {
 
 QPushButton* button(QWidget* container, const char* name, const char* caption, const TwipsRect& where) {
-  auto* b = new QPushButton(caption, container);
+  auto* b = new WrappingButton(caption, container);
   b->setObjectName(name);
   place(*b, where);
   return b;

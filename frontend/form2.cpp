@@ -12,6 +12,7 @@
 #include "frontend/form1.hpp"
 #include "frontend/twips.hpp"
 #include "frontend/workflow.hpp"
+#include "frontend/wrapping_button.hpp"
 
 namespace kova {
 namespace {
@@ -50,7 +51,7 @@ Form2::Form2(Workflow& workflow, Alert& alert, Form1& main_window)
   // Belongs to the window, not the frame, and lies over the frame's column of boxes.
   text1_ = box(this, "Text1", {480, 600, 1095, 375});
   text1_->raise();
-  command1_ = new QPushButton("Submit", this);
+  command1_ = new WrappingButton("Submit", this);
   command1_->setObjectName("Command1");
   place(*command1_, {1680, 3240, 1095, 495});
 

@@ -8,6 +8,7 @@
 #include "frontend/form1.hpp"
 #include "frontend/twips.hpp"
 #include "frontend/workflow.hpp"
+#include "frontend/wrapping_button.hpp"
 
 namespace kova {
 
@@ -17,13 +18,13 @@ Form3::Form3(Workflow& workflow, Alert& alert, EngineLauncher& launcher, Form1& 
   setWindowTitle("Execute");
   size_client_area(*this, 2205, 2160);
 
-  command1_ = new QPushButton("KOVA", this);
+  command1_ = new WrappingButton("KOVA", this);
   command1_->setObjectName("Command1");
   place(*command1_, {360, 360, 1335, 375});
   label1_ = new QLabel("OR", this);
   label1_->setObjectName("Label1");
   place(*label1_, {840, 960, 975, 375});
-  command2_ = new QPushButton("KOVA (no overlapping)", this);
+  command2_ = new WrappingButton("KOVA (no overlapping)", this);
   command2_->setObjectName("Command2");
   place(*command2_, {120, 1440, 1935, 495});
 
