@@ -29,6 +29,8 @@ QLabel* label(QWidget* container, const char* name, const char* caption, const T
   auto* l = new QLabel(caption, container);
   l->setObjectName(name);
   place(*l, where);
+  // A label tall enough for two lines wraps a caption wider than itself onto the second line.
+  l->setWordWrap(l->height() >= 2 * l->fontMetrics().lineSpacing());
   return l;
 }
 
