@@ -20,3 +20,6 @@ configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
+
+echo "== front end: Windows-only code (resource script, console start) =="
+bash tools/check_windows_frontend.sh
