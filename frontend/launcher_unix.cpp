@@ -1,7 +1,6 @@
 // Linux and other Unix systems: a console program has no window of its own, so the engine runs in
 // a terminal window, where its prompt shows and the user types the answer.
 
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 
