@@ -1,0 +1,34 @@
+#pragma once
+// The Open and Save dialog of the main window: one Qt file dialog whose state (folder, last name)
+// serves both uses. Tests pre-set the next answer instead of showing it.
+
+#include <QFileDialog>
+#include <QString>
+
+#include <optional>
+
+namespace kova {
+
+class FileDialog {
+ public:
+  FileDialog();
+
+  // The full path chosen (native separators), or nothing when the user cancelled.
+  std::optional<QString> choose_open(const QString& title);
+  std::optional<QString> choose_save(const QString& title);
+
+  // The next use is set up as usual but answers with `path` (or a cancel) without being shown.
+  void preset_choice(const QString& path);
+  void preset_cancel();
+
+  // The dialog as the last use set it up.
+  const QFileDialog& qt_dialog() const { return dialog_; }
+
+ private:
+  std::optional<QString> choose(const QString& title, QFileDialog::AcceptMode mode);
+
+  QFileDialog dialog_;
+  std::optional<std::optional<QString>> preset_;
+};
+
+}  // namespace kova

@@ -1,0 +1,31 @@
+// KOVA: the windowed front end. Everything is in the front-end library; main wires the real
+// dialogs, message boxes and engine start to the main window.
+
+#include <QApplication>
+
+#include <cstring>
+#include <iostream>
+
+#include "common/line_layout.hpp"
+#include "frontend/alert.hpp"
+#include "frontend/file_dialog.hpp"
+#include "frontend/form1.hpp"
+#include "frontend/launcher.hpp"
+#include "frontend/version.hpp"
+#include "frontend/workflow.hpp"
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "KOVA " << kova::kFrontEndVersionText << " (" << kova::kFrontEndVersionNumber << ")" << kova::kLineEnd
+              << std::flush;
+    return 0;
+  }
+  QApplication app(argc, argv);
+  kova::Workflow workflow;
+  kova::FileDialog file_dialog;
+  kova::MessageBoxAlert alert;
+  kova::ProcessLauncher launcher;
+  kova::Form1 main_window({workflow, file_dialog, alert, launcher});
+  main_window.show();
+  return app.exec();
+}

@@ -1,0 +1,130 @@
+# Drives the real KOVA on an X display with xdotool: finds its windows, clicks controls at their
+# layout positions (in twips, scaled by the window's real width) and types into dialogs.
+# Sourced by the end-to-end test and by tools/screenshots.sh.
+
+xdriver_fail() {
+  echo "FAIL: $*" >&2
+  [ -n "${KOVA_XDRIVER_SHOT:-}" ] && import -window root "$KOVA_XDRIVER_SHOT" 2>/dev/null
+  exit 1
+}
+
+# Echoes the id of the visible window whose title is exactly $1; fails after $2 seconds (10).
+wait_for_window() {
+  local title=$1 limit=${2:-10} id
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.2
+  done
+  xdriver_fail "no window \"$title\" appeared within ${limit}s"
+}
+
+wait_until_gone() {
+  local title=$1 limit=${2:-10}
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1 || return 0
+    sleep 0.2
+  done
+  xdriver_fail "window \"$title\" still there after ${limit}s"
+}
+
+# click_control TITLE CLIENT_WIDTH_TWIPS LEFT TOP WIDTH HEIGHT: clicks the middle of a control whose
+# rectangle is given in twips relative to the window.
+click_control() {
+  local win width_px
+  win=$(wait_for_window "$1")
+  width_px=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  local x=$(( ($3 + $5 / 2) * width_px / $2 )) y=$(( ($4 + $6 / 2) * width_px / $2 ))
+  # Qt may drop a press that comes without the pointer first entering the window (seen right after
+  # a modal dialog closed): enter at a corner, then move to the control.
+  xdotool mousemove --window "$win" 2 2
+  sleep 0.2
+  xdotool mousemove --window "$win" "$x" "$y"
+  sleep 0.2
+  xdotool click 1
+  sleep 0.3
+}
+
+# Controls of the three windows, by what they do (window rectangles in twips).
+main_click() {
+  case $1 in
+    select-input) click_control KOVA 5400 240 600 1695 375 ;;
+    input-description) click_control KOVA 5400 240 1200 1695 495 ;;
+    output) click_control KOVA 5400 240 1920 1695 495 ;;
+    start) click_control KOVA 5400 240 2520 1695 375 ;;
+    exit) click_control KOVA 5400 600 3120 735 495 ;;
+    *) xdriver_fail "no main window control $1" ;;
+  esac
+}
+parameters_click() {
+  case $1 in
+    genes) click_control "Input parameters" 4680 480 600 1095 375 ;;
+    samples) click_control "Input parameters" 4680 480 1440 1095 375 ;;
+    threshold) click_control "Input parameters" 4680 480 2160 1095 375 ;;
+    submit) click_control "Input parameters" 4680 1680 3240 1095 495 ;;
+    *) xdriver_fail "no input parameters control $1" ;;
+  esac
+}
+engine_click() {
+  case $1 in
+    kova1) click_control Execute 2205 360 360 1335 375 ;;
+    kova2) click_control Execute 2205 120 1440 1935 495 ;;
+    *) xdriver_fail "no engine selection control $1" ;;
+  esac
+}
+
+# window_state TITLE: "shown" or "gone".
+window_state() {
+  if xdotool search --onlyvisible --name "^${1}\$" >/dev/null 2>&1; then echo shown; else echo gone; fi
+}
+
+# click_until STATE TITLE COMMAND...: runs the click COMMAND until the window TITLE is in STATE
+# ("shown" or "gone"). A click that Qt dropped (seen now and then right after a modal dialog closed
+# under Xvfb) is repeated; a click that took effect never is.
+click_until() {
+  local state=$1 title=$2
+  shift 2
+  for attempt in 1 2 3; do
+    [ "$attempt" -gt 1 ] && echo "note: click repeated ($*)" >&2
+    "$@"
+    local end=$((SECONDS + 3))
+    while [ $SECONDS -lt $end ]; do
+      [ "$(window_state "$title")" = "$state" ] && return 0
+      sleep 0.2
+    done
+  done
+  xdriver_fail "after three clicks ($*), window \"$title\" is still not $state"
+}
+
+# Types $2 into the focused widget of the window titled $1 (through XTEST, which every client accepts).
+type_into() {
+  local win
+  win=$(wait_for_window "$1")
+  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  xdotool type --delay 20 -- "$2"
+}
+
+# Answers the file dialog titled $1 with the path $2.
+answer_file_dialog() {
+  type_into "$1" "$2"
+  xdotool key Return
+  wait_until_gone "$1"
+}
+
+# wait_for_bytes FILE EXPECTED_BYTES [SECONDS]: the file's whole content becomes exactly that.
+wait_for_bytes() {
+  local file=$1 expected=$2 limit=${3:-10}
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    [ -f "$file" ] && [ "$(od -An -c "$file")" = "$(printf '%s' "$expected" | od -An -c)" ] && return 0
+    sleep 0.2
+  done
+  echo "expected:" >&2; printf '%s' "$expected" | od -c >&2
+  echo "found:" >&2; od -c "$file" >&2 2>/dev/null || echo "(no file $file)" >&2
+  xdriver_fail "$file did not come out as expected within ${limit}s"
+}

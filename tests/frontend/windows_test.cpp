@@ -1,0 +1,361 @@
+// The three windows on the offscreen platform: real button clicks, the dialog wrapper (and once
+// Qt's own dialog), captions, geometry in twips, focus order, messages and run description bytes.
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "frontend/file_dialog.hpp"
+#include "frontend/form1.hpp"
+#include "frontend/workflow.hpp"
+#include "tests/frontend/frontend_test_support.hpp"
+
+namespace kova {
+namespace {
+
+using test::file_bytes;
+
+QWidget* top_level(const QString& name) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() == name) return w;
+  }
+  return nullptr;
+}
+
+QStringList visible_windows() {
+  QStringList names;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible() && w->objectName().startsWith("Form")) names << w->objectName();
+  }
+  names.sort();
+  return names;
+}
+
+template <typename T = QWidget>
+T* control(QWidget* window, const QString& name) {
+  T* found = window->findChild<T*>(name);
+  if (!found) qFatal("no control %s in %s", qPrintable(name), qPrintable(window->objectName()));
+  return found;
+}
+
+void click(QWidget* window, const QString& button) { QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton); }
+
+QString caption(QWidget* w) {
+  if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
+  if (auto* f = qobject_cast<QGroupBox*>(w)) return f->title();
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+  if (auto* t = qobject_cast<QPlainTextEdit*>(w)) return t->toPlainText();
+  return "?";
+}
+
+// The focus chain as Tab walks it from the window's first focus, by control name.
+QStringList tab_walk(QWidget* window, int steps) {
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  QStringList names;
+  for (int i = 0; i < steps; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    names << (focus ? focus->objectName() : "(none)");
+    QTest::keyClick(focus ? focus : window, Qt::Key_Tab);
+  }
+  return names;
+}
+
+const QString kMessage3 = "Selected file for storing result is /d/out.txt.    Next action: Click [Start Clustering] to start ZOVA clustering";
+
+}  // namespace
+
+class WindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    home_ = std::make_unique<test::ScopedHome>();
+    workflow_ = std::make_unique<Workflow>();
+    dialog_ = std::make_unique<FileDialog>();
+    alert_ = {};
+    launcher_ = {};
+    main_ = std::make_unique<Form1>(FrontEndServices{*workflow_, *dialog_, alert_, launcher_});
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+  }
+  void cleanup() {
+    main_.reset();
+    workflow_.reset();
+    home_.reset();
+  }
+
+  void whole_run_by_clicks() {
+    dialog_->preset_choice("/d/expr data/in.txt");
+    click(main_.get(), "Open");
+    QCOMPARE(dialog_->qt_dialog().windowTitle(), QString("Select Input File for Clustering"));
+    QCOMPARE(dialog_->qt_dialog().acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(help(), QString("Selected input file for clustering is /d/expr data/in.txt.    Next action: Click [Enter "
+                             "Input Description] to enter number of genes and samples in input file /d/expr data/in.txt"));
+
+    click(main_.get(), "Command4");
+    QWidget* form2 = top_level("Form2");
+    QVERIFY(form2);
+    QCOMPARE(visible_windows(), QStringList{"Form2"});
+    QTest::keyClicks(control(form2, "Text1"), "5");
+    QTest::keyClicks(control(form2, "Text2"), "5");
+    QTest::keyClicks(control(form2, "Text3"), "0.9");
+    click(form2, "Command1");
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QCOMPARE(file_bytes(home_->doutinfo()), QByteArray("5\r\n5\r\n0.9\r\n"));
+    QCOMPARE(help(), QString("Number of gene in input file is 5 and number of samples are 5. If entries are correct "
+                             "then next action: Click [Enter Output File Name] to select file name that will store result"));
+
+    dialog_->preset_choice("/d/out.txt");
+    click(main_.get(), "Command1");
+    QCOMPARE(dialog_->qt_dialog().windowTitle(), QString("Enter Output File for Storing Clustered Output"));
+    QCOMPARE(dialog_->qt_dialog().acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog_->qt_dialog().nameFilters(), QStringList{"Text (*.txt)"});
+    QCOMPARE(help(), kMessage3);
+
+    click(main_.get(), "Command2");
+    QCOMPARE(file_bytes(home_->outinfo()), QByteArray("/d/expr data/in.txt\r\n/d/out.txt\r\n"));
+    QWidget* form3 = top_level("Form3");
+    QVERIFY(form3);
+    QCOMPARE(visible_windows(), QStringList{"Form3"});
+    click(form3, "Command2");
+    QCOMPARE(launcher_.started, QStringList{"kova2"});
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QCOMPARE(help(), kMessage3);
+
+    // Again, to the other engine; the boxes keep their text for the next showing.
+    click(main_.get(), "Command2");
+    click(form3, "Command1");
+    QCOMPARE(launcher_.started, QStringList({"kova2", "kova1"}));
+    click(main_.get(), "Command4");
+    QCOMPARE(caption(control(form2, "Text3")), QString("0.9"));
+    QVERIFY(alert_.errors.isEmpty());
+  }
+
+  void captions_and_geometry_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("pixels");  // at 96 dots per inch: 15 twips a pixel
+    QTest::newRow("main window") << "Form1" << "" << "" << "KOVA" << QRect(0, 0, 360, 254);
+    QTest::newRow("Frame1") << "Form1" << "Frame1" << "Form1" << "Controls" << QRect(8, 16, 137, 233);
+    QTest::newRow("Open") << "Form1" << "Open" << "Form1" << "Select Input File" << QRect(16, 40, 113, 25);
+    QTest::newRow("Command4") << "Form1" << "Command4" << "Frame1" << "Enter Input Description" << QRect(8, 64, 113, 33);
+    QTest::newRow("Command1") << "Form1" << "Command1" << "Frame1" << "Enter Output File Name" << QRect(8, 112, 113, 33);
+    QTest::newRow("Command2") << "Form1" << "Command2" << "Frame1" << "Start Biclustering" << QRect(8, 152, 113, 25);
+    QTest::newRow("Command3") << "Form1" << "Command3" << "Frame1" << "Exit" << QRect(32, 192, 49, 33);
+    QTest::newRow("Frame2") << "Form1" << "Frame2" << "Form1" << "Help Window" << QRect(200, 24, 145, 217);
+    QTest::newRow("Text1 help") << "Form1" << "Text1" << "Frame2" << "" << QRect(8, 16, 129, 193);
+    QTest::newRow("input window") << "Form2" << "" << "" << "Input parameters" << QRect(0, 0, 312, 262);
+    QTest::newRow("Enter Data") << "Form2" << "Frame1" << "Form2" << "Enter Data" << QRect(24, 16, 273, 193);
+    QTest::newRow("genes box") << "Form2" << "Text1" << "Form2" << "" << QRect(32, 40, 73, 25);
+    QTest::newRow("Label1") << "Form2" << "Label1" << "Frame1" << "Number of Genes in Input File" << QRect(88, 32, 153, 33);
+    QTest::newRow("samples box") << "Form2" << "Text2" << "Frame1" << "" << QRect(8, 80, 73, 25);
+    QTest::newRow("Label2") << "Form2" << "Label2" << "Frame1" << "Number of Samples in Input File" << QRect(88, 88, 161, 17);
+    QTest::newRow("threshold box") << "Form2" << "Text3" << "Frame1" << "" << QRect(8, 128, 73, 25);
+    QTest::newRow("Label3") << "Form2" << "Label3" << "Frame1" << "Correlation threshold" << QRect(88, 136, 105, 17);
+    QTest::newRow("Submit") << "Form2" << "Command1" << "Form2" << "Submit" << QRect(112, 216, 73, 33);
+    QTest::newRow("engine window") << "Form3" << "" << "" << "Execute" << QRect(0, 0, 147, 144);
+    QTest::newRow("KOVA") << "Form3" << "Command1" << "Form3" << "KOVA" << QRect(24, 24, 89, 25);
+    QTest::newRow("OR") << "Form3" << "Label1" << "Form3" << "OR" << QRect(56, 64, 65, 25);
+    QTest::newRow("no overlapping") << "Form3" << "Command2" << "Form3" << "KOVA (no overlapping)" << QRect(8, 96, 129, 33);
+  }
+  void captions_and_geometry() {
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(QString, container);
+    QFETCH(QString, text);
+    QFETCH(QRect, pixels);
+    if (main_->logicalDpiX() != 96 || main_->logicalDpiY() != 96) QSKIP("the expected pixels are for 96 dots per inch");
+    QWidget* w = open_window(window);
+    if (name.isEmpty()) {
+      QCOMPARE(w->windowTitle(), text);
+      QCOMPARE(w->size(), pixels.size());
+      return;
+    }
+    QWidget* c = control(w, name);
+    QCOMPARE(c->parentWidget()->objectName(), container);
+    QCOMPARE(caption(c), text);
+    QCOMPARE(c->geometry(), pixels);
+  }
+
+  void controls_drawn_over_their_frame() {
+    // Open and the genes box belong to the window but lie inside the frame, in front of it.
+    for (const auto& [window, over, frame] : {std::tuple{"Form1", "Open", "Frame1"}, std::tuple{"Form2", "Text1", "Frame1"}}) {
+      QWidget* w = open_window(window);
+      QWidget* top = w->childAt(control(w, over)->geometry().center());
+      QVERIFY(top == control(w, over) || control(w, over)->isAncestorOf(top));
+      QVERIFY(control(w, frame)->geometry().contains(control(w, over)->geometry()));
+    }
+  }
+
+  void focus_order_by_tab_index() {
+    QCOMPARE(tab_walk(main_.get(), 7), QStringList({"Open", "Command1", "Command2", "Command3", "Text1", "Command4", "Open"}));
+    QCOMPARE(tab_walk(open_window("Form2"), 5), QStringList({"Text1", "Text2", "Command1", "Text3", "Text1"}));
+    QCOMPARE(tab_walk(open_window("Form3"), 3), QStringList({"Command1", "Command2", "Command1"}));
+  }
+
+  void help_pane_wraps_without_scroll_bars() {
+    auto* pane = control<QPlainTextEdit>(main_.get(), "Text1");
+    QCOMPARE(pane->toPlainText(), QString());
+    QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(main_->windowIcon().availableSizes(), QList<QSize>({QSize(16, 16), QSize(32, 32)}));
+  }
+
+  void cancelled_dialogs_keep_help_and_files() {
+    dialog_->preset_cancel();
+    click(main_.get(), "Open");
+    QCOMPARE(help(), QString());
+    QVERIFY(!QFile::exists(home_->outinfo()));
+    dialog_->preset_choice("/d/in.txt");
+    click(main_.get(), "Open");
+    const QString message1 = help();
+    dialog_->preset_cancel();
+    click(main_.get(), "Command1");
+    QCOMPARE(help(), message1);
+    QCOMPARE(file_bytes(home_->outinfo()), QByteArray("/d/in.txt\r\n"));
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QVERIFY(alert_.errors.isEmpty());
+  }
+
+  void out_of_order_clicks_tell_the_first_step() {
+    click(main_.get(), "Command1");
+    click(main_.get(), "Command2");
+    QCOMPARE(alert_.errors.size(), 2);
+    QVERIFY(alert_.errors[0].contains("Click [Select Input File] first"));
+    QVERIFY(alert_.errors[1].contains("Click [Select Input File] first"));
+    QCOMPARE(help(), QString());
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QVERIFY(!QFile::exists(home_->outinfo()));
+  }
+
+  void unwritable_files_give_a_message_box_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("outinfo.txt") << "outinfo.txt";
+    QTest::newRow("doutinfo.txt") << "doutinfo.txt";
+  }
+  void unwritable_files_give_a_message_box() {
+    QFETCH(QString, file);
+    QVERIFY(QDir().mkdir(home_->file(file)));
+    dialog_->preset_choice("/d/in.txt");
+    click(main_.get(), "Open");
+    click(main_.get(), "Command4");
+    QWidget* form2 = top_level("Form2");
+    click(form2, "Command1");
+    QCOMPARE(alert_.errors.size(), 1);
+    QVERIFY2(alert_.errors[0].startsWith("Cannot create the run description file '" + home_->file(file) + "': "),
+             qPrintable(alert_.errors[0]));
+    // A failed Submit keeps its window, so the user can try again; a failed input choice shows no message.
+    QCOMPARE(visible_windows(), QStringList{file == "doutinfo.txt" ? "Form2" : "Form1"});
+    if (file == "outinfo.txt") QCOMPARE(help(), QString("Number of gene in input file is  and number of samples are . If entries are correct then next action: Click [Enter Output File Name] to select file name that will store result"));
+  }
+
+  void engine_that_cannot_start_gives_a_message_box() {
+    launcher_.failure = "Cannot start the engine kova2: not found";
+    dialog_->preset_choice("/d/in.txt");
+    click(main_.get(), "Open");
+    dialog_->preset_choice("/d/out.txt");
+    click(main_.get(), "Command1");
+    click(main_.get(), "Command2");
+    click(top_level("Form3"), "Command2");
+    QCOMPARE(alert_.errors, QStringList{"Cannot start the engine kova2: not found"});
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QCOMPARE(help(), kMessage3);
+  }
+
+  void closing_a_window_from_its_title_bar() {
+    click(main_.get(), "Command4");
+    QVERIFY(top_level("Form2")->close() == false);  // refused as a close, done as a hide
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    dialog_->preset_choice("/d/in.txt");
+    click(main_.get(), "Open");
+    dialog_->preset_choice("/d/out.txt");
+    click(main_.get(), "Command1");
+    click(main_.get(), "Command2");
+    top_level("Form3")->close();
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QVERIFY(launcher_.started.isEmpty());
+    QVERIFY(main_->close());
+    QCOMPARE(visible_windows(), QStringList{});
+  }
+
+  void exit_keeps_what_was_written() {
+    dialog_->preset_choice("/d/in.txt");
+    click(main_.get(), "Open");
+    click(main_.get(), "Command3");
+    QCOMPARE(visible_windows(), QStringList{});
+    QCOMPARE(file_bytes(home_->outinfo()), QByteArray("/d/in.txt\r\n"));
+  }
+
+  void qt_dialog_itself_answers_and_cancels() {
+    QTemporaryDir folder;
+    const QString chosen = folder.filePath("genes.txt");
+    test::write_bytes(chosen, "g1 1 2 3\n");
+    QString title;
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      title = dialog->windowTitle();
+      filters = dialog->nameFilters();
+      dialog->selectFile(chosen);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    click(main_.get(), "Open");
+    QCOMPARE(title, QString("Select Input File for Clustering"));
+    QCOMPARE(filters, QStringList{"Text (*.txt)"});
+    QCOMPARE(file_bytes(home_->outinfo()), chosen.toUtf8() + "\r\n");
+
+    const QString message1 = help();
+    QTimer::singleShot(0, [] {
+      if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+    click(main_.get(), "Command1");
+    QCOMPARE(help(), message1);
+    QCOMPARE(file_bytes(home_->outinfo()), chosen.toUtf8() + "\r\n");
+  }
+
+ private:
+  QString help() { return control<QPlainTextEdit>(main_.get(), "Text1")->toPlainText(); }
+
+  // Brings up Form2 or Form3 through their buttons; Form1 is there from the start.
+  QWidget* open_window(const QString& name) {
+    if (name == "Form2") {
+      main_->show();
+      click(main_.get(), "Command4");
+    } else if (name == "Form3") {
+      dialog_->preset_choice("/d/in.txt");
+      if (!QFile::exists(home_->outinfo())) click(main_.get(), "Open");
+      dialog_->preset_choice("/d/out.txt");
+      click(main_.get(), "Command1");
+      click(main_.get(), "Command2");
+    } else {
+      return main_.get();
+    }
+    QWidget* w = top_level(name);
+    if (w && !QTest::qWaitForWindowExposed(w)) qWarning("%s was not exposed", qPrintable(name));
+    return w;
+  }
+
+  std::unique_ptr<test::ScopedHome> home_;
+  std::unique_ptr<Workflow> workflow_;
+  std::unique_ptr<FileDialog> dialog_;
+  test::RecordingAlert alert_;
+  test::RecordingLauncher launcher_;
+  std::unique_ptr<Form1> main_;
+};
+
+}  // namespace kova
+
+QTEST_MAIN(kova::WindowsTest)
+#include "windows_test.moc"
