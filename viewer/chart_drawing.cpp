@@ -18,6 +18,10 @@ constexpr int kMaxNaturalCellsHeight = 3000;  // taller biclusters get thinner r
 constexpr int kMaxNameWidth = 240;
 // Above this many cells one image is scaled instead of painting every cell on its own.
 constexpr std::int64_t kMaxSeparateCells = 100000;
+// Above this many genes the profiles are drawn as one density image of the same lines.
+constexpr std::size_t kMaxSeparateProfiles = 300;
+constexpr double kDensityOpacity = 0.12;
+const QColor kDensityColour{31, 80, 160};
 
 const QString kAboveLabel = QStringLiteral("+2 SD");
 const QString kCentreLabel = QStringLiteral("gene mean");
@@ -183,6 +187,54 @@ void shade_samples(QPainter& painter, const QRect& frame, int samples, std::span
   }
 }
 
+// Thousands of translucent lines are slow to paint one by one. The same picture: every line adds
+// kDensityOpacity of one colour to the pixels it crosses, counted here and coloured once.
+template <typename PointOf>
+QImage profile_density(const GeneTable& table, std::span<const std::int32_t> rows, const QRect& frame,
+                       const PointOf& point) {
+  const int width = frame.width();
+  const int height = frame.height();
+  std::vector<std::uint16_t> hits(static_cast<std::size_t>(width) * height, 0);
+  const auto hit = [&](double x, double y) {
+    const int px = static_cast<int>(std::lround(x)) - frame.left();
+    const int py = static_cast<int>(std::lround(y)) - frame.top();
+    if (px < 0 || py < 0 || px >= width || py >= height) return;
+    std::uint16_t& count = hits[static_cast<std::size_t>(py) * width + px];
+    if (count < UINT16_MAX) ++count;
+  };
+  const int samples = table.samples();
+  for (std::int32_t row : rows) {
+    const std::span<const double> values = table.row(row);
+    QPointF from = point(values, 0);
+    if (samples == 1) hit(from.x(), from.y());
+    for (int s = 1; s < samples; ++s) {
+      const QPointF to = point(values, s);
+      const int steps = std::max(1, static_cast<int>(std::ceil(std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())))));
+      // The end point belongs to the next segment, so joins are not counted twice.
+      for (int i = 0; i < steps; ++i) {
+        const double share = static_cast<double>(i) / steps;
+        hit(from.x() + (to.x() - from.x()) * share, from.y() + (to.y() - from.y()) * share);
+      }
+      from = to;
+    }
+    if (samples > 1) hit(from.x(), from.y());
+  }
+  std::vector<QRgb> shades(256);
+  for (std::size_t n = 0; n < shades.size(); ++n) {
+    const double alpha = 1.0 - std::pow(1.0 - kDensityOpacity, static_cast<double>(n));
+    shades[n] = qPremultiply(qRgba(kDensityColour.red(), kDensityColour.green(), kDensityColour.blue(),
+                                   static_cast<int>(std::lround(alpha * 255))));
+  }
+  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      line[x] = shades[std::min<std::size_t>(hits[static_cast<std::size_t>(y) * width + x], shades.size() - 1)];
+    }
+  }
+  return image;
+}
+
 }  // namespace
 
 QRect HeatmapGeometry::cell_rect(int row, int column) const {
@@ -223,8 +275,8 @@ HeatmapGeometry fitted_heatmap_geometry(const HeatmapModel& model, const Heatmap
   int cells_width = area.width() - fixed_width - names_width;
   g.show_sample_numbers = (cells_width - g.group_gap) / columns >= font.height();
   if (!g.show_sample_numbers) cells_height += numbers_height;
-  // Never more than the natural cell size: a small bicluster stays readable, not stretched.
-  cells_height = std::clamp(cells_height, 1, rows * font.height());
+  // At most twice the natural cell size: a small bicluster stays a heatmap, not a few blocks.
+  cells_height = std::clamp(cells_height, 1, rows * font.height() * 2);
   cells_width = std::clamp(cells_width, g.group_gap + 1, columns * std::max(12, font.height()) * 2 + g.group_gap);
   g.cells = QRect(kPad + names_width, top, cells_width, cells_height);
   place_around_cells(g, text, font, names_width);
@@ -276,20 +328,23 @@ void draw_profiles(QPainter& painter, QRect area, const GeneTable& table, std::s
   }
   draw_sample_axis(painter, plot, samples);
 
+  const auto point = [&](std::span<const double> values, int s) {
+    const double v = std::isfinite(values[s]) ? values[s] : low;
+    return QPointF(sample_x(plot.frame, samples, s), plot.frame.bottom() - (v - low) / (high - low) * plot.frame.height());
+  };
+  if (rows.size() > kMaxSeparateProfiles) {
+    painter.drawImage(plot.frame.topLeft(), profile_density(table, rows, plot.frame, point));
+    return;
+  }
   static const QColor palette[] = {{31, 119, 180}, {255, 127, 14}, {44, 160, 44},  {214, 39, 40},
                                    {148, 103, 189}, {140, 86, 75},  {227, 119, 194}, {23, 190, 207}};
-  const bool many = rows.size() > 200;
-  painter.setRenderHint(QPainter::Antialiasing, !many);
+  painter.setRenderHint(QPainter::Antialiasing, true);
   QPolygonF line(samples);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const std::span<const double> values = table.row(rows[i]);
-    for (int s = 0; s < samples; ++s) {
-      const double v = std::isfinite(values[s]) ? values[s] : low;
-      line[s] = QPointF(sample_x(plot.frame, samples, s),
-                        plot.frame.bottom() - (v - low) / (high - low) * plot.frame.height());
-    }
+    for (int s = 0; s < samples; ++s) line[s] = point(values, s);
     QColor colour = palette[i % std::size(palette)];
-    if (rows.size() > 20) colour.setAlpha(many ? 60 : 140);
+    if (rows.size() > 20) colour.setAlpha(140);
     painter.setPen(QPen(colour, rows.size() > 20 ? 1.0 : 1.6));
     painter.drawPolyline(line);
   }

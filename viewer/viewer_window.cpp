@@ -150,13 +150,7 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   run_ = std::move(run);
   setWindowTitle(QStringLiteral("kovaview - %1").arg(as_text(files.output)));
 
-  const QString membership_title = run_->counts_from_report ? QStringLiteral("Biclusters per sample (from the report)")
-                                                            : QStringLiteral("Biclusters per sample");
-  membership_view_->set_painter([this, membership_title](QPainter& painter, QSize size) {
-    std::vector<std::int32_t> marked;
-    if (shown_) marked = selected_samples(*run_, *shown_);
-    draw_membership(painter, QRect(QPoint(0, 0), size), run_->sample_counts, marked, membership_title);
-  });
+  membership_view_->set_painter([this](QPainter& painter, QSize size) { paint_membership(painter, size); });
   if (filter_->rowCount() > 0) table_->selectRow(0);
   QString status = QStringLiteral("%1 biclusters; matrix %2 genes x %3 samples; opened in %4 ms")
                        .arg(run_->biclusters.size())
@@ -216,15 +210,19 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
   membership_view_->update();
 }
 
+void ViewerWindow::paint_membership(QPainter& painter, QSize size) const {
+  std::vector<std::int32_t> marked;
+  if (shown_) marked = selected_samples(*run_, *shown_);
+  QString title = run_->counts_from_report ? QStringLiteral("Biclusters per sample (from the report)")
+                                           : QStringLiteral("Biclusters per sample (counted from the output file)");
+  if (shown_) title += QStringLiteral("; samples of bicluster %1 highlighted").arg(run_->biclusters[*shown_].number);
+  draw_membership(painter, QRect(QPoint(0, 0), size), run_->sample_counts, marked, title);
+}
+
 std::pair<PaintFunction, QSize> ViewerWindow::current_picture() const {
   QWidget* pane = tabs_->currentWidget();
   if (pane == membership_view_ && run_) {
-    return {[this](QPainter& painter, QSize size) {
-              std::vector<std::int32_t> marked;
-              if (shown_) marked = selected_samples(*run_, *shown_);
-              draw_membership(painter, QRect(QPoint(0, 0), size), run_->sample_counts, marked,
-                              QStringLiteral("Biclusters per sample"));
-            },
+    return {[this](QPainter& painter, QSize size) { paint_membership(painter, size); },
             membership_picture_size(run_->files.samples)};
   }
   if (!shown_ || !heatmap_) return {};

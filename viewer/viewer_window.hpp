@@ -39,6 +39,7 @@ class ViewerWindow final : public QMainWindow {
   void show_bicluster(std::optional<std::size_t> index);
   void on_current_row(const QModelIndex& current);
   void save_current_picture(const QString& format);
+  void paint_membership(QPainter& painter, QSize size) const;
   // The picture of the pane on top, and the size it is saved at.
   std::pair<PaintFunction, QSize> current_picture() const;
 
