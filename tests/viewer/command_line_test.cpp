@@ -1,0 +1,102 @@
+#include "viewer/command_line.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/support/temp_dir.hpp"
+#include "viewer/last_run.hpp"
+
+namespace kova::viewer {
+namespace {
+
+TEST(CommandLine, TakesARunAndThePictureOptions) {
+  test::TempDir dir;
+  test::write_file(dir / "bicluster_report.txt", "x");
+  CommandLine line = parse_command_line({"out.txt", "m.txt", "120", "17"}, dir.path());
+  ASSERT_TRUE(line.error.empty()) << line.error;
+  ASSERT_TRUE(line.run);
+  EXPECT_EQ(line.run->output, "out.txt");
+  EXPECT_EQ(line.run->matrix, "m.txt");
+  EXPECT_EQ(line.run->genes, 120);
+  EXPECT_EQ(line.run->samples, 17);
+  EXPECT_EQ(line.run->report, dir / "bicluster_report.txt");
+  EXPECT_TRUE(line.png.empty());
+
+  line = parse_command_line({"--png", "b.png", "--bicluster", "3", "out.txt", "m.txt", "120", "17"}, dir.path());
+  ASSERT_TRUE(line.error.empty()) << line.error;
+  EXPECT_EQ(line.png, "b.png");
+  EXPECT_EQ(line.bicluster, 3);
+
+  line = parse_command_line({}, dir.path());
+  EXPECT_TRUE(line.error.empty());
+  EXPECT_FALSE(line.run);
+}
+
+TEST(CommandLine, RefusesWhatItCannotUse) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* says;
+  } cases[] = {
+      {{"out.txt", "m.txt", "120"}, "expected OUTPUT MATRIX GENES SAMPLES"},
+      {{"out.txt", "m.txt", "12x", "17"}, "GENES must be a whole number"},
+      {{"out.txt", "m.txt", "120", "-1"}, "SAMPLES must be a whole number"},
+      {{"out.txt", "m.txt", "120", "99999999999"}, "SAMPLES must be a whole number"},
+      {{"--png", "b.png", "out.txt", "m.txt", "1", "1"}, "--png needs --bicluster N"},
+      {{"--png", "b.png", "--bicluster", "0", "o", "m", "1", "1"}, "--bicluster needs a bicluster number"},
+      {{"--png", "b.png", "--bicluster", "1"}, "--png needs OUTPUT MATRIX"},
+      {{"--bicluster", "1", "o", "m", "1", "1"}, "only used with --png"},
+      {{"--png"}, "--png needs a file name"},
+      {{"--size", "o", "m", "1", "1"}, "unknown option '--size'"},
+  };
+  for (const auto& bad : cases) {
+    const CommandLine line = parse_command_line(bad.arguments, ".");
+    EXPECT_NE(line.error.find(bad.says), std::string::npos) << bad.says << " / got: " << line.error;
+  }
+}
+
+// The last run comes from the run description files under HOME, read as the engine reads them.
+class LastRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr) saved_home_ = home;
+    setenv("HOME", home_.path().c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_home_) setenv("HOME", saved_home_->c_str(), 1); else unsetenv("HOME");
+  }
+  test::TempDir home_;
+  std::optional<std::string> saved_home_;
+};
+
+TEST_F(LastRunTest, OffersTheRunTheDescriptionFilesName) {
+  test::TempDir run;
+  test::write_file(home_ / "outinfo.txt", "/data/my genes.txt\r\n" + (run / "result.txt").string() + "\r\n");
+  test::write_file(home_ / "doutinfo.txt", "120\r\n17\r\n0.85\r\n");
+  test::write_file(run / "bicluster_report.txt", "x");
+  const LastRun last = read_last_run("/nonexistent");
+  ASSERT_TRUE(last.files) << last.problem;
+  EXPECT_EQ(last.files->matrix, "/data/my genes.txt");
+  EXPECT_EQ(last.files->output, run / "result.txt");
+  EXPECT_EQ(last.files->genes, 120);
+  EXPECT_EQ(last.files->samples, 17);
+  EXPECT_EQ(last.files->report, run / "bicluster_report.txt");
+}
+
+TEST_F(LastRunTest, SaysWhyThereIsNoLastRun) {
+  EXPECT_NE(read_last_run(".").problem.find("cannot open '" + (home_ / "outinfo.txt").string() + "'"),
+            std::string::npos);
+  test::write_file(home_ / "outinfo.txt", "/data/genes.txt\r\n");
+  EXPECT_NE(read_last_run(".").problem.find("does not hold an input and an output path"), std::string::npos);
+  test::write_file(home_ / "outinfo.txt", "/data/genes.txt\r\n/out/r.txt\r\n");
+  EXPECT_NE(read_last_run(".").problem.find("cannot open '" + (home_ / "doutinfo.txt").string() + "'"),
+            std::string::npos);
+  test::write_file(home_ / "doutinfo.txt", "120\r\n");
+  const LastRun last = read_last_run(".");
+  EXPECT_FALSE(last.files);
+  EXPECT_NE(last.problem.find((home_ / "doutinfo.txt").string()), std::string::npos) << last.problem;
+}
+
+}  // namespace
+}  // namespace kova::viewer

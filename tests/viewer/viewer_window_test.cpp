@@ -1,0 +1,118 @@
+// Opens a small finished run in the real window and walks through its biclusters.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include "tests/support/temp_dir.hpp"
+#include "tests/viewer/written_run.hpp"
+#include "viewer/bicluster_list_model.hpp"
+#include "viewer/chart_view.hpp"
+#include "viewer/viewer_window.hpp"
+
+namespace kova::viewer {
+
+bool holds_colour(const QImage& image, const QColor& colour) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixelColor(x, y) == colour) return true;
+    }
+  }
+  return false;
+}
+
+int shown_number(QTableView* table, int row) {
+  return table->model()->index(row, BiclusterListModel::Number).data().toInt();
+}
+
+class ViewerWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    files_ = test::write_run(dir_->path(), test::kWorkedRows, 0.9);
+    window_ = std::make_unique<ViewerWindow>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    QCOMPARE(window_->open_run(files_), QString());
+    table_ = window_->findChild<QTableView*>(QStringLiteral("biclusterTable"));
+    genes_ = window_->findChild<QPlainTextEdit*>(QStringLiteral("geneList"));
+    samples_ = window_->findChild<QPlainTextEdit*>(QStringLiteral("sampleList"));
+    QVERIFY(table_ && genes_ && samples_);
+  }
+  void cleanup() { window_.reset(); }
+
+  void opens_with_the_first_bicluster_shown() {
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QCOMPARE(window_->shown_bicluster(), std::optional<std::size_t>(0));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng2\ng4"));
+    QCOMPARE(samples_->toPlainText(), QStringLiteral("sample1, sample2, sample3, sample4, sample5, "));
+  }
+
+  void selecting_a_bicluster_shows_its_genes_samples_and_heatmap() {
+    table_->selectRow(2);
+    QCOMPARE(window_->shown_bicluster(), std::optional<std::size_t>(2));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng5"));
+    QCOMPARE(samples_->toPlainText(), QStringLiteral("sample1, sample3, sample5, "));
+
+    auto* heatmap = window_->findChild<ChartView*>(QStringLiteral("heatmapView"));
+    QVERIFY(heatmap);
+    const QImage picture = heatmap->grab().toImage();
+    QVERIFY(holds_colour(picture, kMarkerColour));
+    // g1's first marked sample is sample 1, its lowest value.
+    const Rgb lowest = diverging_colour(centred_row(test::kWorkedRows[0])[0]);
+    QVERIFY(holds_colour(picture, QColor(lowest.r, lowest.g, lowest.b)));
+
+    auto* tabs = window_->findChild<QTabWidget*>(QStringLiteral("pictureTabs"));
+    auto* membership = window_->findChild<ChartView*>(QStringLiteral("membershipView"));
+    tabs->setCurrentWidget(membership);
+    QVERIFY(holds_colour(membership->grab().toImage(), kMarkerColour));
+  }
+
+  void the_list_filters_by_gene_name_and_sorts() {
+    auto* filter = window_->findChild<QLineEdit*>(QStringLiteral("geneFilter"));
+    QVERIFY(filter);
+    filter->setText(QStringLiteral("G3"));
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 2);
+    table_->selectRow(0);
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng3"));
+    filter->setText(QStringLiteral("g1"));
+    QCOMPARE(table_->model()->rowCount(), 3);
+    filter->clear();
+
+    table_->sortByColumn(BiclusterListModel::Number, Qt::DescendingOrder);
+    QCOMPARE(shown_number(table_, 0), 3);
+    table_->sortByColumn(BiclusterListModel::Genes, Qt::DescendingOrder);
+    QCOMPARE(shown_number(table_, 0), 1);
+  }
+
+  void a_bad_run_is_refused_and_the_open_one_stays() {
+    table_->selectRow(1);
+    RunFiles bad = files_;
+    bad.matrix = dir_->path() / "short.txt";
+    test::write_file(bad.matrix, "g1 1 2 3 4 5\ng2 2 4 6\n");
+    const QString error = window_->open_run(bad);
+    QVERIFY2(error.contains(QString::fromStdString(bad.matrix.string())), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("line 2")), qPrintable(error));
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QCOMPARE(window_->shown_bicluster(), std::optional<std::size_t>(1));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng3"));
+  }
+
+ private:
+  std::unique_ptr<test::TempDir> dir_;
+  RunFiles files_;
+  std::unique_ptr<ViewerWindow> window_;
+  QTableView* table_ = nullptr;
+  QPlainTextEdit* genes_ = nullptr;
+  QPlainTextEdit* samples_ = nullptr;
+};
+
+}  // namespace kova::viewer
+
+QTEST_MAIN(kova::viewer::ViewerWindowTest)
+#include "viewer_window_test.moc"
