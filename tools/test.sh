@@ -20,3 +20,15 @@ configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
+
+# The viewer needs Qt, which the build above leaves out; its own tests under the sanitizers.
+echo "== kovaview under AddressSanitizer and UndefinedBehaviorSanitizer =="
+cmake -S . -B build/test-asan-viewer -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DKOVA_SANITIZE=address,undefined >/dev/null
+if ! cmake --build build/test-asan-viewer --target help | grep -q kova_viewer_core_tests; then
+  echo "Qt 6 not found: skipped"
+else
+  cmake --build build/test-asan-viewer -j "$jobs" --target kova_viewer_core_tests kova_viewer_window_test \
+    kova_png_output_test kovaview
+  ctest --test-dir build/test-asan-viewer -L viewer -j "$jobs" --output-on-failure --timeout 600
+fi

@@ -123,7 +123,8 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   statusBar()->showMessage(QStringLiteral("No run open"));
 }
 
-ViewerWindow::~ViewerWindow() = default;
+// The run is freed before the base class closes the window, which still asks the list for rows.
+ViewerWindow::~ViewerWindow() { list_->set_run(nullptr); }
 
 void ViewerWindow::build_menus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
