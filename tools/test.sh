@@ -26,3 +26,15 @@ KOVA_NATIVE_KOVA2="$PWD/build/test-release/engine/kova2" bash tests/wine/run_win
 
 echo "== front end: Windows-only code (resource script, console start) =="
 bash tools/check_windows_frontend.sh
+
+# The viewer needs Qt, which the build above leaves out; its own tests under the sanitizers.
+echo "== kovaview under AddressSanitizer and UndefinedBehaviorSanitizer =="
+cmake -S . -B build/test-asan-viewer -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DKOVA_SANITIZE=address,undefined >/dev/null
+if ! cmake --build build/test-asan-viewer --target help | grep -q kova_viewer_core_tests; then
+  echo "Qt 6 not found: skipped"
+else
+  cmake --build build/test-asan-viewer -j "$jobs" --target kova_viewer_core_tests kova_viewer_window_test \
+    kova_png_output_test kovaview
+  ctest --test-dir build/test-asan-viewer -L viewer -j "$jobs" --output-on-failure --timeout 600
+fi

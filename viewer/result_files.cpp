@@ -141,6 +141,7 @@ std::vector<ResultBicluster> parse_output_file(std::string_view text, const std:
                                                             std::string(size_line) + "'");
     }
 
+    if (genes == 0) throw ResultFileError(file, cursor.line_number(), what + " has no genes");
     bicluster.samples = parse_sample_line(take_due_line(cursor, file, "the sample line of " + what), cursor, file);
     if (bicluster.samples.size() != static_cast<std::size_t>(samples)) {
       throw ResultFileError(file, cursor.line_number(), what + " lists " + std::to_string(bicluster.samples.size()) +

@@ -123,7 +123,8 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   statusBar()->showMessage(QStringLiteral("No run open"));
 }
 
-ViewerWindow::~ViewerWindow() = default;
+// The run is freed before the base class closes the window, which still asks the list for rows.
+ViewerWindow::~ViewerWindow() { list_->set_run(nullptr); }
 
 void ViewerWindow::build_menus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -145,9 +146,11 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());
   }
+  // The list lets go of the old run before it is freed, and sees the new one only once it is held.
   show_bicluster(std::nullopt);
-  list_->set_run(run.get());
+  list_->set_run(nullptr);
   run_ = std::move(run);
+  list_->set_run(run_.get());
   setWindowTitle(QStringLiteral("kovaview - %1").arg(as_text(files.output)));
 
   membership_view_->set_painter([this](QPainter& painter, QSize size) { paint_membership(painter, size); });

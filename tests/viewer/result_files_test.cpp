@@ -105,6 +105,7 @@ TEST(ResultFiles, MalformedOutputFilesNameTheLine) {
   const BadFile cases[] = {
       {"x\t3\r\n", 1, "expected \"<genes>\\t<samples>\""},
       {"2\t3\t\r\nsample1, sample2, sample3, \r\na\tb\t\r\n", 1, "expected"},
+      {"0\t3\r\nsample1, sample2, sample3, \r\n\r\n", 1, "has no genes"},
       {"2\t03\r\nsample1, sample2, sample3, \r\na\tb\t\r\n", 1, "expected"},
       {"2\t3\r\nsample1, sample2, \r\na\tb\t\r\n", 2, "lists 2 samples, its size line says 3"},
       {"2\t3\r\nsample1, sample3, sample2, \r\na\tb\t\r\n", 2, "ascending"},
