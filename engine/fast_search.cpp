@@ -1,5 +1,6 @@
 #include "engine/fast_search.hpp"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/column_elimination.hpp"
@@ -10,9 +11,14 @@
 namespace kova {
 namespace {
 
-// Pairs evaluated ahead per worker. A pair whose partner is assigned before its turn is thrown
-// away, so the batch stays small; with one worker nothing is evaluated ahead at all.
-constexpr std::size_t kPairsAheadPerWorker = 4;
+// Pairs are evaluated ahead in batches, and a pair whose partner is assigned before its turn is
+// thrown away. The batch grows while nothing is thrown away and shrinks when much is, so that
+// regimes of many small biclusters batch deeply (one pass over the candidate rows serves the
+// whole batch) and regimes of large ones waste little.
+constexpr std::size_t kSmallestBatch = 2;
+constexpr std::size_t kLargestBatch = 32;
+// Candidate genes per chunk of the extension screen: their rows stay in cache across the batch.
+constexpr std::size_t kCandidatesPerChunk = 64;
 
 class Search {
  public:
@@ -26,11 +32,9 @@ class Search {
         pool_(options.workers > 0 ? options.workers : default_worker_count()),
         nonzero_(table),
         eliminators_(static_cast<std::size_t>(pool_.workers())),
-        extension_(table, pool_),
+        screen_(table),
+        completion_(table),
         assigned_(static_cast<std::size_t>(table.genes()), 0),
-        batch_size_(pool_.workers() == 1 ? 1 : kPairsAheadPerWorker * static_cast<std::size_t>(pool_.workers())),
-        selected_(batch_size_),
-        flags_(batch_size_ * static_cast<std::size_t>(table.samples())),
         unassigned_(table.genes()) {}
 
   std::int32_t run() {
@@ -55,19 +59,39 @@ class Search {
       for (; next < genes && partners_.size() < batch_size_; ++next) {
         if (assigned_[next] == 0 && nonzero_.may_yield(seed, next)) partners_.push_back(next);
       }
-      eliminate_batch(seed);
+      if (partners_.empty()) break;
+      evaluate_batch(seed);
+      std::size_t discarded = 0;
       for (std::size_t t = 0; t < partners_.size(); ++t) {
-        if (assigned_[partners_[t]] != 0 || selected_[t] == 0) continue;
-        commit(seed, partners_[t], t);
+        if (selected_[t] == 0) continue;
+        if (assigned_[partners_[t]] != 0) {
+          ++discarded;
+          continue;
+        }
+        commit(seed, t);
         if (found_ >= max_) return;
       }
+      adapt_batch(discarded);
       report(seed);
     }
   }
 
-  void eliminate_batch(std::int32_t seed) {
+  void adapt_batch(std::size_t discarded) {
+    if (discarded == 0) {
+      batch_size_ = std::min(kLargestBatch, batch_size_ * 2);
+    } else if (discarded * 4 >= partners_.size()) {
+      batch_size_ = std::max(kSmallestBatch, batch_size_ / 2);
+    }
+  }
+
+  // The pairs of the batch on any worker: first their eliminations, then, for those that yield,
+  // the extension's tests against the seed and the partner over the genes unassigned now.
+  void evaluate_batch(std::int32_t seed) {
     const std::size_t samples = static_cast<std::size_t>(table_.samples());
-    pool_.parallel_for(partners_.size(), 1, [&](std::size_t begin, std::size_t end, int worker) {
+    const std::size_t slots = partners_.size();
+    selected_.resize(slots);
+    flags_.resize(slots * samples);
+    pool_.parallel_for(slots, 1, [&](std::size_t begin, std::size_t end, int worker) {
       for (std::size_t t = begin; t < end; ++t) {
         const std::span<std::int32_t> flags(flags_.data() + t * samples, samples);
         selected_[t] = eliminators_[static_cast<std::size_t>(worker)].eliminate(table_.row(seed),
@@ -75,14 +99,39 @@ class Search {
                                                                                  threshold_, flags);
       }
     });
+
+    screen_.reset(slots);
+    bool any = false;
+    for (std::size_t t = 0; t < slots; ++t) {
+      if (selected_[t] == 0) continue;
+      screen_.add_pair(t, seed, partners_[t], slot_flags(t));
+      any = true;
+    }
+    if (!any) return;
+    candidates_.clear();
+    for (std::int32_t g = 0; g < table_.genes(); ++g) {
+      if (assigned_[g] == 0 && g != seed) candidates_.push_back(g);
+    }
+    pass_.assign(slots * candidates_.size(), 0);
+    pool_.parallel_for(candidates_.size(), kCandidatesPerChunk, [&](std::size_t begin, std::size_t end, int) {
+      screen_.screen(candidates_, begin, end, threshold_, pass_);
+    });
   }
 
-  void commit(std::int32_t seed, std::int32_t partner, std::size_t slot) {
+  std::span<const std::int32_t> slot_flags(std::size_t slot) const {
     const std::size_t samples = static_cast<std::size_t>(table_.samples());
-    const std::span<const std::int32_t> flags(flags_.data() + slot * samples, samples);
-    members_.assign({seed, partner});
-    extension_.extend(members_, flags, selected_[slot], assigned_, threshold_);
-    sink_.accept({found_ + 1, members_, flags, selected_[slot]});
+    return {flags_.data() + slot * samples, samples};
+  }
+
+  void commit(std::int32_t seed, std::size_t slot) {
+    passing_.clear();
+    const std::uint8_t* pass = pass_.data() + slot * candidates_.size();
+    for (std::size_t k = 0; k < candidates_.size(); ++k) {
+      if (pass[k] != 0) passing_.push_back(candidates_[k]);
+    }
+    members_.assign({seed, partners_[slot]});
+    completion_.complete(members_, passing_, slot_flags(slot), assigned_, threshold_);
+    sink_.accept({found_ + 1, members_, slot_flags(slot), selected_[slot]});
     for (const std::int32_t m : members_) {
       if (assigned_[m] == 0) --unassigned_;
       assigned_[m] = 1;
@@ -106,13 +155,17 @@ class Search {
   SearchProgress* progress_;
   ThreadPool pool_;
   NonZeroColumns nonzero_;
-  std::vector<ColumnEliminator> eliminators_;
-  GeneExtension extension_;
+  std::vector<ColumnEliminator> eliminators_;  // one per worker
+  ExtensionScreen screen_;
+  ExtensionCompletion completion_;
   std::vector<std::int32_t> assigned_;
-  const std::size_t batch_size_;
-  std::vector<std::int32_t> partners_;
-  std::vector<std::int32_t> selected_;  // per batch slot: selected samples, 0 when nothing yields
-  std::vector<std::int32_t> flags_;     // per batch slot: S sample flags
+  std::size_t batch_size_ = kSmallestBatch;
+  std::vector<std::int32_t> partners_;    // the batch: partners of the seed, ascending
+  std::vector<std::int32_t> selected_;    // per slot: selected samples, 0 when the pair yields nothing
+  std::vector<std::int32_t> flags_;       // per slot: S sample flags
+  std::vector<std::int32_t> candidates_;  // genes unassigned when the batch was screened, seed excepted
+  std::vector<std::uint8_t> pass_;        // per slot and candidate: passes the seed and the partner
+  std::vector<std::int32_t> passing_;
   std::vector<std::int32_t> members_;
   std::int32_t found_ = 0;
   std::int32_t unassigned_;

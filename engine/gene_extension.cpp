@@ -1,78 +1,70 @@
 #include "engine/gene_extension.hpp"
 
-#include "engine/correlation.hpp"
-
 namespace kova {
 namespace {
 
-constexpr std::size_t kCandidatesPerChunk = 512;
+void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std::int32_t>& columns) {
+  columns.clear();
+  for (std::size_t s = 0; s < sample_flags.size(); ++s) {
+    if (sample_flags[s] != 0) columns.push_back(static_cast<std::int32_t>(s));
+  }
+}
 
 }  // namespace
 
-GeneExtension::GeneExtension(const GeneTable& table, ThreadPool& pool)
-    : table_(table), pool_(pool), passes_(static_cast<std::size_t>(table.genes()), 0) {
-  columns_.reserve(static_cast<std::size_t>(table.samples()));
+void ExtensionScreen::reset(std::size_t pairs) {
+  active_ = 0;
+  if (pairs_.size() < pairs) pairs_.resize(pairs);
 }
 
-GeneExtension::MemberSums GeneExtension::member_sums(std::int32_t gene) const {
-  MemberSums sums{table_[gene].values, 0.0, 0.0};
-  for (const std::int32_t s : columns_) {
-    sums.sy += sums.row[s];
-    sums.syy += sums.row[s] * sums.row[s];
-  }
-  return sums;
+void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner,
+                               std::span<const std::int32_t> sample_flags) {
+  Pair& pair = pairs_[active_++];
+  pair.slot = slot;
+  pair.partner = partner;
+  select_columns(sample_flags, pair.columns);
+  pair.seed.set(table_[seed].values, pair.columns);
+  pair.other.set(table_[partner].values, pair.columns);
 }
 
-// Each of the five sums is the same chain of additions the literal search makes, in ascending
-// column order; Sy and Syy are simply taken from the member's precomputed chain.
-double GeneExtension::correlation_with(std::int32_t candidate, const MemberSums& member) const {
-  const double* x = table_[candidate].values;
-  PairSums sums;
-  for (const std::int32_t s : columns_) {
-    sums.sx += x[s];
-    sums.sxx += x[s] * x[s];
-    sums.sxy += x[s] * member.row[s];
-  }
-  sums.sy = member.sy;
-  sums.syy = member.syy;
-  return correlation(sums, selected_);
-}
-
-void GeneExtension::extend(std::vector<std::int32_t>& members, std::span<const std::int32_t> sample_flags,
-                           std::int32_t selected, std::span<const std::int32_t> assigned, double threshold) {
-  columns_.clear();
-  for (std::size_t s = 0; s < sample_flags.size(); ++s) {
-    if (sample_flags[s] != 0) columns_.push_back(static_cast<std::int32_t>(s));
-  }
-  selected_ = selected;
-  const std::int32_t seed = members[0];
-  const std::int32_t partner = members[1];
-  const MemberSums seed_sums = member_sums(seed);
-  const MemberSums partner_sums = member_sums(partner);
-
-  pool_.parallel_for(passes_.size(), kCandidatesPerChunk, [&](std::size_t begin, std::size_t end, int) {
-    for (std::size_t p = begin; p < end; ++p) {
-      const auto gene = static_cast<std::int32_t>(p);
-      passes_[p] = assigned[p] == 0 && gene != seed && gene != partner &&
-                   correlation_with(gene, seed_sums) >= threshold &&
-                   correlation_with(gene, partner_sums) >= threshold;
+void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
+                             double threshold, std::span<std::uint8_t> pass) const {
+  const std::size_t count = candidates.size();
+  for (std::size_t p = 0; p < active_; ++p) {
+    const Pair& pair = pairs_[p];
+    std::uint8_t* out = pass.data() + pair.slot * count;
+    std::size_t k = begin;
+    for (; k + 4 <= end; k += 4) {
+      const double* rows[4] = {table_[candidates[k]].values, table_[candidates[k + 1]].values,
+                               table_[candidates[k + 2]].values, table_[candidates[k + 3]].values};
+      double r[4];
+      pair.seed.with_four(rows, r);
+      for (int q = 0; q < 4; ++q) out[k + q] = r[q] >= threshold;
     }
-  });
+    for (; k < end; ++k) out[k] = pair.seed.with(table_[candidates[k]].values) >= threshold;
+    // Few pass the seed; they meet the partner one at a time.
+    for (k = begin; k < end; ++k) {
+      if (out[k] == 0) continue;
+      out[k] = candidates[k] != pair.partner && pair.other.with(table_[candidates[k]].values) >= threshold;
+    }
+  }
+}
 
-  std::vector<MemberSums> added;
-  for (std::size_t p = 0; p < passes_.size(); ++p) {
-    if (passes_[p] == 0) continue;
-    const auto gene = static_cast<std::int32_t>(p);
+void ExtensionCompletion::complete(std::vector<std::int32_t>& members, std::span<const std::int32_t> passing,
+                                   std::span<const std::int32_t> sample_flags, std::span<const std::int32_t> assigned,
+                                   double threshold) {
+  if (passing.empty()) return;
+  select_columns(sample_flags, columns_);
+  std::size_t added = 0;
+  for (const std::int32_t gene : passing) {
+    if (assigned[static_cast<std::size_t>(gene)] != 0) continue;
     bool joins = true;
-    for (const MemberSums& member : added) {
-      if (!(correlation_with(gene, member) >= threshold)) {
-        joins = false;
-        break;
-      }
-    }
+    for (std::size_t a = 0; a < added && joins; ++a) joins = added_[a].with(table_[gene].values) >= threshold;
     if (!joins) continue;
     members.push_back(gene);
-    added.push_back(member_sums(gene));
+    if (added_.size() <= added) added_.emplace_back();
+    added_[added].set(table_[gene].values, columns_);
+    ++added;
   }
 }
 
