@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test of the project: a normal build and an AddressSanitizer + UndefinedBehaviorSanitizer
-# build, each with its whole test suite.
+# build, each with its whole test suite, then a ThreadSanitizer build for the fast search.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +20,11 @@ configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
+
+# The fast search runs its pairs on a thread pool; ThreadSanitizer watches the pool and the search
+# while they are compared with the literal search.
+echo "== ThreadSanitizer: thread pool and fast search =="
+cmake -S . -B build/test-tsan -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVA_SANITIZE=thread \
+  -DKOVA_FRONTEND=OFF >/dev/null
+cmake --build build/test-tsan -j "$jobs" --target kova_engine_tests
+TSAN_OPTIONS=halt_on_error=1 build/test-tsan/tests/kova_engine_tests --gtest_filter='ThreadPool.*:FastSearch.*'
