@@ -1,5 +1,7 @@
 #include "engine/gene_extension.hpp"
 
+#include <algorithm>
+
 namespace kova {
 namespace {
 
@@ -28,24 +30,22 @@ void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t
 }
 
 void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
-                             double threshold, std::span<std::uint8_t> pass) const {
+                             double threshold, std::span<std::uint8_t> pass, int worker) {
+  CandidateTile& tile = tiles_[static_cast<std::size_t>(worker)];
   const std::size_t count = candidates.size();
-  for (std::size_t p = 0; p < active_; ++p) {
-    const Pair& pair = pairs_[p];
-    std::uint8_t* out = pass.data() + pair.slot * count;
-    std::size_t k = begin;
-    for (; k + 4 <= end; k += 4) {
-      const double* rows[4] = {table_[candidates[k]].values, table_[candidates[k + 1]].values,
-                               table_[candidates[k + 2]].values, table_[candidates[k + 3]].values};
-      double r[4];
-      pair.seed.with_four(rows, r);
-      for (int q = 0; q < 4; ++q) out[k + q] = r[q] >= threshold;
-    }
-    for (; k < end; ++k) out[k] = pair.seed.with(table_[candidates[k]].values) >= threshold;
-    // Few pass the seed; they meet the partner one at a time.
-    for (k = begin; k < end; ++k) {
-      if (out[k] == 0) continue;
-      out[k] = candidates[k] != pair.partner && pair.other.with(table_[candidates[k]].values) >= threshold;
+  bool seed_pass[CandidateTile::kWidth];
+  for (std::size_t first = begin; first < end; first += CandidateTile::kWidth) {
+    const std::size_t last = std::min(end, first + CandidateTile::kWidth);
+    tile.load(table_, candidates.subspan(first, last - first));
+    for (std::size_t p = 0; p < active_; ++p) {
+      const Pair& pair = pairs_[p];
+      std::uint8_t* out = pass.data() + pair.slot * count;
+      tile.passes(pair.seed, threshold, seed_pass);
+      // Few pass the seed; they meet the partner one at a time.
+      for (std::size_t k = first; k < last; ++k) {
+        out[k] = seed_pass[k - first] && candidates[k] != pair.partner &&
+                 pair.other.with(table_[candidates[k]].values) >= threshold;
+      }
     }
   }
 }

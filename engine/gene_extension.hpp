@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/gene_table.hpp"
+#include "engine/candidate_tile.hpp"
 #include "engine/member_correlation.hpp"
 
 namespace kova {
@@ -21,7 +22,7 @@ namespace kova {
 // The seed-and-partner tests of the yielding pairs of one batch.
 class ExtensionScreen {
  public:
-  explicit ExtensionScreen(const GeneTable& table) : table_(table) {}
+  ExtensionScreen(const GeneTable& table, int workers) : table_(table), tiles_(static_cast<std::size_t>(workers)) {}
 
   // Starts a batch of `pairs` slots.
   void reset(std::size_t pairs);
@@ -29,9 +30,9 @@ class ExtensionScreen {
   void add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner, std::span<const std::int32_t> sample_flags);
   // For every added slot and every candidate k in [begin, end): pass[slot][k] = 1 when
   // candidates[k] is not the partner and reaches the threshold with both the seed and the
-  // partner. Safe to call from several threads on disjoint ranges.
+  // partner. Safe to call from several workers at once on disjoint ranges.
   void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end, double threshold,
-              std::span<std::uint8_t> pass) const;
+              std::span<std::uint8_t> pass, int worker);
 
  private:
   struct Pair {
@@ -43,6 +44,7 @@ class ExtensionScreen {
   const GeneTable& table_;
   std::vector<Pair> pairs_;  // capacity kept from batch to batch
   std::size_t active_ = 0;
+  std::vector<CandidateTile> tiles_;  // one per worker
 };
 
 // Appends to `members` (the seed and the partner) every gene of `passing` (ascending, all passed

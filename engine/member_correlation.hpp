@@ -2,8 +2,7 @@
 // The correlation of candidate genes with one member over the selected samples, exactly as the
 // literal search computes it: each of the five sums is the same chain of additions, in ascending
 // column order. The member's own sums (Sy, Syy) are the same for every candidate and computed
-// once; four candidates run side by side in SIMD lanes, each lane its own IEEE chain, which gives
-// the same bits as one candidate at a time.
+// once.
 
 #include <cstdint>
 #include <span>
@@ -17,8 +16,11 @@ class MemberCorrelation {
   void set(const double* member_row, std::span<const std::int32_t> columns);
 
   double with(const double* candidate_row) const;
-  // r of four candidates at once, in the order given.
-  void with_four(const double* const rows[4], double r[4]) const;
+
+  std::span<const std::int32_t> columns() const { return columns_; }
+  std::span<const double> values() const { return member_; }  // at the selected columns
+  double sy() const { return sy_; }
+  double syy() const { return syy_; }
 
  private:
   std::span<const std::int32_t> columns_;
