@@ -83,8 +83,9 @@ void CandidateTile::load(const GeneTable& table, std::span<const std::int32_t> g
 }
 
 // The literal r is fl(num / fl(sqrt(d))) with d = fl(A * B), and num, A, B, d here are the very
-// numbers it is computed from (same operations, same order). For T > 0 a candidate can pass only
-// with num > 0. With num > 0 and d > 0 the two roundings keep r within 2.01 u of num / sqrt(d),
+// numbers it is computed from (same operations, same order). Only with d > 0 is the sign of r
+// that of num (sqrt(-0) is -0, and a negative num over it gives +inf), so for T > 0 and d > 0 a
+// candidate can pass only with num > 0. With num > 0 and d > 0 the two roundings keep r within 2.01 u of num / sqrt(d),
 // so num * num < T * T * d, with a relative margin of 2^-40 that swallows every rounding, proves
 // r < T without a square root. Where a square could underflow the shortcut is not taken.
 // Everything not proven here is decided by the exact r.
@@ -103,7 +104,7 @@ void CandidateTile::passes(const MemberCorrelation& member, double threshold, bo
     const double a = sxx[k] - (sx[k] * sx[k]) / dn;
     const double d = a * b;
     const double num2 = num * num;
-    proven_below[k] = prefilter && (!(num > 0.0) || (d > 0.0 && num2 > 0x1p-900 && num2 < square_threshold * d));
+    proven_below[k] = prefilter && d > 0.0 && (!(num > 0.0) || (num2 > 0x1p-900 && num2 < square_threshold * d));
   }
   for (std::size_t k = 0; k < size_; ++k) {
     if (proven_below[k]) {
