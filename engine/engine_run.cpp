@@ -18,10 +18,11 @@
 #include "engine/console.hpp"
 #include "engine/file_names.hpp"
 #include "engine/gene_table.hpp"
-#include "engine/literal_search.hpp"
+#include "engine/fast_search.hpp"
 #include "engine/matrix_loader.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform.hpp"
+#include "engine/progress.hpp"
 #include "engine/result_writer.hpp"
 
 namespace kova {
@@ -155,7 +156,7 @@ std::string summary(std::int32_t found, const fs::path& output, const fs::path& 
          quoted(output) + " and " + quoted(ec ? report : report_shown);
 }
 
-int run(std::istream& in, std::ostream& out) {
+int run(std::istream& in, std::ostream& out, std::ostream& err) {
   const RunDescriptionPaths paths = run_description_paths();
   const RunFiles files = read_outinfo(paths.outinfo);
   const RunSize size = read_doutinfo(paths.doutinfo);
@@ -186,7 +187,9 @@ int run(std::istream& in, std::ostream& out) {
   input.reset();
 
   ResultWriter writer(table, *output, *report);
-  const std::int32_t found = literal_search(table, size.threshold, *maximum, writer);
+  ConsoleProgress progress(err, is_terminal(stderr));
+  const std::int32_t found = fast_search(table, size.threshold, *maximum, writer, {0, &progress});
+  progress.finish();
   writer.write_membership();
   output->close();
   report->close();
@@ -198,7 +201,7 @@ int run(std::istream& in, std::ostream& out) {
 
 int run_engine(std::istream& in, std::ostream& out, std::ostream& err) {
   try {
-    return run(in, out);
+    return run(in, out, err);
   } catch (const EngineError& e) {
     err << "kova2: error: " << e.what() << kLineEnd << std::flush;
   } catch (const RunDescriptionLocationError& e) {

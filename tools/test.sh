@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test of the project: a normal build and an AddressSanitizer + UndefinedBehaviorSanitizer
-# build, each with its whole test suite.
+# build, each with its whole test suite, then a ThreadSanitizer build for the fast search.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,3 +38,11 @@ else
     kova_png_output_test kovaview
   ctest --test-dir build/test-asan-viewer -L viewer -j "$jobs" --output-on-failure --timeout 600
 fi
+
+# The fast search runs its pairs on a thread pool; ThreadSanitizer watches the pool and the search
+# while they are compared with the literal search.
+echo "== ThreadSanitizer: thread pool and fast search =="
+cmake -S . -B build/test-tsan -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVA_SANITIZE=thread \
+  -DKOVA_FRONTEND=OFF >/dev/null
+cmake --build build/test-tsan -j "$jobs" --target kova_engine_tests
+TSAN_OPTIONS=halt_on_error=1 build/test-tsan/tests/kova_engine_tests --gtest_filter='ThreadPool.*:FastSearch.*'

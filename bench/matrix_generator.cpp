@@ -1,0 +1,87 @@
+#include "bench/matrix_generator.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace kova::bench {
+namespace {
+
+// splitmix64: small, fast and fully specified, so the matrices do not depend on the library.
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+  }
+  double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }  // [0, 1)
+  double normal() {  // Box-Muller
+    const double u = 1.0 - uniform();
+    const double v = uniform();
+    return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * v);
+  }
+  std::int32_t below(std::int32_t n) { return static_cast<std::int32_t>(next() % static_cast<std::uint64_t>(n)); }
+
+ private:
+  std::uint64_t state_;
+};
+
+void append_value(std::string& text, double value) {
+  char buffer[32];
+  const int n = std::snprintf(buffer, sizeof buffer, "\t%.6g", value);
+  text.append(buffer, static_cast<std::size_t>(n));
+}
+
+void append_name(std::string& text, std::int32_t gene) {
+  if (gene > 0) text += '\n';
+  text += "gene" + std::to_string(gene + 1);
+}
+
+}  // namespace
+
+GeneratedMatrix expression_matrix(std::int32_t genes, std::int32_t samples, std::uint64_t seed) {
+  Random random(seed);
+  // Modules: a random profile over a random half of the samples, shared by about 2% of genes.
+  const std::int32_t modules = 1 + genes / 200;
+  std::vector<std::vector<double>> profile(static_cast<std::size_t>(modules), std::vector<double>(samples, 0.0));
+  for (auto& p : profile) {
+    for (double& v : p) v = random.uniform() < 0.5 ? 1.5 * random.normal() : 0.0;
+  }
+  GeneratedMatrix matrix{genes, samples, {}};
+  matrix.text.reserve(static_cast<std::size_t>(genes) * (static_cast<std::size_t>(samples) * 8 + 12));
+  for (std::int32_t g = 0; g < genes; ++g) {
+    append_name(matrix.text, g);
+    const double mean = 6.0 + 4.0 * random.uniform();
+    const double spread = 0.2 + 0.8 * random.uniform();
+    const std::int32_t module = random.uniform() < 0.2 ? random.below(modules) : -1;
+    for (std::int32_t s = 0; s < samples; ++s) {
+      double v = mean + spread * random.normal();
+      if (module >= 0) v += profile[static_cast<std::size_t>(module)][static_cast<std::size_t>(s)];
+      append_value(matrix.text, v);
+    }
+  }
+  matrix.text += '\n';
+  return matrix;
+}
+
+GeneratedMatrix zero_rich_matrix(std::int32_t genes, std::int32_t samples, std::uint64_t seed) {
+  Random random(seed);
+  GeneratedMatrix matrix{genes, samples, {}};
+  matrix.text.reserve(static_cast<std::size_t>(genes) * (static_cast<std::size_t>(samples) * 3 + 12));
+  for (std::int32_t g = 0; g < genes; ++g) {
+    append_name(matrix.text, g);
+    // 30% of the genes are never detected; the others in 1% to 30% of the cells.
+    const double detected = random.uniform() < 0.3 ? 0.0 : 0.01 + 0.29 * random.uniform();
+    for (std::int32_t s = 0; s < samples; ++s) {
+      const double v = random.uniform() < detected ? std::log2(2.0 + random.below(20)) : 0.0;
+      append_value(matrix.text, v);
+    }
+  }
+  matrix.text += '\n';
+  return matrix;
+}
+
+}  // namespace kova::bench

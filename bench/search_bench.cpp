@@ -1,0 +1,209 @@
+// Times the literal and the fast search on the same loaded matrix, in one process, and checks
+// that they hand out the same biclusters. Prints loading speed, times, speed-up and peak memory.
+//
+//   kova_bench [data folder [name]]   data folder: default the shared data folder beside the
+//                                     project; name: only the matrices whose name holds it
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/matrix_generator.hpp"
+#include "engine/bicluster.hpp"
+#include "engine/block_reader.hpp"
+#include "engine/fast_search.hpp"
+#include "engine/gene_table.hpp"
+#include "engine/literal_search.hpp"
+#include "engine/matrix_loader.hpp"
+#include "engine/output_file.hpp"
+#include "engine/result_writer.hpp"
+#include "engine/thread_pool.hpp"
+
+namespace fs = std::filesystem;
+
+namespace kova::bench {
+namespace {
+
+constexpr std::int32_t kMaximum = 1'000'000;
+bool failures = false;  // some literal and fast results differed
+
+// The two result files of a run, rendered in memory by the engine's own writer.
+class TextBuffer final : public TextOutput {
+ public:
+  void write(std::string_view text) override { text_.append(text); }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+struct Results {
+  TextBuffer output, report;
+  std::int32_t biclusters = 0;
+  bool operator==(const Results& other) const {
+    return output.text() == other.output.text() && report.text() == other.report.text();
+  }
+};
+
+using SearchFunction = std::function<std::int32_t(const GeneTable&, BiclusterSink&)>;
+
+// Runs one search into fresh result files; returns its time in seconds.
+double timed_run(const GeneTable& table, const SearchFunction& search, Results& results) {
+  write_report_header(results.report);
+  ResultWriter writer(table, results.output, results.report);
+  const auto start = std::chrono::steady_clock::now();
+  results.biclusters = search(table, writer);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  writer.write_membership();
+  return seconds;
+}
+
+double seconds_of(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double peak_mib() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+struct Loaded {
+  std::unique_ptr<GeneTable> table;
+  double mb_per_second;
+};
+
+Loaded load(const fs::path& path, std::int32_t genes, std::int32_t samples) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "rb"));
+  if (!file) throw std::runtime_error("cannot open " + path.string());
+  auto table = std::make_unique<GeneTable>(genes, samples);
+  const double seconds = seconds_of([&] {
+    BlockReader reader(file.get());
+    load_matrix(reader, *table);
+  });
+  const double megabytes = static_cast<double>(fs::file_size(path)) / 1e6;
+  return {std::move(table), megabytes / seconds};
+}
+
+// The first `genes` genes of a table, as a table of their own.
+std::unique_ptr<GeneTable> prefix(const GeneTable& table, std::int32_t genes) {
+  auto part = std::make_unique<GeneTable>(genes, table.samples());
+  for (std::int32_t g = 0; g < genes; ++g) {
+    (*part)[g].name = table[g].name;
+    const auto row = table.row(g);
+    std::copy(row.begin(), row.end(), (*part)[g].values);
+  }
+  return part;
+}
+
+struct Run {
+  double threshold;
+  std::int32_t literal_genes;  // the literal search runs on this many first genes (all: G)
+};
+
+void bench_matrix(const std::string& name, const GeneTable& table, double mb_per_second,
+                  const std::vector<Run>& runs) {
+  std::printf("\n== %s: %d genes x %d samples, loaded at %.0f MB/s ==\n", name.c_str(), table.genes(),
+              table.samples(), mb_per_second);
+  for (const Run& run : runs) {
+    const SearchFunction fast = [&](const GeneTable& t, BiclusterSink& sink) {
+      return fast_search(t, run.threshold, kMaximum, sink);
+    };
+    const SearchFunction fast_one = [&](const GeneTable& t, BiclusterSink& sink) {
+      return fast_search(t, run.threshold, kMaximum, sink, {1, nullptr});
+    };
+    const SearchFunction literal = [&](const GeneTable& t, BiclusterSink& sink) {
+      return literal_search(t, run.threshold, kMaximum, sink);
+    };
+    Results fast_all, fast_single;
+    const double fast_seconds = timed_run(table, fast, fast_all);
+    const double single_seconds = timed_run(table, fast_one, fast_single);
+    std::printf("T = %.2f  fast: %.3f s with %d workers, %.3f s with 1; %d biclusters%s\n", run.threshold,
+                fast_seconds, default_worker_count(), single_seconds, fast_all.biclusters,
+                fast_single == fast_all ? "" : "  WORKER COUNTS DIFFER");
+
+    const bool whole = run.literal_genes >= table.genes();
+    std::unique_ptr<GeneTable> part = whole ? nullptr : prefix(table, run.literal_genes);
+    const GeneTable& scope = whole ? table : *part;
+    Results literal_results, fast_scope;
+    const double literal_seconds = timed_run(scope, literal, literal_results);
+    const double fast_scope_seconds = whole ? fast_seconds : timed_run(scope, fast, fast_scope);
+    const bool identical = literal_results == (whole ? fast_all : fast_scope);
+    const std::string where =
+        whole ? "the whole matrix" : "the first " + std::to_string(run.literal_genes) + " genes only";
+    std::printf("          literal on %s: %.2f s, fast %.4f s: speed-up %.0fx; %d biclusters, result files %s\n",
+                where.c_str(), literal_seconds, fast_scope_seconds, literal_seconds / fast_scope_seconds,
+                literal_results.biclusters, identical ? "identical" : "DIFFERENT");
+    if (!identical) failures = true;
+  }
+  std::printf("peak memory so far: %.0f MiB (this matrix's values: %.0f MiB)\n", peak_mib(),
+              static_cast<double>(table.genes()) * table.samples() * 8 / 1048576.0);
+}
+
+std::string only;  // from the command line: bench only the matrices whose name holds this
+
+bool chosen(const std::string& name) { return name.find(only) != std::string::npos; }
+
+void bench_file(const fs::path& path, std::int32_t genes, std::int32_t samples, const std::vector<Run>& runs) {
+  if (!chosen(path.filename().string())) return;
+  if (!fs::exists(path)) {
+    std::printf("\n== %s: not found, skipped ==\n", path.string().c_str());
+    return;
+  }
+  const Loaded loaded = load(path, genes, samples);
+  bench_matrix(path.filename().string(), *loaded.table, loaded.mb_per_second, runs);
+}
+
+void bench_generated(const std::string& name, const std::function<GeneratedMatrix()>& generate,
+                     const std::vector<Run>& runs) {
+  if (!chosen(name)) return;
+  const GeneratedMatrix matrix = generate();
+  const fs::path path = fs::temp_directory_path() / ("kova_bench_" + name + ".txt");
+  {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "wb"));
+    if (!file || std::fwrite(matrix.text.data(), 1, matrix.text.size(), file.get()) != matrix.text.size()) {
+      throw std::runtime_error("cannot write " + path.string());
+    }
+  }
+  const Loaded loaded = load(path, matrix.genes, matrix.samples);
+  fs::remove(path);
+  bench_matrix(name, *loaded.table, loaded.mb_per_second, runs);
+}
+
+}  // namespace
+}  // namespace kova::bench
+
+int main(int argc, char** argv) {
+  using namespace kova::bench;
+  const fs::path data = argc > 1 ? fs::path(argv[1]) : fs::path(KOVA_SHARED_DATA_DIR);
+  if (argc > 2) only = argv[2];
+  try {
+    // Where the literal search would take more than a few minutes it runs on the first genes only;
+    // the fast search then runs on the same genes for the speed-up, and on all of them for its time.
+    bench_file(data / "ALL.txt", 12625, 128, {{0.9, 12625}, {0.99, 2000}});
+    bench_file(data / "golub.txt", 3051, 38, {{0.9, 3051}, {0.99, 3051}});
+    bench_generated("generated_2000x500", [] { return expression_matrix(2000, 500, 1); }, {{0.9, 300}, {0.99, 200}});
+    bench_generated("generated_20000x200", [] { return expression_matrix(20000, 200, 2); }, {{0.9, 1000}, {0.99, 500}});
+    bench_generated("zero_rich_5000x300", [] { return zero_rich_matrix(5000, 300, 3); }, {{0.9, 40}, {0.99, 40}});
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kova_bench: error: %s\n", e.what());
+    return 1;
+  }
+  if (failures) std::printf("\nFAILED: the literal and the fast search gave different results\n");
+  return failures ? 1 : 0;
+}

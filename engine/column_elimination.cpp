@@ -1,0 +1,152 @@
+#include "engine/column_elimination.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kova {
+
+std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<const double> y, double threshold,
+                                         std::span<std::int32_t> flags) {
+  samples_ = static_cast<std::int32_t>(x.size());
+  column_.clear();
+  x_.clear();
+  y_.clear();
+  lowest_removed_ = samples_;
+  for (std::int32_t s = 0; s < samples_; ++s) {
+    if (x[s] != 0.0 || y[s] != 0.0) {
+      column_.push_back(s);
+      x_.push_back(x[s]);
+      y_.push_back(y[s]);
+    } else if (lowest_removed_ == samples_) {
+      lowest_removed_ = s;
+    }
+  }
+
+  PairSums step;
+  MagnitudeSums magnitudes;
+  bool changed = true;  // a step that removes nothing leaves the sums as they were
+  std::int32_t h = samples_;
+  while (h >= 3) {
+    if (changed) {
+      step = PairSums{};
+      magnitudes = MagnitudeSums{};
+      for (std::size_t k = 0; k < column_.size(); ++k) {
+        step.add(x_[k], y_[k]);
+        magnitudes.x += std::fabs(x_[k]);
+        magnitudes.y += std::fabs(y_[k]);
+        magnitudes.xy += std::fabs(x_[k] * y_[k]);
+      }
+    }
+    if (correlation(step, h) >= threshold) break;
+    const std::int32_t position = choose(step, magnitudes, h - 1);
+    changed = position >= 0;
+    if (changed) erase(static_cast<std::size_t>(position));
+    --h;
+  }
+  if (h < 3) return 0;
+
+  std::fill(flags.begin(), flags.end(), 0);
+  std::int32_t selected = 0;
+  for (std::size_t k = 0; k < column_.size(); ++k) {
+    if (x_[k] != 0.0 && y_[k] != 0.0) {
+      flags[column_[k]] = 1;
+      ++selected;
+    }
+  }
+  return selected >= 3 ? selected : 0;
+}
+
+std::int32_t ColumnEliminator::choose(const PairSums& step, const MagnitudeSums& magnitudes, std::int32_t divisor) {
+  const std::size_t m = column_.size();
+  const bool has_removed = lowest_removed_ < samples_;
+  // Leaving out a removed column changes no sum: all removed candidates share this exact r.
+  const double removed_r = has_removed ? correlation(step, divisor) : std::numeric_limits<double>::quiet_NaN();
+
+  a_.resize(m);
+  b_.resize(m);
+  r_.resize(m);
+  const double inverse_divisor = 1.0 / static_cast<double>(divisor);
+  for (std::size_t k = 0; k < m; ++k) {
+    const CandidateEstimate e = estimate_without(step, x_[k], y_[k], inverse_divisor);
+    a_[k] = e.a;
+    b_[k] = e.b;
+    r_[k] = e.r;
+  }
+
+  // Bounded candidates keep their estimate; the others get NaN, which no comparison below sets
+  // aside, so they are recomputed exactly.
+  const FormulaBounds bounds = formula_bounds(step, magnitudes, m, divisor);
+  const double cut_a = kBoundedRatio * bounds.a;
+  const double cut_b = kBoundedRatio * bounds.b;
+  double min_a = std::numeric_limits<double>::infinity();
+  double min_b = min_a;
+  double max_abs_r = 0.0;
+  double best = -std::numeric_limits<double>::infinity();
+  for (std::size_t k = 0; k < m; ++k) {
+    if (a_[k] > cut_a && b_[k] > cut_b && std::isfinite(r_[k])) {
+      min_a = std::min(min_a, a_[k]);
+      min_b = std::min(min_b, b_[k]);
+      max_abs_r = std::max(max_abs_r, std::fabs(r_[k]));
+      best = std::max(best, r_[k]);
+    } else {
+      r_[k] = std::numeric_limits<double>::quiet_NaN();
+    }
+  }
+  const double spread = correlation_spread(bounds, min_a, min_b, max_abs_r);
+
+  contenders_.clear();
+  for (std::size_t k = 0; k < m; ++k) {
+    const bool below_best = best - r_[k] > 2.0 * spread;
+    const bool below_removed = removed_r - r_[k] > spread;
+    if (!(below_best || below_removed)) contenders_.push_back(k);
+  }
+
+  // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
+  // the literal search would have it, without its exact r.
+  if (contenders_.size() == 1) {
+    const double r = r_[contenders_[0]];
+    const bool above_floor = r + 1.0 > spread;
+    const bool above_removed = std::isnan(removed_r) || r - removed_r > spread;
+    if (!std::isnan(r) && above_floor && above_removed) return static_cast<std::int32_t>(contenders_[0]);
+  }
+
+  // The literal rule, in ascending column order, over the contenders and the lowest removed
+  // column (the other removed columns share its r and lose ties to it).
+  double best_exact = -1.0;
+  std::int32_t chosen = -1;
+  bool removed_pending = has_removed;
+  for (const std::size_t k : contenders_) {
+    if (removed_pending && lowest_removed_ < column_[k]) {
+      removed_pending = false;
+      if (removed_r > best_exact) {
+        best_exact = removed_r;
+        chosen = -1;
+      }
+    }
+    const double r = exact_without(k, divisor);
+    if (r > best_exact) {
+      best_exact = r;
+      chosen = static_cast<std::int32_t>(k);
+    }
+  }
+  if (removed_pending && removed_r > best_exact) chosen = -1;
+  return chosen;
+}
+
+double ColumnEliminator::exact_without(std::size_t position, std::int32_t divisor) const {
+  PairSums sums;
+  for (std::size_t k = 0; k < column_.size(); ++k) {
+    if (k != position) sums.add(x_[k], y_[k]);
+  }
+  return correlation(sums, divisor);
+}
+
+void ColumnEliminator::erase(std::size_t position) {
+  lowest_removed_ = std::min(lowest_removed_, column_[position]);
+  column_.erase(column_.begin() + static_cast<std::ptrdiff_t>(position));
+  x_.erase(x_.begin() + static_cast<std::ptrdiff_t>(position));
+  y_.erase(y_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+}  // namespace kova

@@ -1,0 +1,43 @@
+#pragma once
+// Column elimination of one seed pair, with the same result as the literal search but O(S) work
+// per step in the usual case: each step's five sums are computed once, exactly, and a candidate
+// is recomputed exactly only when the bound of elimination_bounds.hpp cannot tell it apart from
+// the best one.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/correlation.hpp"
+#include "engine/elimination_bounds.hpp"
+
+namespace kova {
+
+// Scratch space of one worker; reused for every pair it eliminates.
+class ColumnEliminator {
+ public:
+  // Eliminates columns of the pair (x, y) and selects its samples. Returns the number of selected
+  // samples, with `flags` (size S) set to 1 for each, when the pair yields a bicluster; otherwise
+  // returns 0 (and `flags` holds nothing of use).
+  std::int32_t eliminate(std::span<const double> x, std::span<const double> y, double threshold,
+                         std::span<std::int32_t> flags);
+
+ private:
+  // Picks the column the literal search would remove in this step: returns its position among
+  // the present columns, or -1 when the literal search removes an already removed column or
+  // none, both of which leave the rows as they are.
+  std::int32_t choose(const PairSums& step, const MagnitudeSums& magnitudes, std::int32_t divisor);
+  double exact_without(std::size_t position, std::int32_t divisor) const;
+  void erase(std::size_t position);
+
+  // The present columns of the working rows, ascending: column number and both values.
+  std::vector<std::int32_t> column_;
+  std::vector<double> x_, y_;
+  std::int32_t lowest_removed_ = 0;  // lowest column 0 in both rows; S when there is none
+  std::int32_t samples_ = 0;
+  // Per present column: the estimate of the step's candidate that leaves it out.
+  std::vector<double> a_, b_, r_;
+  std::vector<std::size_t> contenders_;
+};
+
+}  // namespace kova

@@ -1,0 +1,56 @@
+#pragma once
+// How far a candidate's correlation, estimated from the step's sums with one column taken out,
+// can lie from the correlation the literal search computes for that candidate. The analysis is
+// in elimination_bounds.cpp; column elimination relies on it to skip exact recomputation.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/correlation.hpp"
+
+namespace kova {
+
+// Sums of magnitudes over the same columns as the step's PairSums: sum |x|, sum |y|, sum |x*y|
+// (sum x*x and sum y*y are their own magnitudes).
+struct MagnitudeSums {
+  double x = 0.0, y = 0.0, xy = 0.0;
+};
+
+// Bounds on |literal - estimate| for the three parts of the formula, valid for every candidate of
+// one step: num = Sxy - Sx*Sy/n, A = Sxx - Sx*Sx/n, B = Syy - Sy*Sy/n. Infinite or NaN when the
+// sums are too large to bound; the comparisons below then fail and every candidate is exact.
+struct FormulaBounds {
+  double num = 0.0, a = 0.0, b = 0.0;
+};
+
+// `terms` is the number of columns in the step's sums, `divisor` the candidates' n (h - 1).
+FormulaBounds formula_bounds(const PairSums& step, const MagnitudeSums& magnitudes, std::size_t terms,
+                             std::int32_t divisor);
+
+// A candidate's estimate is bounded only when its A and B exceed this many times their bounds;
+// the others are recomputed exactly.
+inline constexpr double kBoundedRatio = 1024.0;
+
+// Bound on |literal r - estimated r| for every bounded candidate of a step, given the smallest
+// estimated A and B and the largest |r| among them. Includes the rounding of the comparisons the
+// caller makes with it (see elimination_bounds.cpp).
+double correlation_spread(const FormulaBounds& bounds, double min_a, double min_b, double max_abs_r);
+
+// The estimate of one candidate from the step's sums minus its own column's terms. Multiplying by
+// 1/n instead of dividing is one more rounding, which formula_bounds allows for.
+struct CandidateEstimate {
+  double a, b, r;
+};
+inline CandidateEstimate estimate_without(const PairSums& step, double x, double y, double inverse_divisor) {
+  const double sx = step.sx - x;
+  const double sy = step.sy - y;
+  const double sxx = step.sxx - x * x;
+  const double syy = step.syy - y * y;
+  const double sxy = step.sxy - x * y;
+  const double num = sxy - sx * sy * inverse_divisor;
+  const double a = sxx - sx * sx * inverse_divisor;
+  const double b = syy - sy * sy * inverse_divisor;
+  return {a, b, num / std::sqrt(a * b)};
+}
+
+}  // namespace kova

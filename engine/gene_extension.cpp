@@ -1,0 +1,71 @@
+#include "engine/gene_extension.hpp"
+
+#include <algorithm>
+
+namespace kova {
+namespace {
+
+void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std::int32_t>& columns) {
+  columns.clear();
+  for (std::size_t s = 0; s < sample_flags.size(); ++s) {
+    if (sample_flags[s] != 0) columns.push_back(static_cast<std::int32_t>(s));
+  }
+}
+
+}  // namespace
+
+void ExtensionScreen::reset(std::size_t pairs) {
+  active_ = 0;
+  if (pairs_.size() < pairs) pairs_.resize(pairs);
+}
+
+void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner,
+                               std::span<const std::int32_t> sample_flags) {
+  Pair& pair = pairs_[active_++];
+  pair.slot = slot;
+  pair.partner = partner;
+  select_columns(sample_flags, pair.columns);
+  pair.seed.set(table_[seed].values, pair.columns);
+  pair.other.set(table_[partner].values, pair.columns);
+}
+
+void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
+                             double threshold, std::span<std::uint8_t> pass, int worker) {
+  CandidateTile& tile = tiles_[static_cast<std::size_t>(worker)];
+  const std::size_t count = candidates.size();
+  bool seed_pass[CandidateTile::kWidth];
+  for (std::size_t first = begin; first < end; first += CandidateTile::kWidth) {
+    const std::size_t last = std::min(end, first + CandidateTile::kWidth);
+    tile.load(table_, candidates.subspan(first, last - first));
+    for (std::size_t p = 0; p < active_; ++p) {
+      const Pair& pair = pairs_[p];
+      std::uint8_t* out = pass.data() + pair.slot * count;
+      tile.passes(pair.seed, threshold, seed_pass);
+      // Few pass the seed; they meet the partner one at a time.
+      for (std::size_t k = first; k < last; ++k) {
+        out[k] = seed_pass[k - first] && candidates[k] != pair.partner &&
+                 pair.other.with(table_[candidates[k]].values) >= threshold;
+      }
+    }
+  }
+}
+
+void ExtensionCompletion::complete(std::vector<std::int32_t>& members, std::span<const std::int32_t> passing,
+                                   std::span<const std::int32_t> sample_flags, std::span<const std::int32_t> assigned,
+                                   double threshold) {
+  if (passing.empty()) return;
+  select_columns(sample_flags, columns_);
+  std::size_t added = 0;
+  for (const std::int32_t gene : passing) {
+    if (assigned[static_cast<std::size_t>(gene)] != 0) continue;
+    bool joins = true;
+    for (std::size_t a = 0; a < added && joins; ++a) joins = added_[a].with(table_[gene].values) >= threshold;
+    if (!joins) continue;
+    members.push_back(gene);
+    if (added_.size() <= added) added_.emplace_back();
+    added_[added].set(table_[gene].values, columns_);
+    ++added;
+  }
+}
+
+}  // namespace kova

@@ -1,0 +1,65 @@
+#pragma once
+// Gene extension with the literal search's result: every unassigned gene that correlates at or
+// above the threshold with every member, over the selected samples, joins in ascending order.
+//
+// The tests against the seed and the partner do not depend on which genes joined before, nor on
+// genes assigned later (those are skipped when the bicluster is committed), so they run early,
+// for pairs evaluated ahead, on any worker. They are the bulk of the work: every unassigned gene
+// against two members. Testing one block of candidate rows against all pairs of a batch while the
+// block is in cache keeps this from being bound by memory. The tests against members added during
+// the extension depend on the joins before them and run in order when the bicluster is committed.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/gene_table.hpp"
+#include "engine/candidate_tile.hpp"
+#include "engine/member_correlation.hpp"
+
+namespace kova {
+
+// The seed-and-partner tests of the yielding pairs of one batch.
+class ExtensionScreen {
+ public:
+  ExtensionScreen(const GeneTable& table, int workers) : table_(table), tiles_(static_cast<std::size_t>(workers)) {}
+
+  // Starts a batch of `pairs` slots.
+  void reset(std::size_t pairs);
+  // Slot `slot` yields with these selected samples; its tests run in screen().
+  void add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner, std::span<const std::int32_t> sample_flags);
+  // For every added slot and every candidate k in [begin, end): pass[slot][k] = 1 when
+  // candidates[k] is not the partner and reaches the threshold with both the seed and the
+  // partner. Safe to call from several workers at once on disjoint ranges.
+  void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end, double threshold,
+              std::span<std::uint8_t> pass, int worker);
+
+ private:
+  struct Pair {
+    std::size_t slot;
+    std::int32_t partner;
+    std::vector<std::int32_t> columns;
+    MemberCorrelation seed, other;
+  };
+  const GeneTable& table_;
+  std::vector<Pair> pairs_;  // capacity kept from batch to batch
+  std::size_t active_ = 0;
+  std::vector<CandidateTile> tiles_;  // one per worker
+};
+
+// Appends to `members` (the seed and the partner) every gene of `passing` (ascending, all passed
+// the seed and the partner) that is still unassigned and reaches the threshold with each member
+// added before it.
+class ExtensionCompletion {
+ public:
+  explicit ExtensionCompletion(const GeneTable& table) : table_(table) {}
+  void complete(std::vector<std::int32_t>& members, std::span<const std::int32_t> passing,
+                std::span<const std::int32_t> sample_flags, std::span<const std::int32_t> assigned, double threshold);
+
+ private:
+  const GeneTable& table_;
+  std::vector<std::int32_t> columns_;
+  std::vector<MemberCorrelation> added_;
+};
+
+}  // namespace kova

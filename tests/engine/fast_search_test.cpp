@@ -1,0 +1,242 @@
+// The fast search against the literal one, bit for bit: every bicluster, its members and its
+// samples, in order, on thousands of small matrices built to be hard, with 1, 2 and 8 workers.
+
+#include "engine/fast_search.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <sstream>
+
+#include "engine/correlation.hpp"
+#include "engine/literal_search.hpp"
+#include "tests/support/collecting_sink.hpp"
+
+namespace kova {
+namespace {
+
+using test::CollectingSink;
+using test::FoundBicluster;
+using test::make_table;
+using Rows = std::vector<std::vector<double>>;
+
+std::vector<FoundBicluster> literal(const GeneTable& table, double threshold, std::int32_t maximum) {
+  CollectingSink sink;
+  const std::int32_t found = literal_search(table, threshold, maximum, sink);
+  EXPECT_EQ(found, static_cast<std::int32_t>(sink.biclusters.size()));
+  return sink.biclusters;
+}
+
+std::vector<FoundBicluster> fast(const GeneTable& table, double threshold, std::int32_t maximum, int workers) {
+  CollectingSink sink;
+  const std::int32_t found = fast_search(table, threshold, maximum, sink, {workers, nullptr});
+  EXPECT_EQ(found, static_cast<std::int32_t>(sink.biclusters.size()));
+  return sink.biclusters;
+}
+
+std::string describe(const Rows& rows, double threshold, std::int32_t maximum) {
+  std::ostringstream text;
+  text.precision(17);
+  text << "T = " << threshold << ", M = " << maximum << ", rows:\n";
+  for (const auto& row : rows) {
+    for (double v : row) text << v << ' ';
+    text << '\n';
+  }
+  return text.str();
+}
+
+// Compares with 1, 2 and 8 workers; returns how many biclusters the literal search found.
+std::size_t expect_same(const Rows& rows, double threshold, std::int32_t maximum) {
+  const GeneTable table = make_table(rows);
+  const auto expected = literal(table, threshold, maximum);
+  for (int workers : {1, 2, 8}) {
+    const auto got = fast(table, threshold, maximum, workers);
+    if (got != expected) {
+      ADD_FAILURE() << workers << " workers differ from the literal search; " << describe(rows, threshold, maximum);
+      return expected.size();
+    }
+  }
+  return expected.size();
+}
+
+// Small matrices full of what makes the arithmetic hard: ties, zeros, duplicated rows and
+// columns, constant rows, huge values with a tiny spread, negatives, exact multiples.
+class HardMatrices {
+ public:
+  explicit HardMatrices(std::uint64_t seed) : random_(seed) {}
+
+  Rows next(int max_genes, int max_samples) {
+    const int genes = pick(2, max_genes);
+    const int samples = pick(0, max_samples);
+    const int palette = pick(0, 5);
+    Rows rows(static_cast<std::size_t>(genes), std::vector<double>(static_cast<std::size_t>(samples)));
+    for (auto& row : rows) fill_row(row, palette);
+    if (samples > 1 && chance(0.4)) duplicate_column(rows);
+    if (genes > 2 && chance(0.4)) duplicate_row(rows);
+    return rows;
+  }
+
+  double threshold(const Rows& rows) {
+    switch (pick(0, 5)) {
+      case 0: return 1.0;
+      case 1: return reachable(rows);  // exactly a value some pair reaches
+      case 2: return std::nextafter(reachable(rows), 2.0);
+      case 3: return pick(-10, 10) / 10.0;
+      default: return 0.8 + pick(0, 19) / 100.0;
+    }
+  }
+
+  std::int32_t maximum() {
+    const std::int32_t choices[] = {1, 2, 3, 0, -1, 1000};
+    return choices[pick(0, 5)];
+  }
+
+ private:
+  int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  bool chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(random_) < p; }
+
+  void fill_row(std::vector<double>& row, int palette) {
+    const double zeros = chance(0.5) ? 0.3 : 0.0;
+    const double base = palette == 3 ? std::ldexp(1.0, pick(20, 60)) : 0.0;
+    const double scale = palette == 4 ? std::ldexp(1.0, pick(-30, 30)) : 1.0;
+    const bool constant = chance(0.1);
+    const double constant_value = pick(-3, 3);
+    for (double& v : row) {
+      if (chance(zeros)) {
+        v = 0.0;
+      } else if (constant) {
+        v = constant_value;
+      } else if (palette == 0) {
+        v = pick(-3, 3);  // many ties
+      } else if (palette == 3) {
+        v = base + pick(0, 3);  // huge with a tiny spread
+      } else if (palette == 5) {
+        v = pick(0, 1) * 1e300;  // products overflow
+      } else {
+        v = scale * std::uniform_real_distribution<double>(-5.0, 10.0)(random_);
+      }
+    }
+  }
+
+  void duplicate_column(Rows& rows) {
+    const auto samples = static_cast<int>(rows[0].size());
+    const int from = pick(0, samples - 1), to = pick(0, samples - 1);
+    for (auto& row : rows) row[static_cast<std::size_t>(to)] = row[static_cast<std::size_t>(from)];
+  }
+
+  void duplicate_row(Rows& rows) {
+    const auto genes = static_cast<int>(rows.size());
+    const auto from = static_cast<std::size_t>(pick(0, genes - 1));
+    const auto to = static_cast<std::size_t>(pick(0, genes - 1));
+    const double factor = chance(0.5) ? 1.0 : 2.0;
+    for (std::size_t s = 0; s < rows[to].size(); ++s) rows[to][s] = factor * rows[from][s];
+  }
+
+  double reachable(const Rows& rows) {
+    const auto samples = rows[0].size();
+    if (samples < 3) return 0.5;
+    PairSums sums;
+    const auto a = static_cast<std::size_t>(pick(0, static_cast<int>(rows.size()) - 1));
+    const auto b = static_cast<std::size_t>(pick(0, static_cast<int>(rows.size()) - 1));
+    for (std::size_t s = 0; s < samples; ++s) {
+      if (rows[a][s] != 0.0 || rows[b][s] != 0.0) sums.add(rows[a][s], rows[b][s]);
+    }
+    const double r = correlation(sums, pick(3, static_cast<int>(samples)));
+    return std::isnan(r) ? 0.9 : r;
+  }
+
+  std::mt19937_64 random_;
+};
+
+TEST(FastSearch, MatchesTheLiteralSearchOnThousandsOfHardSmallMatrices) {
+  HardMatrices matrices(20240611);
+  std::size_t biclusters = 0;
+  for (int round = 0; round < 2500 && !HasFailure(); ++round) {
+    const Rows rows = matrices.next(10, 9);
+    biclusters += expect_same(rows, matrices.threshold(rows), matrices.maximum());
+  }
+  // The comparison means something only if the matrices yield biclusters at all.
+  EXPECT_GT(biclusters, 1000u);
+}
+
+TEST(FastSearch, MatchesTheLiteralSearchOnLargerMatricesWhereEstimatesDecide) {
+  HardMatrices matrices(77);
+  std::size_t biclusters = 0;
+  for (int round = 0; round < 120 && !HasFailure(); ++round) {
+    const Rows rows = matrices.next(30, 40);
+    biclusters += expect_same(rows, matrices.threshold(rows), 1000);
+  }
+  EXPECT_GT(biclusters, 100u);
+}
+
+TEST(FastSearch, MatchesTheLiteralSearchOnZeroRichMatrices) {
+  // Single-cell-like: most values 0, some genes 0 everywhere or with one or two values.
+  std::mt19937_64 random(5);
+  std::size_t biclusters = 0;
+  for (int round = 0; round < 300 && !HasFailure(); ++round) {
+    const int genes = 2 + static_cast<int>(random() % 20);
+    const int samples = 3 + static_cast<int>(random() % 12);
+    const double density = 0.05 + static_cast<double>(random() % 50) / 100.0;
+    Rows rows(static_cast<std::size_t>(genes), std::vector<double>(static_cast<std::size_t>(samples), 0.0));
+    for (auto& row : rows) {
+      for (double& v : row) {
+        if (std::uniform_real_distribution<double>(0, 1)(random) < density) v = 1.0 + static_cast<double>(random() % 5);
+      }
+    }
+    biclusters += expect_same(rows, 0.5 + static_cast<double>(random() % 50) / 100.0, 1000);
+  }
+  EXPECT_GT(biclusters, 50u);
+}
+
+// The literal search's own edge cases, each compared with the fast search.
+TEST(FastSearch, MatchesTheLiteralSearchOnItsEdgeCases) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    Rows rows;
+    double threshold;
+  };
+  const std::vector<Case> cases = {
+      {{{1, 2, 3, 4, 5}, {2, 4, 6, 8, 11}, {5, 1, 4, 2, 3}, {1, 3, 3, 4, 6}, {3, 1, 4, 1, 5}}, 0.9},
+      {{{0, 0, 0, 0}, {1, 2, 3, 4}, {2, 4, 6, 8}}, 0.9},
+      {{{1, 2}, {2, 4}, {3, 6}}, 0.5},
+      {{{1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}}, 1.0},
+      {{{1, 2, 3, 4, 5}, {2, 4, 0, 8, 10}}, -1.0},
+      {{{0, 1, 2, 3}, {0, 1, 2, 5}}, 0.97},
+      {{{1, 2, 0, 0}, {1, 2, 3, 4}, {2, 1, 4, 3}}, -1.0},
+      {{{1, 2, 3, 4, 5}, {-1, -2, -3, -4, -5}}, 0.5},
+      {{{nan, 1, 2, 3}, {1, 2, 3, 4}}, 0.5},
+      {{{inf, 1, 2, 3, 4}, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 6}}, 0.5},
+      {{{1e300, 1e300, 1e300, 1e300}, {1e300, 1e300, 1e300, 1e300}}, 0.5},
+      {{{1e-310, 2e-310, 3e-310, 5e-310}, {1e-310, 2e-310, 3e-310, 4e-310}}, 0.5},
+      {{{-0.0, 1, 2, 3, 4}, {0.0, 1, 2, 3, 5}, {-0.0, -0.0, -0.0, -0.0, 1}}, 0.9},
+  };
+  for (const Case& c : cases) {
+    for (std::int32_t maximum : {10, 1, 0}) expect_same(c.rows, c.threshold, maximum);
+  }
+}
+
+TEST(FastSearch, ReportsProgressUpToEverySeedDone) {
+  struct Recorder final : SearchProgress {
+    void update(const SearchStatus& status) override { statuses.push_back(status); }
+    std::vector<SearchStatus> statuses;
+  } recorder;
+  const GeneTable table = make_table({{1, 2, 3, 4, 5}, {2, 4, 6, 8, 11}, {5, 1, 4, 2, 3}, {1, 3, 3, 4, 6}});
+  CollectingSink sink;
+  fast_search(table, 0.9, 10, sink, {2, &recorder});
+  ASSERT_FALSE(recorder.statuses.empty());
+  for (std::size_t k = 1; k < recorder.statuses.size(); ++k) {
+    EXPECT_GE(recorder.statuses[k].seeds_done, recorder.statuses[k - 1].seeds_done);
+    EXPECT_GE(recorder.statuses[k].found, recorder.statuses[k - 1].found);
+  }
+  const SearchStatus& last = recorder.statuses.back();
+  EXPECT_EQ(last.seeds_done, 4);
+  EXPECT_EQ(last.genes, 4);
+  EXPECT_EQ(last.found, static_cast<std::int32_t>(sink.biclusters.size()));
+  EXPECT_EQ(last.work_left, 0.0);
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,81 @@
+#include "engine/progress.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+#include "engine/zero_shortcuts.hpp"
+#include "tests/support/collecting_sink.hpp"
+
+namespace kova {
+namespace {
+
+TEST(Progress, DurationsShowMinutesAndSecondsOrHours) {
+  const std::pair<double, const char*> cases[] = {{0.0, "0:00"},   {59.4, "0:59"},     {61.0, "1:01"},
+                                                  {3599.0, "59:59"}, {3725.0, "1:02:05"}, {-3.0, "0:00"}};
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(format_duration(seconds), text) << seconds;
+}
+
+TEST(Progress, TheLineEstimatesWhatIsLeftOnlyOnceSomeWorkIsDone) {
+  EXPECT_EQ(progress_text({120, 12625, 87, 0.75}, 3.0),
+            "seed genes 120 of 12625, 87 biclusters, 0:03 elapsed, about 0:09 left");
+  EXPECT_EQ(progress_text({0, 100, 1, 1.0}, 2.0), "seed genes 0 of 100, 1 bicluster, 0:02 elapsed");
+}
+
+TEST(Progress, NothingIsWrittenWhenStandardErrorIsNoTerminal) {
+  std::ostringstream out;
+  {
+    ConsoleProgress progress(out, false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    progress.update({1, 2, 0, 0.5});
+    progress.finish();
+  }
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST(Progress, OneLineIsRewrittenInPlaceAndEndedWithCrLf) {
+  std::ostringstream out;
+  {
+    ConsoleProgress progress(out, true);
+    progress.update({1, 10, 0, 0.9});  // too soon after the start: not shown
+    EXPECT_EQ(out.str(), "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    progress.update({5, 10, 12, 0.5});
+  }  // the destructor ends the line
+  const std::string text = out.str();
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.front(), '\r');
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  EXPECT_NE(text.find("seed genes 5 of 10, 12 biclusters"), std::string::npos);
+  EXPECT_EQ(text.find('\n'), text.size() - 1);  // one line only
+}
+
+TEST(NonZeroColumns, APairMayYieldOnlyWithThreeColumnsNonZeroInBoth) {
+  const GeneTable table = test::make_table({{1, 2, 3, 0, 0},    // three non-zero values
+                                            {0, 2, 3, 4, 0},    // shares two columns with gene 0
+                                            {1, 0, 3, 4, -0.0}, // shares two with gene 0, two with gene 1
+                                            {5, 5, 5, 5, 5},    // shares all with everyone's non-zeros
+                                            {0, 0, 7, 0, 0}});
+  EXPECT_TRUE(NonZeroColumns(table).may_yield(0));
+  EXPECT_FALSE(NonZeroColumns(table).may_yield(4));
+  const NonZeroColumns nonzero(table);
+  EXPECT_FALSE(nonzero.may_yield(0, 1));
+  EXPECT_FALSE(nonzero.may_yield(0, 2));
+  EXPECT_FALSE(nonzero.may_yield(1, 2));
+  EXPECT_TRUE(nonzero.may_yield(0, 3));
+  EXPECT_TRUE(nonzero.may_yield(2, 3));
+  EXPECT_FALSE(nonzero.may_yield(3, 4));
+  // Masks span several words when there are more than 64 columns.
+  std::vector<double> a(130, 0.0), b(130, 0.0);
+  a[1] = a[70] = a[129] = 1;
+  b[1] = b[70] = b[129] = 2;
+  b[5] = 3;
+  const GeneTable wide = test::make_table({a, b});
+  EXPECT_TRUE(NonZeroColumns(wide).may_yield(0, 1));
+  a[129] = 0;
+  EXPECT_FALSE(NonZeroColumns(test::make_table({a, b})).may_yield(0, 1));
+}
+
+}  // namespace
+}  // namespace kova
