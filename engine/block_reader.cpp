@@ -1,12 +1,15 @@
 #include "engine/block_reader.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/number_syntax.hpp"
 
 namespace kova {
 
-BlockReader::BlockReader(std::FILE* file, std::size_t block_size) : file_(file), buffer_(block_size) {}
+// An empty buffer would never grow, and every file would look empty: one byte at least.
+BlockReader::BlockReader(std::FILE* file, std::size_t block_size)
+    : file_(file), buffer_(std::max<std::size_t>(block_size, 1)) {}
 
 bool BlockReader::refill() {
   if (at_end_) return false;
