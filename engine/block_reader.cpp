@@ -40,6 +40,12 @@ std::string_view BlockReader::peek_piece() {
     while (stop < end_ && !is_white_space(buffer_[stop])) ++stop;
     if (stop < end_) break;
     const std::size_t scanned = stop - begin_;
+    if (scanned > kMaxPieceBytes) {
+      piece_too_long_ = true;
+      at_end_ = true;
+      begin_ = end_;
+      return {};
+    }
     const bool more = refill();  // may move the piece to the front of the buffer
     stop = begin_ + scanned;
     if (!more) break;

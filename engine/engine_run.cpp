@@ -62,14 +62,22 @@ struct RunFiles {
   fs::path output;
 };
 
+std::optional<std::string> read_path(std::istream& file, const fs::path& path) {
+  try {
+    return read_joined_path(file);
+  } catch (const RunDescriptionError& e) {
+    throw EngineError("run description file " + quoted(path) + ": " + e.what());
+  }
+}
+
 RunFiles read_outinfo(const fs::path& path) {
   std::ifstream file = open_run_description(path);
-  const auto input = read_joined_path(file);
+  const auto input = read_path(file, path);
   if (!input) {
     throw EngineError("run description file " + quoted(path) +
                       " ends before the input path is complete (a path ends with a piece that holds a '.')");
   }
-  const auto output = read_joined_path(file);
+  const auto output = read_path(file, path);
   if (!output) {
     throw EngineError("run description file " + quoted(path) +
                       " ends before the output path is complete (a path ends with a piece that holds a '.')");
@@ -99,7 +107,12 @@ void check_table_fits(const RunSize& size) {
     throw EngineError("the matrix of " + std::to_string(size.genes) + " genes x " + std::to_string(size.samples) +
                       " samples is too large: at most 2147483647 values are supported");
   }
-  const std::uint64_t needed = GeneTable::bytes_needed(size.genes, size.samples);
+  // Beside the table, the search and the writer keep per-sample rows and flags and per-gene lists.
+  const auto genes = static_cast<std::uint64_t>(size.genes);
+  const auto samples = static_cast<std::uint64_t>(size.samples);
+  const std::uint64_t needed = GeneTable::bytes_needed(size.genes, size.samples) +
+                               samples * (2 * sizeof(double) + 2 * sizeof(std::int32_t)) +
+                               genes * 3 * sizeof(std::int32_t);
   const std::uint64_t memory = physical_memory_bytes();
   if (memory != 0 && needed > memory) {
     throw EngineError("the matrix of " + std::to_string(size.genes) + " genes x " + std::to_string(size.samples) +
@@ -157,6 +170,7 @@ int run(std::istream& in, std::ostream& out) {
   const RunDescriptionPaths paths = run_description_paths();
   const RunFiles files = read_outinfo(paths.outinfo);
   const RunSize size = read_doutinfo(paths.doutinfo);
+  check_table_fits(size);  // before any result file is truncated
   const fs::path report_path(kReportFileName);
 
   InputFile input = open_input(files.input);
@@ -166,14 +180,15 @@ int run(std::istream& in, std::ostream& out) {
   refuse_overwrite(files.output, "output file", paths.outinfo, "run description file");
   refuse_overwrite(files.output, "output file", paths.doutinfo, "run description file");
 
-  std::unique_ptr<OutputFile> output = create_output(files.output);
+  // The report is truncated first: a run stopped at any point then never leaves an old, complete
+  // report beside a new output file.
   std::unique_ptr<OutputFile> report = create_output(report_path);
+  std::unique_ptr<OutputFile> output = create_output(files.output);
   write_report_header(*report);
 
   const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
   if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
 
-  check_table_fits(size);
   GeneTable table(size.genes, size.samples);
   BlockReader reader(input.get());
   try {
@@ -185,8 +200,10 @@ int run(std::istream& in, std::ostream& out) {
 
   ResultWriter writer(table, *output, *report);
   const std::int32_t found = literal_search(table, size.threshold, *maximum, writer);
-  writer.write_membership();
+  // The membership lines mark a complete run: they go into the report only once every bicluster
+  // is on disk in the output file, so a failed or killed run never leaves them behind.
   output->close();
+  writer.write_membership();
   report->close();
   out << summary(found, files.output, report_path) << kLineEnd << std::flush;
   return 0;

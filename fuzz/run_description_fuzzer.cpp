@@ -29,28 +29,46 @@ std::vector<std::string> pieces_of(const std::string& bytes) {
   return pieces;
 }
 
+struct JoinedPath {
+  std::optional<std::string> path;
+  bool too_long = false;
+};
+
 // Joins pieces from `next` on up to the first that holds a '.'; nothing if the pieces run out.
-std::optional<std::string> joined_path(const std::vector<std::string>& pieces, std::size_t& next) {
+JoinedPath joined_path(const std::vector<std::string>& pieces, std::size_t& next) {
   std::string path;
   while (next < pieces.size()) {
     if (!path.empty()) path += ' ';
     path += pieces[next];
-    if (pieces[next++].find('.') != std::string::npos) return path;
+    if (path.size() > kMaxPathLength) return {std::nullopt, true};
+    if (pieces[next++].find('.') != std::string::npos) return {path, false};
   }
-  return std::nullopt;
+  return {};
+}
+
+// Reads one path as the engine does; a refusal is reported as too_long.
+JoinedPath read_path(std::istream& file) {
+  try {
+    return {read_joined_path(file), false};
+  } catch (const RunDescriptionError&) {
+    return {std::nullopt, true};
+  }
 }
 
 void check_outinfo(const std::string& bytes) {
   const std::vector<std::string> pieces = pieces_of(bytes);
   std::size_t next = 0;
-  const std::optional<std::string> input = joined_path(pieces, next);
-  const std::optional<std::string> output = input ? joined_path(pieces, next) : std::nullopt;
+  const JoinedPath input = joined_path(pieces, next);
 
   std::istringstream file(bytes);
-  const std::optional<std::string> got_input = read_joined_path(file);
-  check(got_input == input, "input path differs from the plain reading");
-  if (!got_input) return;  // the engine stops here
-  check(read_joined_path(file) == output, "output path differs from the plain reading");
+  const JoinedPath got_input = read_path(file);
+  check(got_input.path == input.path && got_input.too_long == input.too_long,
+        "input path differs from the plain reading");
+  if (!got_input.path) return;  // the engine stops here
+  const JoinedPath output = joined_path(pieces, next);
+  const JoinedPath got_output = read_path(file);
+  check(got_output.path == output.path && got_output.too_long == output.too_long,
+        "output path differs from the plain reading");
 }
 
 struct ExpectedSize {
