@@ -180,10 +180,8 @@ int run(std::istream& in, std::ostream& out) {
   refuse_overwrite(files.output, "output file", paths.outinfo, "run description file");
   refuse_overwrite(files.output, "output file", paths.doutinfo, "run description file");
 
-  // The report is truncated first: a run stopped at any point then never leaves an old, complete
-  // report beside a new output file.
-  std::unique_ptr<OutputFile> report = create_output(report_path);
   std::unique_ptr<OutputFile> output = create_output(files.output);
+  std::unique_ptr<OutputFile> report = create_output(report_path);
   write_report_header(*report);
 
   const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
