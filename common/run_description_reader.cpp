@@ -14,19 +14,22 @@ void skip_white_space(std::streambuf& buf) {
   }
 }
 
-// Takes characters while `wanted` holds, without consuming the first one that does not.
+// Takes characters while `wanted` holds, without consuming the first one that does not; stops
+// after `limit` characters.
 template <typename Pred>
-std::string take_while(std::streambuf& buf, Pred wanted) {
+std::string take_while(std::streambuf& buf, Pred wanted, std::size_t limit = std::string::npos) {
   std::string text;
-  for (int c = buf.sgetc(); c != Traits::eof() && wanted(Traits::to_char_type(c)); c = buf.snextc()) {
+  for (int c = buf.sgetc(); c != Traits::eof() && wanted(Traits::to_char_type(c)) && text.size() < limit;
+       c = buf.snextc()) {
     text.push_back(Traits::to_char_type(c));
   }
   return text;
 }
 
-std::optional<std::string> read_piece(std::streambuf& buf) {
+std::optional<std::string> read_piece(std::streambuf& buf, std::size_t limit) {
   skip_white_space(buf);
-  std::string piece = take_while(buf, [](char c) { return !is_white_space(c); });
+  std::string piece = take_while(buf, [](char c) { return !is_white_space(c); }, limit + 1);
+  if (piece.size() > limit) throw RunDescriptionError("a path is longer than " + std::to_string(kMaxPathLength) + " characters");
   if (piece.empty()) return std::nullopt;
   return piece;
 }
@@ -55,11 +58,12 @@ std::int32_t read_int(std::streambuf& buf, const char* what) {
 std::optional<std::string> read_joined_path(std::istream& in) {
   std::streambuf* buf = in.rdbuf();
   if (buf == nullptr) return std::nullopt;
-  std::optional<std::string> piece = read_piece(*buf);
+  std::optional<std::string> piece = read_piece(*buf, kMaxPathLength);
   if (!piece) return std::nullopt;
   std::string path = *piece;
   while (piece->find('.') == std::string::npos) {
-    piece = read_piece(*buf);
+    // Room for the blank and at least one more character, or the path has grown too long.
+    piece = read_piece(*buf, path.size() + 1 < kMaxPathLength ? kMaxPathLength - path.size() - 1 : 0);
     if (!piece) return std::nullopt;
     path += ' ';
     path += *piece;

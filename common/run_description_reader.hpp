@@ -1,6 +1,7 @@
 #pragma once
 // The engine's reading rules for the two run description files.
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <optional>
@@ -14,8 +15,13 @@ class RunDescriptionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Longer than any path a platform opens (the longest a Windows path can be); a file holding more
+// is no run description, and reading it whole could take all memory.
+inline constexpr std::size_t kMaxPathLength = 32767;
+
 // Reads one path: white-space separated pieces joined by one blank, up to and including the first
-// piece that holds a '.'. Returns nothing when the stream ends before such a piece.
+// piece that holds a '.'. Returns nothing when the stream ends before such a piece. Throws
+// RunDescriptionError once the path grows beyond kMaxPathLength characters.
 std::optional<std::string> read_joined_path(std::istream& in);
 
 struct RunSize {

@@ -1,12 +1,15 @@
 #include "engine/block_reader.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/number_syntax.hpp"
 
 namespace kova {
 
-BlockReader::BlockReader(std::FILE* file, std::size_t block_size) : file_(file), buffer_(block_size) {}
+// An empty buffer would never grow, and every file would look empty: one byte at least.
+BlockReader::BlockReader(std::FILE* file, std::size_t block_size)
+    : file_(file), buffer_(std::max<std::size_t>(block_size, 1)) {}
 
 bool BlockReader::refill() {
   if (at_end_) return false;
@@ -37,6 +40,12 @@ std::string_view BlockReader::peek_piece() {
     while (stop < end_ && !is_white_space(buffer_[stop])) ++stop;
     if (stop < end_) break;
     const std::size_t scanned = stop - begin_;
+    if (scanned > kMaxPieceBytes) {
+      piece_too_long_ = true;
+      at_end_ = true;
+      begin_ = end_;
+      return {};
+    }
     const bool more = refill();  // may move the piece to the front of the buffer
     stop = begin_ + scanned;
     if (!more) break;

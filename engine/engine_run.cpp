@@ -66,14 +66,22 @@ struct RunFiles {
   fs::path output;
 };
 
+std::optional<std::string> read_path(std::istream& file, const fs::path& path) {
+  try {
+    return read_joined_path(file);
+  } catch (const RunDescriptionError& e) {
+    throw EngineError("run description file " + quoted(path) + ": " + e.what());
+  }
+}
+
 RunFiles read_outinfo(const fs::path& path) {
   std::ifstream file = open_run_description(path);
-  const auto input = read_joined_path(file);
+  const auto input = read_path(file, path);
   if (!input) {
     throw EngineError("run description file " + quoted(path) +
                       " ends before the input path is complete (a path ends with a piece that holds a '.')");
   }
-  const auto output = read_joined_path(file);
+  const auto output = read_path(file, path);
   if (!output) {
     throw EngineError("run description file " + quoted(path) +
                       " ends before the output path is complete (a path ends with a piece that holds a '.')");
@@ -102,7 +110,12 @@ void check_table_fits(const RunSize& size) {
     throw EngineError("the matrix of " + std::to_string(size.genes) + " genes x " + std::to_string(size.samples) +
                       " samples is too large: at most 2147483647 values are supported");
   }
-  const std::uint64_t needed = GeneTable::bytes_needed(size.genes, size.samples);
+  // Beside the table, the search and the writer keep per-sample rows and flags and per-gene lists.
+  const auto genes = static_cast<std::uint64_t>(size.genes);
+  const auto samples = static_cast<std::uint64_t>(size.samples);
+  const std::uint64_t needed = GeneTable::bytes_needed(size.genes, size.samples) +
+                               samples * (2 * sizeof(double) + 2 * sizeof(std::int32_t)) +
+                               genes * 3 * sizeof(std::int32_t);
   const std::uint64_t memory = physical_memory_bytes();
   if (memory != 0 && needed > memory) {
     throw EngineError("the matrix of " + std::to_string(size.genes) + " genes x " + std::to_string(size.samples) +
@@ -160,6 +173,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   const RunDescriptionPaths paths = run_description_paths();
   const RunFiles files = read_outinfo(paths.outinfo);
   const RunSize size = read_doutinfo(paths.doutinfo);
+  check_table_fits(size);  // before any result file is truncated
   const fs::path report_path(kReportFileName);
 
   InputFile input = open_input(files.input);
@@ -176,7 +190,6 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
   if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
 
-  check_table_fits(size);
   GeneTable table(size.genes, size.samples);
   BlockReader reader(input.get());
   try {
@@ -190,8 +203,10 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   ConsoleProgress progress(err, is_terminal(stderr));
   const std::int32_t found = fast_search(table, size.threshold, *maximum, writer, {0, &progress});
   progress.finish();
-  writer.write_membership();
+  // The membership lines mark a complete run: they go into the report only once every bicluster
+  // is on disk in the output file, so a failed or killed run never leaves them behind.
   output->close();
+  writer.write_membership();
   report->close();
   out << summary(found, files.output, report_path) << kLineEnd << std::flush;
   return 0;

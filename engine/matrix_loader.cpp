@@ -1,5 +1,7 @@
 #include "engine/matrix_loader.hpp"
 
+#include <string>
+
 #include "common/number_syntax.hpp"
 
 namespace kova {
@@ -25,6 +27,10 @@ MatrixLoadSummary load_matrix(BlockReader& in, GeneTable& table) {
     }
   }
   if (in.failed()) throw MatrixReadError("reading failed");
+  if (in.piece_too_long()) {
+    throw MatrixReadError("it holds more than " + std::to_string(BlockReader::kMaxPieceBytes >> 20) +
+                          " MiB without white space, so it is no text matrix");
+  }
   return summary;
 }
 

@@ -23,7 +23,8 @@ struct MatrixLoadSummary {
 // Fills `table` from `in` with the formatted-read rules: a lone sign or full stop is consumed as 0;
 // a piece that starts a number gives the number and leaves the rest; a piece that cannot start a
 // number ends the gene's values (they stay 0) and becomes the next name; an early end of the file
-// leaves empty names and zeros. Throws MatrixReadError when reading the file fails.
+// leaves empty names and zeros. Throws MatrixReadError when reading the file fails or a piece is
+// too long for any text matrix.
 MatrixLoadSummary load_matrix(BlockReader& in, GeneTable& table);
 
 }  // namespace kova

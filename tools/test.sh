@@ -46,3 +46,27 @@ cmake -S . -B build/test-tsan -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYPE=RelWi
   -DKOVA_FRONTEND=OFF >/dev/null
 cmake --build build/test-tsan -j "$jobs" --target kova_engine_tests
 TSAN_OPTIONS=halt_on_error=1 build/test-tsan/tests/kova_engine_tests --gtest_filter='ThreadPool.*:FastSearch.*'
+
+# Fuzzing: each libFuzzer target (fuzz/) for a fixed time, starting from its saved corpus. The
+# corpus replay itself runs in both builds above (CTest's fuzz_replay_* tests); this finds new
+# inputs. A finding fails the run; fix it and add the input to fuzz/corpus/<target>/.
+fuzz_seconds=${KOVA_FUZZ_SECONDS:-60}
+fuzz_dir=build/test-fuzz
+echo "== fuzzing with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer: ${fuzz_seconds} s per target =="
+cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVA_WERROR=ON \
+  -DKOVA_FUZZ=ON -DKOVA_SANITIZE=address,undefined -DKOVA_BUILD_TESTS=OFF -DKOVA_FRONTEND=OFF >/dev/null
+cmake --build "$fuzz_dir" -j "$jobs" --target fuzz_run_description fuzz_matrix_loader fuzz_engine_run
+for target in run_description matrix_loader engine_run; do
+  work="$fuzz_dir/work/$target"
+  findings="$fuzz_dir/findings/$target"
+  rm -rf "$work" "$findings"
+  mkdir -p "$work" "$findings"
+  log="$fuzz_dir/$target.log"
+  if ! "$fuzz_dir/fuzz/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 -artifact_prefix="$findings/" \
+      "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz_$target found a fault; the input is in $findings/" >&2
+    exit 1
+  fi
+  echo "fuzz_$target: $(grep -E '^Done' "$log")"
+done

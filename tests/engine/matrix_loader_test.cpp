@@ -48,7 +48,7 @@ TEST(MatrixLoader, BlockBoundariesInsidePiecesChangeNothing) {
     text += "\r\n";
   }
   const Loaded whole = load(text, 40, 7);
-  for (std::size_t block : {1, 2, 3, 5, 16, 64}) EXPECT_EQ(load(text, 40, 7, block), whole) << block;
+  for (std::size_t block : {0, 1, 2, 3, 5, 16, 64}) EXPECT_EQ(load(text, 40, 7, block), whole) << block;
 }
 
 TEST(MatrixLoader, ExtraGenesAndColumnsAreTakenAsTheNextPieces) {

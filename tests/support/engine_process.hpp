@@ -26,13 +26,14 @@ inline std::string shell_quoted(const std::string& text) {
 }
 
 // Runs `engine` with HOME = `home` and the current folder `cwd`, `input` on its standard input.
+// `setup` is shell text run in `cwd` just before the engine, in the same shell (limits, traps).
 inline EngineResult run_engine_process(const std::filesystem::path& engine, const std::filesystem::path& home,
                                        const std::filesystem::path& cwd, const std::string& input,
-                                       int timeout_seconds = 30) {
+                                       int timeout_seconds = 30, const std::string& setup = "") {
   const std::filesystem::path io = home / ".engine-io";
   std::filesystem::create_directories(io);
   write_file(io / "stdin", input);
-  const std::string command = "cd " + shell_quoted(cwd.string()) + " && HOME=" + shell_quoted(home.string()) +
+  const std::string command = "cd " + shell_quoted(cwd.string()) + " && " + setup + " HOME=" + shell_quoted(home.string()) +
                               " timeout " + std::to_string(timeout_seconds) + " " + shell_quoted(engine.string()) +
                               " < " + shell_quoted((io / "stdin").string()) + " > " +
                               shell_quoted((io / "stdout").string()) + " 2> " + shell_quoted((io / "stderr").string());
