@@ -6,14 +6,33 @@
 set -euo pipefail
 
 if [ -z "${KOVA_E2E_DISPLAY_READY:-}" ]; then
-  if ! command -v Xvfb >/dev/null || ! command -v xvfb-run >/dev/null; then
-    echo "SKIP: Xvfb (xvfb-run) is not installed, so the front end cannot be shown on an X display"
+  if ! command -v Xvfb >/dev/null; then
+    echo "SKIP: Xvfb is not installed, so the front end cannot be shown on an X display"
     exit 77
   fi
   for tool in xdotool xterm; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
   done
-  KOVA_E2E_DISPLAY_READY=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
+  # Xvfb picks a free display itself (-displayfd): xvfb-run -a can race with another X server
+  # starting at the same time and leave the test without a display.
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$display_file" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    echo "FAIL: Xvfb did not start" >&2
+    exit 1
+  fi
+  status=0
+  DISPLAY=":$(head -n 1 "$display_file")" KOVA_E2E_DISPLAY_READY=1 bash "$0" "$@" || status=$?
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  rm -f "$display_file"
+  exit "$status"
 fi
 
 kova=$1 engine=$2 example=$3
