@@ -37,17 +37,8 @@ constexpr std::int32_t kMaximum = 1'000'000;
 bool failures = false;  // some literal and fast results differed
 
 // The two result files of a run, rendered in memory by the engine's own writer.
-class TextBuffer final : public TextOutput {
- public:
-  void write(std::string_view text) override { text_.append(text); }
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
-
 struct Results {
-  TextBuffer output, report;
+  StringOutput output, report;
   std::int32_t biclusters = 0;
   bool operator==(const Results& other) const {
     return output.text() == other.output.text() && report.text() == other.report.text();
