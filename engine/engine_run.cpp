@@ -217,12 +217,10 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
 int run_engine(std::istream& in, std::ostream& out, std::ostream& err) {
   try {
     return run(in, out, err);
-  } catch (const EngineError& e) {
-    err << "kova2: error: " << e.what() << kLineEnd << std::flush;
-  } catch (const RunDescriptionLocationError& e) {
-    err << "kova2: error: " << e.what() << kLineEnd << std::flush;
   } catch (const OutputError& e) {
     err << "kova2: error: " << e.what() << "; the results are incomplete" << kLineEnd << std::flush;
+  } catch (const std::runtime_error& e) {  // EngineError, RunDescriptionLocationError and the like
+    err << "kova2: error: " << e.what() << kLineEnd << std::flush;
   } catch (const std::bad_alloc&) {
     err << "kova2: error: out of memory" << kLineEnd << std::flush;
   }
