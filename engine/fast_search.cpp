@@ -32,7 +32,7 @@ class Search {
         pool_(options.workers > 0 ? options.workers : default_worker_count()),
         nonzero_(table),
         eliminators_(static_cast<std::size_t>(pool_.workers())),
-        screen_(table, pool_.workers()),
+        screen_(table, threshold, pool_.workers()),
         completion_(table),
         assigned_(static_cast<std::size_t>(table.genes()), 0),
         unassigned_(table.genes()) {}
@@ -114,7 +114,7 @@ class Search {
     }
     pass_.assign(slots * candidates_.size(), 0);
     pool_.parallel_for(candidates_.size(), kCandidatesPerChunk, [&](std::size_t begin, std::size_t end, int worker) {
-      screen_.screen(candidates_, begin, end, threshold_, pass_, worker);
+      screen_.screen(candidates_, begin, end, pass_, worker);
     });
   }
 

@@ -14,6 +14,12 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
 
 }  // namespace
 
+ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int workers)
+    : table_(table), threshold_(threshold), tiles_(static_cast<std::size_t>(workers)) {
+  scales_.reserve(static_cast<std::size_t>(table.genes()));
+  for (std::int32_t g = 0; g < table.genes(); ++g) scales_.push_back(screen_scale(table.row(g)));
+}
+
 void ExtensionScreen::reset(std::size_t pairs) {
   active_ = 0;
   if (pairs_.size() < pairs) pairs_.resize(pairs);
@@ -27,24 +33,30 @@ void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t
   select_columns(sample_flags, pair.columns);
   pair.seed.set(table_[seed].values, pair.columns);
   pair.other.set(table_[partner].values, pair.columns);
+  pair.screen.set(table_[seed].values, pair.columns, pair.seed.sy(), pair.seed.syy(), threshold_);
 }
 
 void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
-                             double threshold, std::span<std::uint8_t> pass, int worker) {
-  CandidateTile& tile = tiles_[static_cast<std::size_t>(worker)];
+                             std::span<std::uint8_t> pass, int worker) {
+  ScreenTile& tile = tiles_[static_cast<std::size_t>(worker)];
   const std::size_t count = candidates.size();
-  bool seed_pass[CandidateTile::kWidth];
-  for (std::size_t first = begin; first < end; first += CandidateTile::kWidth) {
-    const std::size_t last = std::min(end, first + CandidateTile::kWidth);
-    tile.load(table_, candidates.subspan(first, last - first));
+  bool below[ScreenTile::kWidth];
+  for (std::size_t first = begin; first < end; first += ScreenTile::kWidth) {
+    const std::size_t last = std::min(end, first + ScreenTile::kWidth);
+    tile.load(table_, candidates.subspan(first, last - first), scales_);
     for (std::size_t p = 0; p < active_; ++p) {
       const Pair& pair = pairs_[p];
       std::uint8_t* out = pass.data() + pair.slot * count;
-      tile.passes(pair.seed, threshold, seed_pass);
-      // Few pass the seed; they meet the partner one at a time.
+      if (pair.screen.usable()) {
+        tile.proven_below(pair.screen, pair.columns, below);
+      } else {
+        std::fill(std::begin(below), std::end(below), false);
+      }
+      // The few the screen cannot reject get the exact tests, the seed's first.
       for (std::size_t k = first; k < last; ++k) {
-        out[k] = seed_pass[k - first] && candidates[k] != pair.partner &&
-                 pair.other.with(table_[candidates[k]].values) >= threshold;
+        const double* row = table_[candidates[k]].values;
+        out[k] = !below[k - first] && candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
+                 pair.other.with(row) >= threshold_;
       }
     }
   }

@@ -5,24 +5,27 @@
 // The tests against the seed and the partner do not depend on which genes joined before, nor on
 // genes assigned later (those are skipped when the bicluster is committed), so they run early,
 // for pairs evaluated ahead, on any worker. They are the bulk of the work: every unassigned gene
-// against two members. Testing one block of candidate rows against all pairs of a batch while the
-// block is in cache keeps this from being bound by memory. The tests against members added during
-// the extension depend on the joins before them and run in order when the bicluster is committed.
+// against two members. A single-precision screen with a rigorous error bound (screen_bounds.cpp)
+// rejects almost every candidate against the seed; only the rest get the exact tests. Screening
+// one block of candidate rows against all pairs of a batch while the block is in cache keeps this
+// from being bound by memory. The tests against members added during the extension depend on the
+// joins before them and run in order when the bicluster is committed.
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "engine/gene_table.hpp"
-#include "engine/candidate_tile.hpp"
 #include "engine/member_correlation.hpp"
+#include "engine/screen_bounds.hpp"
+#include "engine/screen_tile.hpp"
 
 namespace kova {
 
 // The seed-and-partner tests of the yielding pairs of one batch.
 class ExtensionScreen {
  public:
-  ExtensionScreen(const GeneTable& table, int workers) : table_(table), tiles_(static_cast<std::size_t>(workers)) {}
+  ExtensionScreen(const GeneTable& table, double threshold, int workers);
 
   // Starts a batch of `pairs` slots.
   void reset(std::size_t pairs);
@@ -31,7 +34,7 @@ class ExtensionScreen {
   // For every added slot and every candidate k in [begin, end): pass[slot][k] = 1 when
   // candidates[k] is not the partner and reaches the threshold with both the seed and the
   // partner. Safe to call from several workers at once on disjoint ranges.
-  void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end, double threshold,
+  void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
               std::span<std::uint8_t> pass, int worker);
 
  private:
@@ -40,11 +43,14 @@ class ExtensionScreen {
     std::int32_t partner;
     std::vector<std::int32_t> columns;
     MemberCorrelation seed, other;
+    ScreenMember screen;  // the seed, for the screen
   };
   const GeneTable& table_;
+  const double threshold_;
+  std::vector<ScreenScale> scales_;  // per gene
   std::vector<Pair> pairs_;  // capacity kept from batch to batch
   std::size_t active_ = 0;
-  std::vector<CandidateTile> tiles_;  // one per worker
+  std::vector<ScreenTile> tiles_;  // one per worker
 };
 
 // Appends to `members` (the seed and the partner) every gene of `passing` (ascending, all passed

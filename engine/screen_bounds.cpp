@@ -1,0 +1,139 @@
+#include "engine/screen_bounds.hpp"
+
+// Error analysis of the single-precision screen
+// =============================================
+//
+// Notation: u = 2^-53 and v = 2^-24 (unit roundoff of double and float); a pair's selected
+// columns, n of them (3 <= n <= 2^20); x the candidate's row, y the member's; all sums over the
+// selected columns. gamma_k = k u / (1 - k u).
+//
+// The literal r is fl(num_L / fl(sqrt(fl(A_L * B_L)))), from num_L = Sxy - Sx*Sy/n and
+// A_L = Sxx - Sx*Sx/n over ascending double chains (B_L, the member's, is known exactly). Write
+// num and A for the same expressions in real arithmetic on the same doubles.
+//
+// 1. The literal rounding. Each chain of n terms errs by at most gamma_n times the sum of the
+//    magnitudes of its terms; with X2 = sum x^2, Y2 = sum y^2 and |Sx| <= sqrt(n X2), the few
+//    operations after the chains give
+//      |A_L - A| <= L X2,   |num_L - num| <= L sqrt(X2 Y2),   L = 4 (n + 3) u,
+//    plus (n + 10) 2^-1074 each for underflow. X2 and Y2 are bounded by the computed full-row
+//    sum of squares of the candidate and the computed member chain, each times 1 + 2^-30.
+//
+// 2. Single precision. Shifts change neither A nor num, and powers of two scale them exactly:
+//    with q = (x - shift) 2^k and t = (y - mean y) 2^j, both below 1 in magnitude,
+//      A 4^k = sum q^2 - (sum q)^2 / n,   num 2^(k+j) = sum q t - (sum q)(sum t) / n.
+//    The screen's values are q and t rounded to double and then to float: relative error at most
+//    v + u, or 2^-150 absolute where they underflow. F1, F2, F3 are float sums, in any order, of
+//    q, q*q and q*t. Counting the input roundings, the product and n - 1 additions per lane,
+//      |F2 - sum q^2| <= eps sum q^2 + eta,  |F1 - sum q| <= eps n + eta,
+//      |F3 - sum q t| <= eps sum |t| + eta,  eps = 1.25 (n + 4) v,  eta = n 2^-140,
+//    and sum q^2 <= (F2 + eta) / (1 - eps). The member's T1 = sum of its float values, added in
+//    double, lies within 2^-23 sum |t| + eta of the real sum t. The scale limit |k|, |j| <= 400
+//    keeps the literal underflow terms of step 1, scaled, far below eta.
+//
+// 3. The decision (proven_below_lanes). From 1 and 2, in scaled units,
+//      A_L 4^k >= A_low = F2 - F1^2/n - e_A,   num_L 2^(k+j) <= num_high = F3 - F1 T1/n + e_num,
+//    where e_A and e_num add the bounds above and the products of errors, times 1 + 2^-20 for
+//    their own rounding, and 2^-40 of the magnitudes involved for the rounding of the estimates
+//    themselves (a few operations of relative error u each). With B_L > 0 and 0 < T:
+//    - num_high <= 0: num_L <= 0, so the literal r is <= 0, -infinity or NaN: below T.
+//    - A_low > 0 and A_L B_L >= 2^-1000 (checked through A_low 2^-2k B_L): the product, root and
+//      quotient are normal, so the literal r <= (1 + 3u) num_L / sqrt(A_L B_L)
+//      <= (1 + 3u) num_high / sqrt(A_low B_L 4^j). Then num_high^2 (1 + 2^-40) < T^2 A_low B_L 4^j,
+//      computed in double with its right side above 2^-900, proves the literal r < T.
+//    A NaN or infinity anywhere fails every comparison: nothing is proven, the test is exact.
+
+#include <cmath>
+
+namespace kova {
+namespace {
+
+constexpr double kUnit = 0x1p-53;
+constexpr double kFloatUnit = 0x1p-24;
+constexpr double kSumBound = 1.0 + 0x1p-30;  // a computed sum of <= 2^20 magnitudes, made an upper bound
+constexpr double kTiny = 1.0 + 0x1p-40;      // one or two roundings, made an upper bound
+constexpr int kLargestScale = 400;
+constexpr std::size_t kMostColumns = std::size_t{1} << 20;
+
+bool finite(double v) { return std::isfinite(v); }
+
+// The power of two that brings `largest` (> 0) into [0.5, 1), or nothing when it lies too far out.
+bool scale_exponent(double largest, int& exponent) {
+  int e = 0;
+  std::frexp(largest, &e);
+  exponent = -e;
+  return exponent >= -kLargestScale && exponent <= kLargestScale;
+}
+
+}  // namespace
+
+ScreenScale screen_scale(std::span<const double> row) {
+  ScreenScale scale;
+  if (row.empty()) return scale;
+  double sum = 0.0, squares = 0.0;
+  for (const double x : row) {
+    sum += x;
+    squares += x * x;
+  }
+  scale.shift = sum / static_cast<double>(row.size());
+  if (!finite(scale.shift)) return scale;
+  double largest = 0.0;
+  for (const double x : row) largest = std::fmax(largest, std::fabs(x - scale.shift));
+  if (!finite(largest)) return scale;
+  int exponent = 0;
+  if (largest > 0.0 && !scale_exponent(largest, exponent)) return scale;
+  scale.factor = std::ldexp(1.0, exponent);
+  scale.unscale = std::ldexp(1.0, -2 * exponent);
+  scale.square_bound = squares * kSumBound * scale.factor * scale.factor;
+  scale.root_bound = std::sqrt(scale.square_bound) * kTiny;
+  scale.usable = true;
+  return scale;
+}
+
+void ScreenMember::set(const double* row, std::span<const std::int32_t> columns, double sy, double syy,
+                       double threshold) {
+  usable_ = false;
+  const std::size_t n = columns.size();
+  values_.resize(n);
+  if (n == 0 || n > kMostColumns || !(threshold >= 0x1p-100 && threshold <= 0x1p100)) return;
+  const double dn = static_cast<double>(n);
+  const double b = syy - (sy * sy) / dn;  // as the literal formula has it
+  const double mean = sy / dn;
+  if (!finite(b) || !(b > 0.0) || !finite(mean)) return;
+  double largest = 0.0;
+  for (std::size_t i = 0; i < n; ++i) largest = std::fmax(largest, std::fabs(row[columns[i]] - mean));
+  int exponent = 0;
+  if (!finite(largest) || !(largest > 0.0) || !scale_exponent(largest, exponent)) return;
+  const double factor = std::ldexp(1.0, exponent);
+
+  double sum_t = 0.0, sum_abs_t = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = (row[columns[i]] - mean) * factor;
+    values_[i] = static_cast<float>(t);
+    sum_t += static_cast<double>(values_[i]);
+    sum_abs_t += std::fabs(t);
+  }
+  sum_abs_t *= kSumBound * kTiny;
+
+  c_.inverse_n = 1.0 / dn;
+  c_.eps = 1.25 * (dn + 4.0) * kFloatUnit;
+  c_.eta = dn * 0x1p-140;
+  c_.one_over_one_minus_eps = kTiny / (1.0 - c_.eps);
+  c_.e1 = c_.eps * dn * kTiny + c_.eta;
+  c_.e3 = c_.eps * sum_abs_t + c_.eta;
+  c_.sum_t = sum_t;
+  c_.e_sum_t = 2.0 * kFloatUnit * sum_abs_t + c_.eta;
+  c_.literal = 4.0 * (dn + 3.0) * kUnit;
+  c_.literal_root = c_.literal * std::sqrt(syy * kSumBound * factor * factor) * kTiny;
+  c_.b_scaled = b * factor * factor;
+  c_.b = b;
+  c_.threshold_squared = threshold * threshold;
+  usable_ = finite(c_.literal_root) && c_.b_scaled >= 0x1p-900;
+}
+
+bool ScreenMember::proven_below(float sum_q, float sum_qq, float sum_qt, const ScreenScale& candidate) const {
+  if (!usable_ || !candidate.usable) return false;
+  return proven_below_lanes<double>(sum_q, sum_qq, sum_qt, candidate.square_bound, candidate.root_bound,
+                                    candidate.unscale, c_) != 0;
+}
+
+}  // namespace kova

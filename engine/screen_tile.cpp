@@ -1,0 +1,150 @@
+// The vector helpers here are internal and always inlined into one instruction set's variant:
+// no vector crosses a call boundary, whatever the warning about their ABI says.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#include "engine/screen_tile.hpp"
+
+#include <cstring>
+#include <limits>
+
+namespace kova {
+namespace {
+
+constexpr std::size_t kW = ScreenTile::kWidth;
+
+// Sixteen floats and eight doubles; where the processor lacks 512-bit instructions the compiler
+// splits every operation. Each lane is its own IEEE operation either way.
+using Floats = float __attribute__((vector_size(64)));
+using HalfFloats = float __attribute__((vector_size(32)));
+using Doubles = double __attribute__((vector_size(64)));
+using Bytes = std::uint8_t __attribute__((vector_size(8)));
+
+inline __attribute__((always_inline)) void sums_body(const float* tile, std::span<const std::int32_t> columns,
+                                                     const float* member, float* sum_q, float* sum_qq,
+                                                     float* sum_qt) {
+  static_assert(kW == 32, "two vectors of sixteen lanes");
+  Floats q0 = {}, q1 = {}, qq0 = {}, qq1 = {}, qt0 = {}, qt1 = {};
+  for (std::size_t j = 0; j < columns.size(); ++j) {
+    const float* at = tile + static_cast<std::size_t>(columns[j]) * kW;
+    Floats v0, v1;
+    std::memcpy(&v0, at, sizeof v0);
+    std::memcpy(&v1, at + 16, sizeof v1);
+    const float t = member[j];
+    q0 += v0;
+    q1 += v1;
+    qq0 += v0 * v0;
+    qq1 += v1 * v1;
+    qt0 += v0 * t;
+    qt1 += v1 * t;
+  }
+  std::memcpy(sum_q, &q0, sizeof q0);
+  std::memcpy(sum_q + 16, &q1, sizeof q1);
+  std::memcpy(sum_qq, &qq0, sizeof qq0);
+  std::memcpy(sum_qq + 16, &qq1, sizeof qq1);
+  std::memcpy(sum_qt, &qt0, sizeof qt0);
+  std::memcpy(sum_qt + 16, &qt1, sizeof qt1);
+}
+
+inline __attribute__((always_inline)) Doubles widen(const float* at) {
+  HalfFloats half;
+  std::memcpy(&half, at, sizeof half);
+  return __builtin_convertvector(half, Doubles);
+}
+
+inline __attribute__((always_inline)) Doubles load_doubles(const double* at) {
+  Doubles d;
+  std::memcpy(&d, at, sizeof d);
+  return d;
+}
+
+// The whole screen of one tile against one member: the sums, then the decision eight lanes at a time.
+inline __attribute__((always_inline)) void screen_body(const float* tile, std::span<const std::int32_t> columns,
+                                                       const ScreenMember& member, const double* square_bound,
+                                                       const double* root_bound, const double* unscale,
+                                                       bool* proven) {
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_body(tile, columns, member.values().data(), sq, sqq, sqt);
+  const ScreenMember::Constants& c = member.constants();
+  for (std::size_t block = 0; block < kW; block += 8) {
+    const auto mask = proven_below_lanes<Doubles>(widen(sq + block), widen(sqq + block), widen(sqt + block),
+                                                  load_doubles(square_bound + block), load_doubles(root_bound + block),
+                                                  load_doubles(unscale + block), c);
+    const auto bytes = __builtin_convertvector(mask & 1, Bytes);
+    std::memcpy(proven + block, &bytes, sizeof bytes);
+  }
+}
+
+void sums_base(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sq, float* sqq,
+               float* sqt) {
+  sums_body(tile, columns, member, sq, sqq, sqt);
+}
+void screen_base(const float* tile, std::span<const std::int32_t> columns, const ScreenMember& member,
+                 const double* square_bound, const double* root_bound, const double* unscale, bool* proven) {
+  screen_body(tile, columns, member, square_bound, root_bound, unscale, proven);
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KOVA_WIDE_VARIANTS(target_name, suffix)                                                                  \
+  __attribute__((target(target_name))) void sums_##suffix(const float* tile, std::span<const std::int32_t> columns, \
+                                                          const float* member, float* sq, float* sqq, float* sqt) { \
+    sums_body(tile, columns, member, sq, sqq, sqt);                                                              \
+  }                                                                                                              \
+  __attribute__((target(target_name))) void screen_##suffix(                                                    \
+      const float* tile, std::span<const std::int32_t> columns, const ScreenMember& member,                     \
+      const double* square_bound, const double* root_bound, const double* unscale, bool* proven) {              \
+    screen_body(tile, columns, member, square_bound, root_bound, unscale, proven);                              \
+  }
+KOVA_WIDE_VARIANTS("avx512f", 512)
+KOVA_WIDE_VARIANTS("avx", 256)
+#undef KOVA_WIDE_VARIANTS
+const int kWidest = __builtin_cpu_supports("avx512f") ? 512 : __builtin_cpu_supports("avx") ? 256 : 0;
+#else
+const int kWidest = 0;
+#endif
+
+}  // namespace
+
+int widest_vectors() { return kWidest; }
+
+void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
+                 float* sum_qq, float* sum_qt, int width) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  if (width == 512 && kWidest >= 512) return sums_512(tile, columns, member, sum_q, sum_qq, sum_qt);
+  if (width == 256 && kWidest >= 256) return sums_256(tile, columns, member, sum_q, sum_qq, sum_qt);
+#endif
+  (void)width;
+  sums_base(tile, columns, member, sum_q, sum_qq, sum_qt);
+}
+
+void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> genes,
+                      std::span<const ScreenScale> scales) {
+  const auto samples = static_cast<std::size_t>(table.samples());
+  values_.resize(samples * kW);
+  size_ = genes.size();
+  constexpr double kNothing = std::numeric_limits<double>::infinity();
+  for (std::size_t k = 0; k < kW; ++k) {
+    const ScreenScale* scale = k < size_ ? &scales[static_cast<std::size_t>(genes[k])] : nullptr;
+    if (scale != nullptr && scale->usable) {
+      const double* row = table[genes[k]].values;
+      for (std::size_t c = 0; c < samples; ++c) values_[c * kW + k] = screen_value(row[c], *scale);
+      square_bound_[k] = scale->square_bound;
+      root_bound_[k] = scale->root_bound;
+      unscale_[k] = scale->unscale;
+    } else {
+      for (std::size_t c = 0; c < samples; ++c) values_[c * kW + k] = 0.0f;
+      square_bound_[k] = kNothing;
+      root_bound_[k] = kNothing;
+      unscale_[k] = 1.0;
+    }
+  }
+}
+
+void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  if (kWidest >= 512) return screen_512(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+  if (kWidest >= 256) return screen_256(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+#endif
+  screen_base(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+}
+
+}  // namespace kova

@@ -1,0 +1,40 @@
+#pragma once
+// A block of candidate rows in the screen's single precision, transposed so that one column of
+// all of them is contiguous: the sums of many candidates then advance together with plain vector
+// operations, sixteen lanes at a time where the processor has 512-bit instructions.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/gene_table.hpp"
+#include "engine/screen_bounds.hpp"
+
+namespace kova {
+
+class ScreenTile {
+ public:
+  static constexpr std::size_t kWidth = 32;  // candidates per tile; a multiple of 16
+
+  // Takes the rows of `genes` (at most kWidth) with their scales (indexed by gene).
+  void load(const GeneTable& table, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
+  // proven[k] for every loaded candidate k: whether its literal correlation with the member over
+  // `columns` (the member's selected columns) is provably below the threshold. A usable member only.
+  void proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const;
+
+ private:
+  std::vector<float> values_;  // column c of candidate k at [c * kWidth + k]
+  // Per lane; lanes without a usable candidate hold infinite bounds, which prove nothing.
+  double square_bound_[kWidth], root_bound_[kWidth], unscale_[kWidth];
+  std::size_t size_ = 0;
+};
+
+// The single-precision sums of q, q*q and q*t per lane, over `columns`, t the member's values in
+// the order of `columns`. `width` picks the instruction set: 512, 256 or anything else for the
+// baseline; a width the processor lacks falls back. Exposed for tests.
+void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
+                 float* sum_qq, float* sum_qt, int width);
+// The widest of 512 and 256 that this processor has, or 0.
+int widest_vectors();
+
+}  // namespace kova

@@ -1,0 +1,194 @@
+#include "engine/screen_tile.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "engine/member_correlation.hpp"
+#include "tests/support/collecting_sink.hpp"
+
+namespace kova {
+namespace {
+
+bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Rows that make rounding hard: the member itself, near-copies of it at every distance (their r
+// sweeps across any threshold), large offsets with a tiny spread, tiny and huge scales, zeros,
+// constant rows, values out of range.
+std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>& member, int kind) {
+  std::normal_distribution<double> normal;
+  std::vector<double> row(member.size());
+  const double noise = std::pow(10.0, -static_cast<double>(random() % 12));
+  const double offset = kind % 4 == 1 ? 1e12 : kind % 4 == 2 ? -3.0 : 7.5;
+  const double scale = kind % 5 == 3 ? 1e-150 : kind % 5 == 4 ? 1e150 : 1.0;
+  for (std::size_t c = 0; c < row.size(); ++c) {
+    switch (kind % 8) {
+      case 0: row[c] = member[c]; break;
+      case 1: case 2: row[c] = (offset + 2.0 * member[c] + noise * normal(random)) * scale; break;
+      case 3: row[c] = (offset - member[c] + noise * normal(random)) * scale; break;
+      case 4: row[c] = random() % 3 == 0 ? 0.0 : (offset + normal(random)) * scale; break;
+      case 5: row[c] = offset; break;
+      case 6: row[c] = c == 0 ? 1e308 : member[c] * 1e300; break;
+      default: row[c] = std::ldexp(normal(random), static_cast<int>(random() % 200) - 100); break;
+    }
+  }
+  return row;
+}
+
+// Whatever the screen proves below the threshold fails the exact test (r below it, or NaN), and the vectorised
+// decision is the scalar one on the same sums.
+TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
+  std::mt19937_64 random(5);
+  std::normal_distribution<double> normal;
+  std::size_t rejected = 0, near_and_kept = 0;
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t samples = 3 + static_cast<std::size_t>(random() % 60);
+    std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth);
+    rows[0].resize(samples);
+    const double member_scale = round % 7 == 0 ? 1e-120 : round % 7 == 1 ? 1e100 : 1.0;
+    for (double& v : rows[0]) v = (round % 3 == 0 ? 1e9 : 0.0) + member_scale * normal(random);
+    for (std::size_t k = 1; k < rows.size(); ++k) rows[k] = hard_row(random, rows[0], static_cast<int>(random() % 40));
+    const GeneTable table = test::make_table(rows);
+
+    std::vector<std::int32_t> columns;
+    for (std::size_t c = 0; c < samples; ++c) {
+      if (random() % 4 != 0 || columns.size() + (samples - c) <= 3) columns.push_back(static_cast<std::int32_t>(c));
+    }
+    MemberCorrelation exact;
+    exact.set(table[0].values, columns);
+    std::vector<ScreenScale> scales;
+    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    std::vector<std::int32_t> genes;
+    for (std::int32_t g = 1; g <= static_cast<std::int32_t>(ScreenTile::kWidth) - round % 3; ++g) genes.push_back(g);
+    ScreenTile tile;
+    tile.load(table, genes, scales);
+
+    // Thresholds around the candidates' own exact r, and the usual ones.
+    std::vector<double> thresholds = {0.9, 0.99, 0.5, 1.0, 1e-30};
+    for (int i = 0; i < 3; ++i) {
+      const double r = exact.with(table[genes[random() % genes.size()]].values);
+      if (r > 0.0) thresholds.insert(thresholds.end(), {r, std::nextafter(r, 2.0), std::nextafter(r, 0.0)});
+    }
+    for (const double threshold : thresholds) {
+      ScreenMember member;
+      member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold);
+      if (!member.usable()) continue;
+      bool proven[ScreenTile::kWidth];
+      tile.proven_below(member, columns, proven);
+      for (std::size_t k = 0; k < genes.size(); ++k) {
+        const double r = exact.with(table[genes[k]].values);
+        if (proven[k]) {
+          ++rejected;
+          ASSERT_FALSE(r >= threshold) << "r " << r << ", T " << threshold << ", gene " << genes[k] << ", round " << round;
+        } else if (r < threshold && r > threshold - 1e-3) {
+          ++near_and_kept;
+        }
+        float sq = 0, sqq = 0, sqt = 0;
+        for (std::size_t j = 0; j < columns.size(); ++j) {
+          const float q = screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
+          sq += q;
+          sqq += q * q;
+          sqt += q * member.values()[j];
+        }
+        ASSERT_EQ(proven[k], member.proven_below(sq, sqq, sqt, scales[static_cast<std::size_t>(genes[k])]))
+            << "gene " << genes[k] << ", round " << round;
+      }
+    }
+  }
+  // Both kinds occur, or the test proves nothing.
+  EXPECT_GT(rejected, 10000u);
+  EXPECT_GT(near_and_kept, 100u);
+}
+
+// On expression-like rows the screen must reject nearly everything that is clearly below: that
+// is its whole purpose.
+TEST(ScreenTile, RejectsAlmostEveryCandidateClearlyBelow) {
+  std::mt19937_64 random(17);
+  std::normal_distribution<double> normal;
+  std::size_t clearly_below = 0, rejected = 0;
+  for (int round = 0; round < 50; ++round) {
+    const std::size_t samples = 128;
+    std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth, std::vector<double>(samples));
+    for (auto& row : rows) {
+      const double level = 4.0 + 8.0 * static_cast<double>(random() % 100) / 100.0;
+      const double spread = 0.1 + static_cast<double>(random() % 100) / 50.0;
+      for (double& v : row) v = level + spread * normal(random);
+    }
+    const GeneTable table = test::make_table(rows);
+    std::vector<std::int32_t> columns;
+    for (std::int32_t c = 0; c < static_cast<std::int32_t>(samples); ++c) {
+      if (random() % 3 == 0) columns.push_back(c);
+    }
+    MemberCorrelation exact;
+    exact.set(table[0].values, columns);
+    ScreenMember member;
+    member.set(table[0].values, columns, exact.sy(), exact.syy(), 0.9);
+    ASSERT_TRUE(member.usable());
+    std::vector<ScreenScale> scales;
+    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    std::vector<std::int32_t> genes;
+    for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
+    ScreenTile tile;
+    tile.load(table, genes, scales);
+    bool proven[ScreenTile::kWidth];
+    tile.proven_below(member, columns, proven);
+    for (std::size_t k = 0; k < genes.size(); ++k) {
+      if (exact.with(table[genes[k]].values) < 0.89) {
+        ++clearly_below;
+        if (proven[k]) ++rejected;
+      }
+    }
+  }
+  ASSERT_GT(clearly_below, 1000u);
+  EXPECT_EQ(rejected, clearly_below);
+}
+
+TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
+  const std::vector<std::int32_t> columns = {0, 1, 2, 3};
+  const std::vector<double> member_row = {1.0, 2.0, 4.0, 3.0};
+  MemberCorrelation exact;
+  exact.set(member_row.data(), columns);
+  ScreenMember member;
+  for (const double threshold : {0.0, -0.5, 1e-200, std::nan("")}) {
+    member.set(member_row.data(), columns, exact.sy(), exact.syy(), threshold);
+    EXPECT_FALSE(member.usable()) << threshold;
+  }
+  const std::vector<double> flat = {5.0, 5.0, 5.0, 5.0};
+  exact.set(flat.data(), columns);
+  member.set(flat.data(), columns, exact.sy(), exact.syy(), 0.9);
+  EXPECT_FALSE(member.usable());
+
+  EXPECT_FALSE(screen_scale(std::vector<double>{1.0, INFINITY, 2.0}).usable);
+  EXPECT_FALSE(screen_scale(std::vector<double>{1e300, -1e300, 1e300}).usable);  // the mean overflows
+  EXPECT_FALSE(screen_scale(std::vector<double>{1e-200, 0.0, 3e-200}).usable);    // scale out of range
+  EXPECT_TRUE(screen_scale(std::vector<double>{0.0, 0.0, 0.0}).usable);
+}
+
+TEST(ScreenTile, EveryInstructionWidthGivesTheSameSums) {
+  std::vector<float> tile(ScreenTile::kWidth * 9);
+  std::mt19937_64 random(11);
+  for (float& v : tile) v = std::ldexp(static_cast<float>(random() % 1000) - 500.0f, -10 - static_cast<int>(random() % 20));
+  const std::vector<std::int32_t> columns = {0, 2, 3, 6, 8};
+  const float member[] = {0.5f, -0.25f, 1e-3f, 0.75f, -0.125f};
+  float sums[3][3][ScreenTile::kWidth];
+  const int widths[3] = {0, 256, 512};
+  for (int w = 0; w < 3; ++w) screen_sums(tile.data(), columns, member, sums[w][0], sums[w][1], sums[w][2], widths[w]);
+  for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
+    float chain[3] = {0, 0, 0};
+    for (std::size_t j = 0; j < columns.size(); ++j) {
+      const float q = tile[static_cast<std::size_t>(columns[j]) * ScreenTile::kWidth + k];
+      chain[0] += q;
+      chain[1] += q * q;
+      chain[2] += q * member[j];
+    }
+    for (int w = 0; w < 3; ++w) {
+      for (int s = 0; s < 3; ++s) ASSERT_TRUE(same_bits(sums[w][s][k], chain[s])) << "width " << widths[w] << ", lane " << k;
+    }
+  }
+  if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
+}
+
+}  // namespace
+}  // namespace kova
