@@ -4,7 +4,32 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/candidate_estimates.hpp"
+#include "engine/vector_width.hpp"
+
 namespace kova {
+namespace {
+
+// The step's exact sums (each the literal ascending chain) and its magnitude sums, accumulated in
+// locals so that the eight chains stay in registers.
+void sum_step(const std::vector<double>& x, const std::vector<double>& y, PairSums& step, MagnitudeSums& magnitudes) {
+  double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0, ax = 0.0, ay = 0.0, axy = 0.0;
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    const double xk = x[k], yk = y[k], product = xk * yk;
+    sx += xk;
+    sy += yk;
+    sxx += xk * xk;
+    syy += yk * yk;
+    sxy += product;
+    ax += std::fabs(xk);
+    ay += std::fabs(yk);
+    axy += std::fabs(product);
+  }
+  step = {sx, sy, sxx, syy, sxy};
+  magnitudes = {ax, ay, axy};
+}
+
+}  // namespace
 
 std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<const double> y, double threshold,
                                          std::span<std::int32_t> flags) {
@@ -29,14 +54,7 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
   std::int32_t h = samples_;
   while (h >= 3) {
     if (changed) {
-      step = PairSums{};
-      magnitudes = MagnitudeSums{};
-      for (std::size_t k = 0; k < column_.size(); ++k) {
-        step.add(x_[k], y_[k]);
-        magnitudes.x += std::fabs(x_[k]);
-        magnitudes.y += std::fabs(y_[k]);
-        magnitudes.xy += std::fabs(x_[k] * y_[k]);
-      }
+      sum_step(x_, y_, step, magnitudes);
     }
     if (correlation(step, h) >= threshold) break;
     const std::int32_t position = choose(step, magnitudes, h - 1);
@@ -63,37 +81,15 @@ std::int32_t ColumnEliminator::choose(const PairSums& step, const MagnitudeSums&
   // Leaving out a removed column changes no sum: all removed candidates share this exact r.
   const double removed_r = has_removed ? correlation(step, divisor) : std::numeric_limits<double>::quiet_NaN();
 
-  a_.resize(m);
-  b_.resize(m);
-  r_.resize(m);
-  const double inverse_divisor = 1.0 / static_cast<double>(divisor);
-  for (std::size_t k = 0; k < m; ++k) {
-    const CandidateEstimate e = estimate_without(step, x_[k], y_[k], inverse_divisor);
-    a_[k] = e.a;
-    b_[k] = e.b;
-    r_[k] = e.r;
-  }
-
   // Bounded candidates keep their estimate; the others get NaN, which no comparison below sets
   // aside, so they are recomputed exactly.
   const FormulaBounds bounds = formula_bounds(step, magnitudes, m, divisor);
-  const double cut_a = kBoundedRatio * bounds.a;
-  const double cut_b = kBoundedRatio * bounds.b;
-  double min_a = std::numeric_limits<double>::infinity();
-  double min_b = min_a;
-  double max_abs_r = 0.0;
-  double best = -std::numeric_limits<double>::infinity();
-  for (std::size_t k = 0; k < m; ++k) {
-    if (a_[k] > cut_a && b_[k] > cut_b && std::isfinite(r_[k])) {
-      min_a = std::min(min_a, a_[k]);
-      min_b = std::min(min_b, b_[k]);
-      max_abs_r = std::max(max_abs_r, std::fabs(r_[k]));
-      best = std::max(best, r_[k]);
-    } else {
-      r_[k] = std::numeric_limits<double>::quiet_NaN();
-    }
-  }
-  const double spread = correlation_spread(bounds, min_a, min_b, max_abs_r);
+  r_.resize(m);
+  const EstimateSummary summary = estimate_candidates(step, x_, y_, 1.0 / static_cast<double>(divisor),
+                                                      kBoundedRatio * bounds.a, kBoundedRatio * bounds.b, r_.data(),
+                                                      widest_vectors());
+  const double best = summary.best;
+  const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, summary.max_abs_r);
 
   contenders_.clear();
   for (std::size_t k = 0; k < m; ++k) {

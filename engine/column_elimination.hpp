@@ -36,7 +36,7 @@ class ColumnEliminator {
   std::int32_t lowest_removed_ = 0;  // lowest column 0 in both rows; S when there is none
   std::int32_t samples_ = 0;
   // Per present column: the estimate of the step's candidate that leaves it out.
-  std::vector<double> a_, b_, r_;
+  std::vector<double> r_;
   std::vector<std::size_t> contenders_;
 };
 

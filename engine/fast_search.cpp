@@ -16,7 +16,7 @@ namespace {
 // regimes of many small biclusters batch deeply (one pass over the candidate rows serves the
 // whole batch) and regimes of large ones waste little.
 constexpr std::size_t kSmallestBatch = 2;
-constexpr std::size_t kLargestBatch = 32;
+constexpr std::size_t kLargestBatch = 128;
 // Candidate genes per chunk of the extension screen: their rows stay in cache across the batch.
 constexpr std::size_t kCandidatesPerChunk = 64;
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/vector_width.hpp"
+
 namespace kova {
 namespace {
 
@@ -97,20 +99,15 @@ void screen_base(const float* tile, std::span<const std::int32_t> columns, const
 KOVA_WIDE_VARIANTS("avx512f", 512)
 KOVA_WIDE_VARIANTS("avx", 256)
 #undef KOVA_WIDE_VARIANTS
-const int kWidest = __builtin_cpu_supports("avx512f") ? 512 : __builtin_cpu_supports("avx") ? 256 : 0;
-#else
-const int kWidest = 0;
 #endif
 
 }  // namespace
 
-int widest_vectors() { return kWidest; }
-
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width) {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  if (width == 512 && kWidest >= 512) return sums_512(tile, columns, member, sum_q, sum_qq, sum_qt);
-  if (width == 256 && kWidest >= 256) return sums_256(tile, columns, member, sum_q, sum_qq, sum_qt);
+  if (width == 512 && widest_vectors() >= 512) return sums_512(tile, columns, member, sum_q, sum_qq, sum_qt);
+  if (width == 256 && widest_vectors() >= 256) return sums_256(tile, columns, member, sum_q, sum_qq, sum_qt);
 #endif
   (void)width;
   sums_base(tile, columns, member, sum_q, sum_qq, sum_qt);
@@ -141,8 +138,9 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
 
 void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  if (kWidest >= 512) return screen_512(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
-  if (kWidest >= 256) return screen_256(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+  const int widest = widest_vectors();
+  if (widest >= 512) return screen_512(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+  if (widest >= 256) return screen_256(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
 #endif
   screen_base(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
 }

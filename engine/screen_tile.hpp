@@ -30,11 +30,9 @@ class ScreenTile {
 };
 
 // The single-precision sums of q, q*q and q*t per lane, over `columns`, t the member's values in
-// the order of `columns`. `width` picks the instruction set: 512, 256 or anything else for the
-// baseline; a width the processor lacks falls back. Exposed for tests.
+// the order of `columns`. `width` picks the instructions (see vector_width.hpp); a width the
+// processor lacks falls back to the baseline. Exposed for tests.
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width);
-// The widest of 512 and 256 that this processor has, or 0.
-int widest_vectors();
 
 }  // namespace kova

@@ -1,5 +1,10 @@
 #include "engine/elimination_bounds.hpp"
 
+#include <cstring>
+
+#include "engine/candidate_estimates.hpp"
+#include "engine/vector_width.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -100,6 +105,60 @@ TEST(EliminationBounds, SumsTooLargeToBoundLeaveNoCandidateBounded) {
   // A tiny spread on a large offset: A is far below its bound, so nothing is trusted.
   const std::vector<double> flat = {1e16, 1e16 + 2, 1e16 + 4, 1e16 + 2};
   EXPECT_EQ(check_step(flat, flat, 3).bounded, 0u);
+}
+
+}  // namespace
+}  // namespace kova
+
+namespace kova {
+namespace {
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Every instruction width gives each candidate the bits of estimate_without, the same bounded
+// set, and the same extremes, on rows whose estimates are often NaN, infinite or unbounded.
+TEST(CandidateEstimates, EveryWidthMatchesTheOneCandidateEstimate) {
+  std::mt19937_64 random(23);
+  std::normal_distribution<double> normal;
+  for (int round = 0; round < 200; ++round) {
+    const std::size_t m = 1 + static_cast<std::size_t>(random() % 40);
+    std::vector<double> x(m), y(m);
+    for (std::size_t k = 0; k < m; ++k) {
+      x[k] = round % 4 == 0 ? 1e9 + normal(random) : normal(random);
+      y[k] = random() % 5 == 0 ? x[k] : round % 7 == 0 ? 0.0 : normal(random);
+    }
+    if (round % 9 == 0) std::fill(y.begin(), y.end(), 3.0);
+    PairSums step;
+    for (std::size_t k = 0; k < m; ++k) step.add(x[k], y[k]);
+    const double inverse = 1.0 / static_cast<double>(m + 2);
+    const double cut_a = round % 3 == 0 ? 0.0 : 0.5, cut_b = round % 5 == 0 ? 1e30 : 0.25;
+
+    EstimateSummary expected{INFINITY, INFINITY, 0.0, -INFINITY};
+    std::vector<double> expected_r(m);
+    for (std::size_t k = 0; k < m; ++k) {
+      const CandidateEstimate e = estimate_without(step, x[k], y[k], inverse);
+      const bool bounded = e.a > cut_a && e.b > cut_b && std::isfinite(e.r);
+      expected_r[k] = bounded ? e.r : NAN;
+      if (!bounded) continue;
+      expected.min_a = std::min(expected.min_a, e.a);
+      expected.min_b = std::min(expected.min_b, e.b);
+      expected.max_abs_r = std::max(expected.max_abs_r, std::fabs(e.r));
+      expected.best = std::max(expected.best, e.r);
+    }
+    for (const int width : {0, 256, 512}) {
+      std::vector<double> r(m);
+      const EstimateSummary got = estimate_candidates(step, x, y, inverse, cut_a, cut_b, r.data(), width);
+      for (std::size_t k = 0; k < m; ++k) {
+        ASSERT_TRUE(std::isnan(expected_r[k]) ? std::isnan(r[k]) : same_bits(r[k], expected_r[k]))
+            << "width " << width << ", candidate " << k << ", round " << round;
+      }
+      EXPECT_EQ(got.min_a, expected.min_a) << width;
+      EXPECT_EQ(got.min_b, expected.min_b) << width;
+      EXPECT_EQ(got.max_abs_r, expected.max_abs_r) << width;
+      EXPECT_EQ(got.best, expected.best) << width;
+    }
+  }
+  if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "engine/member_correlation.hpp"
+#include "engine/vector_width.hpp"
 #include "tests/support/collecting_sink.hpp"
 
 namespace kova {

@@ -1,0 +1,128 @@
+// The vector helpers here are internal and always inlined into one instruction set's variant:
+// no vector crosses a call boundary, whatever the warning about their ABI says.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#include "engine/candidate_estimates.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KOVA_X86_VARIANTS 1
+#endif
+
+#include "engine/vector_width.hpp"
+
+namespace kova {
+namespace {
+
+using Doubles = double __attribute__((vector_size(64)));
+constexpr std::size_t kLanes = 8;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kLargest = std::numeric_limits<double>::max();
+
+// One candidate, or eight: estimate_without's operations in its order, then the bounded test and
+// the running extremes. Only single-condition blends, which every width vectorises.
+template <class Real, class Root>
+inline __attribute__((always_inline)) Real estimate(const PairSums& step, Real x, Real y, double inverse_divisor,
+                                                    double cut_a, double cut_b, Root root, Real& min_a, Real& min_b,
+                                                    Real& max_abs_r, Real& best) {
+  const Real sx = step.sx - x;
+  const Real sy = step.sy - y;
+  const Real sxx = step.sxx - x * x;
+  const Real syy = step.syy - y * y;
+  const Real sxy = step.sxy - x * y;
+  const Real num = sxy - sx * sy * inverse_divisor;
+  const Real a = sxx - sx * sx * inverse_divisor;
+  const Real b = syy - sy * sy * inverse_divisor;
+  const Real r = num / root(a * b);
+  const Real nothing = Real{} + kNaN;
+  Real bounded = a > cut_a ? r : nothing;
+  bounded = b > cut_b ? bounded : nothing;
+  const Real magnitude = bounded < 0.0 ? -bounded : bounded;
+  bounded = magnitude <= kLargest ? bounded : nothing;  // NaN and infinities fail
+  const Real far = Real{} + kInfinity;
+  const Real a_in = bounded == bounded ? a : far;
+  const Real b_in = bounded == bounded ? b : far;
+  min_a = a_in < min_a ? a_in : min_a;
+  min_b = b_in < min_b ? b_in : min_b;
+  const Real abs_bounded = bounded < 0.0 ? -bounded : bounded;
+  max_abs_r = abs_bounded > max_abs_r ? abs_bounded : max_abs_r;
+  best = bounded > best ? bounded : best;
+  return bounded;
+}
+
+struct ScalarRoot {
+  double operator()(double d) const { return std::sqrt(d); }
+};
+
+template <class Root>
+inline __attribute__((always_inline)) EstimateSummary estimate_all(const PairSums& step, std::span<const double> x,
+                                                                   std::span<const double> y, double inverse_divisor,
+                                                                   double cut_a, double cut_b, double* r, Root root) {
+  const std::size_t m = x.size();
+  Doubles min_a = Doubles{} + kInfinity, min_b = min_a, max_abs_r = Doubles{}, best = Doubles{} - kInfinity;
+  std::size_t k = 0;
+  for (; k + kLanes <= m; k += kLanes) {
+    Doubles xs, ys;
+    std::memcpy(&xs, x.data() + k, sizeof xs);
+    std::memcpy(&ys, y.data() + k, sizeof ys);
+    const Doubles out = estimate(step, xs, ys, inverse_divisor, cut_a, cut_b, root, min_a, min_b, max_abs_r, best);
+    std::memcpy(r + k, &out, sizeof out);
+  }
+  EstimateSummary summary{kInfinity, kInfinity, 0.0, -kInfinity};
+  for (std::size_t i = 0; i < kLanes; ++i) {
+    summary.min_a = min_a[i] < summary.min_a ? min_a[i] : summary.min_a;
+    summary.min_b = min_b[i] < summary.min_b ? min_b[i] : summary.min_b;
+    summary.max_abs_r = max_abs_r[i] > summary.max_abs_r ? max_abs_r[i] : summary.max_abs_r;
+    summary.best = best[i] > summary.best ? best[i] : summary.best;
+  }
+  for (; k < m; ++k) {
+    r[k] = estimate(step, x[k], y[k], inverse_divisor, cut_a, cut_b, ScalarRoot{}, summary.min_a, summary.min_b,
+                    summary.max_abs_r, summary.best);
+  }
+  return summary;
+}
+
+// Lane by lane; the compiler turns it into one vector square root (this file is compiled without
+// errno for math functions), and every instruction set rounds the root correctly.
+struct LaneRoot {
+  inline __attribute__((always_inline)) Doubles operator()(Doubles d) const {
+    for (std::size_t i = 0; i < kLanes; ++i) d[i] = std::sqrt(d[i]);
+    return d;
+  }
+};
+
+EstimateSummary estimate_base(const PairSums& step, std::span<const double> x, std::span<const double> y,
+                              double inverse_divisor, double cut_a, double cut_b, double* r) {
+  return estimate_all(step, x, y, inverse_divisor, cut_a, cut_b, r, LaneRoot{});
+}
+
+#ifdef KOVA_X86_VARIANTS
+__attribute__((target("avx512f"))) EstimateSummary estimate_512(const PairSums& step, std::span<const double> x,
+                                                                 std::span<const double> y, double inverse_divisor,
+                                                                 double cut_a, double cut_b, double* r) {
+  return estimate_all(step, x, y, inverse_divisor, cut_a, cut_b, r, LaneRoot{});
+}
+__attribute__((target("avx"))) EstimateSummary estimate_256(const PairSums& step, std::span<const double> x,
+                                                             std::span<const double> y, double inverse_divisor,
+                                                             double cut_a, double cut_b, double* r) {
+  return estimate_all(step, x, y, inverse_divisor, cut_a, cut_b, r, LaneRoot{});
+}
+#endif
+
+}  // namespace
+
+EstimateSummary estimate_candidates(const PairSums& step, std::span<const double> x, std::span<const double> y,
+                                    double inverse_divisor, double cut_a, double cut_b, double* r, int width) {
+#ifdef KOVA_X86_VARIANTS
+  if (width >= 512 && widest_vectors() >= 512) return estimate_512(step, x, y, inverse_divisor, cut_a, cut_b, r);
+  if (width >= 256 && widest_vectors() >= 256) return estimate_256(step, x, y, inverse_divisor, cut_a, cut_b, r);
+#endif
+  (void)width;
+  return estimate_base(step, x, y, inverse_divisor, cut_a, cut_b, r);
+}
+
+}  // namespace kova
