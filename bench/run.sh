@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds a release and runs the benchmark: literal against fast search on every matrix, then one
-# whole kova2 run on ALL.txt (loading, search, writing) with its time and peak memory.
+# Builds a release and runs the benchmark: literal against fast search on every matrix, the matrix
+# loading speed, then one whole kova2 run on ALL.txt (loading, search, writing) with its time and
+# peak memory.
 #   bench/run.sh [data folder]      default: ../shared/data beside the project
 set -euo pipefail
 cd "$(dirname "$0")/.."
 data=${1:-"$PWD/../shared/data"}
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF >/dev/null
-cmake --build build/bench -j 2 --target kova_bench kova2
+cmake --build build/bench -j 2 --target kova_bench kova_load_bench kova2
 build/bench/bench/kova_bench "$data"
+echo
+build/bench/bench/kova_load_bench "$data"
 
 if [ -f "$data/ALL.txt" ]; then
   run_home=$(mktemp -d)

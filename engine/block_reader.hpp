@@ -19,7 +19,10 @@ class BlockReader {
   // consuming it; empty at the end of the file, and from a piece longer than kMaxPieceBytes on.
   // Valid until the next call of peek_piece.
   std::string_view peek_piece();
-  // Consumes the first `count` characters of the piece last peeked.
+  // The characters read from the file and not consumed yet, for scanning in place; white space
+  // first, and a piece cut at the end, included. Valid until the next call of peek_piece.
+  std::string_view buffered() const { return {buffer_.data() + begin_, end_ - begin_}; }
+  // Consumes the first `count` characters of the piece last peeked, or of buffered().
   void consume(std::size_t count) { begin_ += count; }
   // True once a read of the file failed (as opposed to reaching its end).
   bool failed() const { return failed_; }
