@@ -30,16 +30,19 @@
 //    double, lies within 2^-23 sum |t| + eta of the real sum t. The scale limit |k|, |j| <= 400
 //    keeps the literal underflow terms of step 1, scaled, far below eta.
 //
-// 3. The decision (proven_below_lanes). From 1 and 2, in scaled units,
+// 3. The decision (proven_below). The candidates of a tile are decided together: with |q| < 1,
+//    sum q^2 <= n and |F1| <= n + e1, |F2| <= n + e2, |F3| <= sum |t| + e3, so one e_A and one e_num
+//    hold for every lane, with X2 bounded by the largest square bound of the group. In scaled units
 //      A_L 4^k >= A_low = F2 - F1^2/n - e_A,   num_L 2^(k+j) <= num_high = F3 - F1 T1/n + e_num,
 //    where e_A and e_num add the bounds above and the products of errors, times 1 + 2^-20 for
-//    their own rounding, and 2^-40 of the magnitudes involved for the rounding of the estimates
-//    themselves (a few operations of relative error u each). With B_L > 0 and 0 < T:
+//    their own rounding, and 2^-40 of the largest magnitudes involved for the rounding of the
+//    estimates themselves (a few operations of relative error u each). With B_L > 0 and 0 < T:
 //    - num_high <= 0: num_L <= 0, so the literal r is <= 0, -infinity or NaN: below T.
-//    - A_low > 0 and A_L B_L >= 2^-1000 (checked through A_low 2^-2k B_L): the product, root and
-//      quotient are normal, so the literal r <= (1 + 3u) num_L / sqrt(A_L B_L)
-//      <= (1 + 3u) num_high / sqrt(A_low B_L 4^j). Then num_high^2 (1 + 2^-40) < T^2 A_low B_L 4^j,
-//      computed in double with its right side above 2^-900, proves the literal r < T.
+//    - A_low above a floor that keeps A_L B_L >= 2^-999 (through the smallest 2^-2k of the group)
+//      and the right side below above 2^-900: the literal product, root and quotient are normal,
+//      so the literal r <= (1 + 3u) num_L / sqrt(A_L B_L) <= (1 + 3u) num_high / sqrt(A_low B_L 4^j).
+//      Then num_high^2 < A_low T^2 B_L 4^j (1 - 2^-39), computed in double (a subnormal left side is
+//      below the normal right side anyway), proves the literal r < T.
 //    A NaN or infinity anywhere fails every comparison: nothing is proven, the test is exact.
 
 #include <cmath>
@@ -53,6 +56,7 @@ constexpr double kSumBound = 1.0 + 0x1p-30;  // a computed sum of <= 2^20 magnit
 constexpr double kTiny = 1.0 + 0x1p-40;      // one or two roundings, made an upper bound
 constexpr int kLargestScale = 400;
 constexpr std::size_t kMostColumns = std::size_t{1} << 20;
+constexpr double kLargestSquareBound = 0x1p30;
 
 bool finite(double v) { return std::isfinite(v); }
 
@@ -84,9 +88,16 @@ ScreenScale screen_scale(std::span<const double> row) {
   scale.factor = std::ldexp(1.0, exponent);
   scale.unscale = std::ldexp(1.0, -2 * exponent);
   scale.square_bound = squares * kSumBound * scale.factor * scale.factor;
-  scale.root_bound = std::sqrt(scale.square_bound) * kTiny;
-  scale.usable = true;
+  // Values far from zero beside their spread leave the literal sums too little precision for
+  // any proof (and would weaken it for the other candidates of a tile): exact tests only.
+  scale.usable = scale.square_bound <= kLargestSquareBound;
   return scale;
+}
+
+void GroupScale::add(const ScreenScale& scale) {
+  if (!scale.usable) return;
+  square_bound = std::fmax(square_bound, scale.square_bound);
+  unscale = std::fmin(unscale, scale.unscale);
 }
 
 void ScreenMember::set(const double* row, std::span<const std::int32_t> columns, double sy, double syy,
@@ -112,28 +123,44 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
     sum_t += static_cast<double>(values_[i]);
     sum_abs_t += std::fabs(t);
   }
-  sum_abs_t *= kSumBound * kTiny;
-
-  c_.inverse_n = 1.0 / dn;
-  c_.eps = 1.25 * (dn + 4.0) * kFloatUnit;
-  c_.eta = dn * 0x1p-140;
-  c_.one_over_one_minus_eps = kTiny / (1.0 - c_.eps);
-  c_.e1 = c_.eps * dn * kTiny + c_.eta;
-  c_.e3 = c_.eps * sum_abs_t + c_.eta;
-  c_.sum_t = sum_t;
-  c_.e_sum_t = 2.0 * kFloatUnit * sum_abs_t + c_.eta;
-  c_.literal = 4.0 * (dn + 3.0) * kUnit;
-  c_.literal_root = c_.literal * std::sqrt(syy * kSumBound * factor * factor) * kTiny;
-  c_.b_scaled = b * factor * factor;
-  c_.b = b;
-  c_.threshold_squared = threshold * threshold;
-  usable_ = finite(c_.literal_root) && c_.b_scaled >= 0x1p-900;
+  n_ = dn;
+  sum_t_ = sum_t;
+  sum_abs_t_ = sum_abs_t * kSumBound * kTiny;
+  root_y2_ = std::sqrt(syy * kSumBound * factor * factor) * kTiny;
+  b_ = b;
+  b_scaled_ = b * factor * factor;
+  threshold_squared_ = threshold * threshold;
+  usable_ = finite(root_y2_) && b_scaled_ >= 0x1p-900;
 }
 
-bool ScreenMember::proven_below(float sum_q, float sum_qq, float sum_qt, const ScreenScale& candidate) const {
-  if (!usable_ || !candidate.usable) return false;
-  return proven_below_lanes<double>(sum_q, sum_qq, sum_qt, candidate.square_bound, candidate.root_bound,
-                                    candidate.unscale, c_) != 0;
+ScreenDecision ScreenMember::decision(const GroupScale& group) const {
+  constexpr double kSlack = 1.0 + 0x1p-20;
+  constexpr double kRounding = 0x1p-40;
+  const double n = n_;
+  const double eps = 1.25 * (n + 4.0) * kFloatUnit;
+  const double eta = n * 0x1p-140;
+  const double literal = 4.0 * (n + 3.0) * kUnit;
+  const double e1 = eps * n * kTiny + eta;  // |F1 - sum q|
+  const double f1_max = n * kTiny + e1;
+  const double q2_max = n * kTiny;
+  const double e2 = eps * q2_max + eta;  // |F2 - sum q^2|
+  const double f2_max = q2_max + e2;
+  const double e3 = eps * sum_abs_t_ + eta;  // |F3 - sum q t|
+  const double f3_max = sum_abs_t_ * kTiny + e3;
+  const double e_t = 2.0 * kFloatUnit * sum_abs_t_ + eta;  // |T1 - sum t|
+  const double abs_t1 = std::fabs(sum_t_);
+  const double root_x2 = std::sqrt(group.square_bound) * kTiny;
+
+  ScreenDecision d;
+  d.inverse_n = 1.0 / n;
+  d.e_a = kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / n + literal * group.square_bound) +
+          kRounding * (f2_max + f1_max * f1_max / n);
+  d.e_num = kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / n + literal * root_x2 * root_y2_) +
+            kRounding * (f3_max + f1_max * abs_t1 / n);
+  d.cross = sum_t_ / n;
+  d.rhs_factor = threshold_squared_ * b_scaled_ * (1.0 - 0x1p-39);
+  d.a_floor = std::fmax(0x1p-899 / d.rhs_factor, 0x1p-998 / (group.unscale * b_));
+  return d;
 }
 
 }  // namespace kova

@@ -53,24 +53,14 @@ inline __attribute__((always_inline)) Doubles widen(const float* at) {
   return __builtin_convertvector(half, Doubles);
 }
 
-inline __attribute__((always_inline)) Doubles load_doubles(const double* at) {
-  Doubles d;
-  std::memcpy(&d, at, sizeof d);
-  return d;
-}
-
 // The whole screen of one tile against one member: the sums, then the decision eight lanes at a time.
 inline __attribute__((always_inline)) void screen_body(const float* tile, std::span<const std::int32_t> columns,
-                                                       const ScreenMember& member, const double* square_bound,
-                                                       const double* root_bound, const double* unscale,
+                                                       const float* member, const ScreenDecision& decision,
                                                        bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
-  sums_body(tile, columns, member.values().data(), sq, sqq, sqt);
-  const ScreenMember::Constants& c = member.constants();
+  sums_body(tile, columns, member, sq, sqq, sqt);
   for (std::size_t block = 0; block < kW; block += 8) {
-    const auto mask = proven_below_lanes<Doubles>(widen(sq + block), widen(sqq + block), widen(sqt + block),
-                                                  load_doubles(square_bound + block), load_doubles(root_bound + block),
-                                                  load_doubles(unscale + block), c);
+    const auto mask = proven_below(widen(sq + block), widen(sqq + block), widen(sqt + block), decision);
     const auto bytes = __builtin_convertvector(mask & 1, Bytes);
     std::memcpy(proven + block, &bytes, sizeof bytes);
   }
@@ -80,9 +70,9 @@ void sums_base(const float* tile, std::span<const std::int32_t> columns, const f
                float* sqt) {
   sums_body(tile, columns, member, sq, sqq, sqt);
 }
-void screen_base(const float* tile, std::span<const std::int32_t> columns, const ScreenMember& member,
-                 const double* square_bound, const double* root_bound, const double* unscale, bool* proven) {
-  screen_body(tile, columns, member, square_bound, root_bound, unscale, proven);
+void screen_base(const float* tile, std::span<const std::int32_t> columns, const float* member,
+                 const ScreenDecision& decision, bool* proven) {
+  screen_body(tile, columns, member, decision, proven);
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -91,10 +81,10 @@ void screen_base(const float* tile, std::span<const std::int32_t> columns, const
                                                           const float* member, float* sq, float* sqq, float* sqt) { \
     sums_body(tile, columns, member, sq, sqq, sqt);                                                              \
   }                                                                                                              \
-  __attribute__((target(target_name))) void screen_##suffix(                                                    \
-      const float* tile, std::span<const std::int32_t> columns, const ScreenMember& member,                     \
-      const double* square_bound, const double* root_bound, const double* unscale, bool* proven) {              \
-    screen_body(tile, columns, member, square_bound, root_bound, unscale, proven);                              \
+  __attribute__((target(target_name))) void screen_##suffix(const float* tile, std::span<const std::int32_t> columns, \
+                                                            const float* member, const ScreenDecision& decision,      \
+                                                            bool* proven) {                                           \
+    screen_body(tile, columns, member, decision, proven);                                                              \
   }
 KOVA_WIDE_VARIANTS("avx512f", 512)
 KOVA_WIDE_VARIANTS("avx", 256)
@@ -118,31 +108,28 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   const auto samples = static_cast<std::size_t>(table.samples());
   values_.resize(samples * kW);
   size_ = genes.size();
-  constexpr double kNothing = std::numeric_limits<double>::infinity();
+  group_ = GroupScale{};
   for (std::size_t k = 0; k < kW; ++k) {
-    const ScreenScale* scale = k < size_ ? &scales[static_cast<std::size_t>(genes[k])] : nullptr;
-    if (scale != nullptr && scale->usable) {
+    if (k < size_) {
+      const ScreenScale& scale = scales[static_cast<std::size_t>(genes[k])];
       const double* row = table[genes[k]].values;
-      for (std::size_t c = 0; c < samples; ++c) values_[c * kW + k] = screen_value(row[c], *scale);
-      square_bound_[k] = scale->square_bound;
-      root_bound_[k] = scale->root_bound;
-      unscale_[k] = scale->unscale;
+      for (std::size_t c = 0; c < samples; ++c) values_[c * kW + k] = screen_value(row[c], scale);
+      group_.add(scale);
     } else {
-      for (std::size_t c = 0; c < samples; ++c) values_[c * kW + k] = 0.0f;
-      square_bound_[k] = kNothing;
-      root_bound_[k] = kNothing;
-      unscale_[k] = 1.0;
+      for (std::size_t c = 0; c < samples; ++c) values_[c * kW + k] = std::numeric_limits<float>::quiet_NaN();
     }
   }
 }
 
 void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const {
+  const ScreenDecision decision = member.decision(group_);
+  const float* t = member.values().data();
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
   const int widest = widest_vectors();
-  if (widest >= 512) return screen_512(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
-  if (widest >= 256) return screen_256(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+  if (widest >= 512) return screen_512(values_.data(), columns, t, decision, proven);
+  if (widest >= 256) return screen_256(values_.data(), columns, t, decision, proven);
 #endif
-  screen_base(values_.data(), columns, member, square_bound_, root_bound_, unscale_, proven);
+  screen_base(values_.data(), columns, t, decision, proven);
 }
 
 }  // namespace kova

@@ -21,11 +21,11 @@ class ScreenTile {
   // proven[k] for every loaded candidate k: whether its literal correlation with the member over
   // `columns` (the member's selected columns) is provably below the threshold. A usable member only.
   void proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const;
+  const GroupScale& group() const { return group_; }
 
  private:
-  std::vector<float> values_;  // column c of candidate k at [c * kWidth + k]
-  // Per lane; lanes without a usable candidate hold infinite bounds, which prove nothing.
-  double square_bound_[kWidth], root_bound_[kWidth], unscale_[kWidth];
+  std::vector<float> values_;  // column c of candidate k at [c * kWidth + k]; NaN where unusable
+  GroupScale group_;
   std::size_t size_ = 0;
 };
 

@@ -93,7 +93,7 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
           sqq += q * q;
           sqt += q * member.values()[j];
         }
-        ASSERT_EQ(proven[k], member.proven_below(sq, sqq, sqt, scales[static_cast<std::size_t>(genes[k])]))
+        ASSERT_EQ(proven[k], proven_below<double>(sq, sqq, sqt, member.decision(tile.group())) != 0)
             << "gene " << genes[k] << ", round " << round;
       }
     }
