@@ -125,4 +125,17 @@ EstimateSummary estimate_candidates(const PairSums& step, std::span<const double
   return estimate_base(step, x, y, inverse_divisor, cut_a, cut_b, r);
 }
 
+void collect_contenders(std::span<const double> r, double best, double spread, double removed_r,
+                        std::vector<std::size_t>& out) {
+  const double twice_spread = 2.0 * spread;
+  // Below the cutoff an estimate is more than 2 spread below the best even after the rounding of
+  // the subtraction (with spread 0: any estimate below the best), so it is set aside on one
+  // comparison. NaN passes on to the full test, which keeps it.
+  const double cutoff = best - 3.0 * spread;
+  for (std::size_t k = 0; k < r.size(); ++k) {
+    if (r[k] < cutoff) continue;
+    if (!(best - r[k] > twice_spread || removed_r - r[k] > spread)) out.push_back(k);
+  }
+}
+
 }  // namespace kova

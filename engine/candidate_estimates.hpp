@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 #include "engine/correlation.hpp"
 
@@ -21,5 +22,10 @@ struct EstimateSummary {
 // NaN when it is not. `width` picks the instructions (vector_width.hpp); tests pass each one.
 EstimateSummary estimate_candidates(const PairSums& step, std::span<const double> x, std::span<const double> y,
                                     double inverse_divisor, double cut_a, double cut_b, double* r, int width);
+
+// Appends, in ascending order, every k whose estimate r[k] is not set aside: not more than
+// 2 spread below `best`, nor more than `spread` below `removed_r` (NaN estimates never are).
+void collect_contenders(std::span<const double> r, double best, double spread, double removed_r,
+                        std::vector<std::size_t>& out);
 
 }  // namespace kova

@@ -92,11 +92,7 @@ std::int32_t ColumnEliminator::choose(const PairSums& step, const MagnitudeSums&
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, summary.max_abs_r);
 
   contenders_.clear();
-  for (std::size_t k = 0; k < m; ++k) {
-    const bool below_best = best - r_[k] > 2.0 * spread;
-    const bool below_removed = removed_r - r_[k] > spread;
-    if (!(below_best || below_removed)) contenders_.push_back(k);
-  }
+  collect_contenders(r_, best, spread, removed_r, contenders_);
 
   // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
   // the literal search would have it, without its exact r.

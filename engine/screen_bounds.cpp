@@ -88,6 +88,7 @@ ScreenScale screen_scale(std::span<const double> row) {
   scale.factor = std::ldexp(1.0, exponent);
   scale.unscale = std::ldexp(1.0, -2 * exponent);
   scale.square_bound = squares * kSumBound * scale.factor * scale.factor;
+  scale.root_bound = std::sqrt(scale.square_bound) * kTiny;
   // Values far from zero beside their spread leave the literal sums too little precision for
   // any proof (and would weaken it for the other candidates of a tile): exact tests only.
   scale.usable = scale.square_bound <= kLargestSquareBound;
@@ -97,6 +98,7 @@ ScreenScale screen_scale(std::span<const double> row) {
 void GroupScale::add(const ScreenScale& scale) {
   if (!scale.usable) return;
   square_bound = std::fmax(square_bound, scale.square_bound);
+  root_bound = std::fmax(root_bound, scale.root_bound);
   unscale = std::fmin(unscale, scale.unscale);
 }
 
@@ -123,43 +125,42 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
     sum_t += static_cast<double>(values_[i]);
     sum_abs_t += std::fabs(t);
   }
-  n_ = dn;
-  sum_t_ = sum_t;
-  sum_abs_t_ = sum_abs_t * kSumBound * kTiny;
-  root_y2_ = std::sqrt(syy * kSumBound * factor * factor) * kTiny;
+  sum_abs_t *= kSumBound * kTiny;
+  const double root_y2 = std::sqrt(syy * kSumBound * factor * factor) * kTiny;
+  const double b_scaled = b * factor * factor;
+  if (!finite(root_y2) || !(b_scaled >= 0x1p-900)) return;
+
+  constexpr double kSlack = 1.0 + 0x1p-20;
+  constexpr double kRounding = 0x1p-40;
+  const double eps = 1.25 * (dn + 4.0) * kFloatUnit;
+  const double eta = dn * 0x1p-140;
+  const double literal = 4.0 * (dn + 3.0) * kUnit;
+  const double e1 = eps * dn * kTiny + eta;  // |F1 - sum q|
+  const double f1_max = dn * kTiny + e1;
+  const double q2_max = dn * kTiny;
+  const double e2 = eps * q2_max + eta;  // |F2 - sum q^2|
+  const double f2_max = q2_max + e2;
+  const double e3 = eps * sum_abs_t + eta;  // |F3 - sum q t|
+  const double f3_max = sum_abs_t * kTiny + e3;
+  const double e_t = 2.0 * kFloatUnit * sum_abs_t + eta;  // |T1 - sum t|
+  const double abs_t1 = std::fabs(sum_t);
+  pair_.inverse_n = 1.0 / dn;
+  pair_.e_a = kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRounding * (f2_max + f1_max * f1_max / dn);
+  pair_.e_num = kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) + kRounding * (f3_max + f1_max * abs_t1 / dn);
+  pair_.cross = sum_t / dn;
+  pair_.rhs_factor = threshold * threshold * b_scaled * (1.0 - 0x1p-39);
+  pair_.a_floor = 0x1p-899 / pair_.rhs_factor;
+  a_per_square_ = kSlack * literal;
+  num_per_root_ = kSlack * literal * root_y2;
   b_ = b;
-  b_scaled_ = b * factor * factor;
-  threshold_squared_ = threshold * threshold;
-  usable_ = finite(root_y2_) && b_scaled_ >= 0x1p-900;
+  usable_ = true;
 }
 
 ScreenDecision ScreenMember::decision(const GroupScale& group) const {
-  constexpr double kSlack = 1.0 + 0x1p-20;
-  constexpr double kRounding = 0x1p-40;
-  const double n = n_;
-  const double eps = 1.25 * (n + 4.0) * kFloatUnit;
-  const double eta = n * 0x1p-140;
-  const double literal = 4.0 * (n + 3.0) * kUnit;
-  const double e1 = eps * n * kTiny + eta;  // |F1 - sum q|
-  const double f1_max = n * kTiny + e1;
-  const double q2_max = n * kTiny;
-  const double e2 = eps * q2_max + eta;  // |F2 - sum q^2|
-  const double f2_max = q2_max + e2;
-  const double e3 = eps * sum_abs_t_ + eta;  // |F3 - sum q t|
-  const double f3_max = sum_abs_t_ * kTiny + e3;
-  const double e_t = 2.0 * kFloatUnit * sum_abs_t_ + eta;  // |T1 - sum t|
-  const double abs_t1 = std::fabs(sum_t_);
-  const double root_x2 = std::sqrt(group.square_bound) * kTiny;
-
-  ScreenDecision d;
-  d.inverse_n = 1.0 / n;
-  d.e_a = kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / n + literal * group.square_bound) +
-          kRounding * (f2_max + f1_max * f1_max / n);
-  d.e_num = kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / n + literal * root_x2 * root_y2_) +
-            kRounding * (f3_max + f1_max * abs_t1 / n);
-  d.cross = sum_t_ / n;
-  d.rhs_factor = threshold_squared_ * b_scaled_ * (1.0 - 0x1p-39);
-  d.a_floor = std::fmax(0x1p-899 / d.rhs_factor, 0x1p-998 / (group.unscale * b_));
+  ScreenDecision d = pair_;
+  d.e_a += a_per_square_ * group.square_bound;
+  d.e_num += num_per_root_ * group.root_bound;
+  d.a_floor = std::fmax(d.a_floor, 0x1p-998 / (group.unscale * b_));
   return d;
 }
 

@@ -18,6 +18,7 @@ struct ScreenScale {
   double factor = 1.0;
   double unscale = 1.0;       // 1 / factor^2
   double square_bound = 0.0;  // >= sum over all columns of (x * factor)^2
+  double root_bound = 0.0;    // >= sqrt(square_bound)
   bool usable = false;
 };
 ScreenScale screen_scale(std::span<const double> row);
@@ -29,10 +30,10 @@ inline float screen_value(double x, const ScreenScale& scale) {
   return static_cast<float>((x - scale.shift) * scale.factor);
 }
 
-// What the decision needs of a group of candidates screened together: the largest square bound
-// and the smallest unscale among them.
+// What the decision needs of a group of candidates screened together: the largest bounds and the
+// smallest unscale among them.
 struct GroupScale {
-  double square_bound = 0.0;
+  double square_bound = 0.0, root_bound = 0.0;
   double unscale = std::numeric_limits<double>::infinity();
   void add(const ScreenScale& scale);
 };
@@ -63,8 +64,10 @@ class ScreenMember {
 
  private:
   std::vector<float> values_;
-  double n_ = 0.0, sum_t_ = 0.0, sum_abs_t_ = 0.0, root_y2_ = 0.0, b_ = 0.0, b_scaled_ = 0.0;
-  double threshold_squared_ = 0.0;
+  // The decision's parts that do not depend on the group: e_a = a_base + a_per_square * square
+  // bound, e_num = num_base + num_per_root * root bound.
+  ScreenDecision pair_{};
+  double a_per_square_ = 0.0, num_per_root_ = 0.0, b_ = 0.0;
   bool usable_ = false;
 };
 

@@ -161,5 +161,30 @@ TEST(CandidateEstimates, EveryWidthMatchesTheOneCandidateEstimate) {
   if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
 }
 
+// The one-comparison cutoff sets aside exactly what the full test does, also with spread 0, NaN
+// estimates and no bounded candidate at all.
+TEST(CandidateEstimates, ContendersAreThoseTheFullTestKeeps) {
+  std::mt19937_64 random(29);
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t m = 1 + static_cast<std::size_t>(random() % 50);
+    std::vector<double> r(m);
+    const double best = round % 10 == 0 ? -INFINITY : 0.5;
+    const double spread = round % 4 == 0 ? 0.0 : round % 4 == 1 ? 0x1p-60 : 1e-3;
+    for (double& v : r) {
+      const int kind = static_cast<int>(random() % 6);
+      const double near = std::nextafter(0.5 - 2.0 * spread, static_cast<double>(random() % 2));
+      v = kind == 0 ? NAN : kind == 1 ? 0.5 : kind == 2 ? near : 0.5 - 1e-2 * static_cast<double>(random() % 100);
+    }
+    const double removed_r = round % 3 == 0 ? NAN : round % 3 == 1 ? 0.499 : 0.2;
+    std::vector<std::size_t> expected;
+    for (std::size_t k = 0; k < m; ++k) {
+      if (!(best - r[k] > 2.0 * spread || removed_r - r[k] > spread)) expected.push_back(k);
+    }
+    std::vector<std::size_t> got;
+    collect_contenders(r, best, spread, removed_r, got);
+    ASSERT_EQ(got, expected) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace kova
