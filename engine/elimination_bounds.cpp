@@ -17,7 +17,7 @@
 //    summation of k terms errs by at most gamma(k-1) * sum |v| (gamma(k) = k u / (1 - k u)), so
 //      |T - (R + v_c)| <= gamma(m-1) V,  |E - R| <= gamma(m-2) V,  |S' - (T - v_c)| <= u (1+gamma) V
 //    with R the real sum without c. Hence |S' - E| <= e = (2m + 6) u V for every candidate, with
-//    room to spare for the rounding of V itself (V is also a computed sum).
+//    room to spare for the rounding of V itself (V is also a computed sum, in any order).
 //
 // 2. The formula parts. Write X, Y, XY, XX, YY for the magnitude sums (inflated by a factor K
 //    slightly above 1, so that they bound |S'| and |E| of every candidate). The literal part

@@ -38,7 +38,7 @@
 //    their own rounding, and 2^-40 of the largest magnitudes involved for the rounding of the
 //    estimates themselves (a few operations of relative error u each). With B_L > 0 and 0 < T:
 //    - num_high <= 0: num_L <= 0, so the literal r is <= 0, -infinity or NaN: below T.
-//    - A_low above a floor that keeps A_L B_L >= 2^-999 (through the smallest 2^-2k of the group)
+//    - A_low above a floor that keeps A_L B_L >= 2^-999 (through the largest 4^k of the group)
 //      and the right side below above 2^-900: the literal product, root and quotient are normal,
 //      so the literal r <= (1 + 3u) num_L / sqrt(A_L B_L) <= (1 + 3u) num_high / sqrt(A_low B_L 4^j).
 //      Then num_high^2 < A_low T^2 B_L 4^j (1 - 2^-39), computed in double (a subnormal left side is
@@ -86,20 +86,12 @@ ScreenScale screen_scale(std::span<const double> row) {
   int exponent = 0;
   if (largest > 0.0 && !scale_exponent(largest, exponent)) return scale;
   scale.factor = std::ldexp(1.0, exponent);
-  scale.unscale = std::ldexp(1.0, -2 * exponent);
   scale.square_bound = squares * kSumBound * scale.factor * scale.factor;
   scale.root_bound = std::sqrt(scale.square_bound) * kTiny;
   // Values far from zero beside their spread leave the literal sums too little precision for
   // any proof (and would weaken it for the other candidates of a tile): exact tests only.
   scale.usable = scale.square_bound <= kLargestSquareBound;
   return scale;
-}
-
-void GroupScale::add(const ScreenScale& scale) {
-  if (!scale.usable) return;
-  square_bound = std::fmax(square_bound, scale.square_bound);
-  root_bound = std::fmax(root_bound, scale.root_bound);
-  unscale = std::fmin(unscale, scale.unscale);
 }
 
 void ScreenMember::set(const double* row, std::span<const std::int32_t> columns, double sy, double syy,
@@ -152,16 +144,10 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   pair_.a_floor = 0x1p-899 / pair_.rhs_factor;
   a_per_square_ = kSlack * literal;
   num_per_root_ = kSlack * literal * root_y2;
-  b_ = b;
+  // A_low above this times the group's largest 4^k keeps A_L B_L >= 2^-999; for B_L >= 1 the
+  // bound needs no division, and below 1 the quotient cannot underflow.
+  floor_per_factor_squared_ = b >= 1.0 ? 0x1p-998 : 0x1p-998 / b;
   usable_ = true;
-}
-
-ScreenDecision ScreenMember::decision(const GroupScale& group) const {
-  ScreenDecision d = pair_;
-  d.e_a += a_per_square_ * group.square_bound;
-  d.e_num += num_per_root_ * group.root_bound;
-  d.a_floor = std::fmax(d.a_floor, 0x1p-998 / (group.unscale * b_));
-  return d;
 }
 
 }  // namespace kova

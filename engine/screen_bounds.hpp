@@ -16,7 +16,6 @@ namespace kova {
 struct ScreenScale {
   double shift = 0.0;
   double factor = 1.0;
-  double unscale = 1.0;       // 1 / factor^2
   double square_bound = 0.0;  // >= sum over all columns of (x * factor)^2
   double root_bound = 0.0;    // >= sqrt(square_bound)
   bool usable = false;
@@ -31,11 +30,17 @@ inline float screen_value(double x, const ScreenScale& scale) {
 }
 
 // What the decision needs of a group of candidates screened together: the largest bounds and the
-// smallest unscale among them.
+// largest scale among them.
 struct GroupScale {
   double square_bound = 0.0, root_bound = 0.0;
-  double unscale = std::numeric_limits<double>::infinity();
-  void add(const ScreenScale& scale);
+  double largest_factor_squared = 0.0;
+  void add(const ScreenScale& scale) {
+    if (!scale.usable) return;
+    square_bound = scale.square_bound > square_bound ? scale.square_bound : square_bound;
+    root_bound = scale.root_bound > root_bound ? scale.root_bound : root_bound;
+    const double factor_squared = scale.factor * scale.factor;
+    largest_factor_squared = factor_squared > largest_factor_squared ? factor_squared : largest_factor_squared;
+  }
 };
 
 // The constants of the decision for one member and one group of candidates (see screen_bounds.cpp).
@@ -60,14 +65,22 @@ class ScreenMember {
   // The member's screen values at the selected columns, in their order.
   std::span<const float> values() const { return values_; }
   // The decision's constants for a group of candidates; a usable member only.
-  ScreenDecision decision(const GroupScale& group) const;
+  ScreenDecision decision(const GroupScale& group) const {
+    ScreenDecision d = pair_;
+    d.e_a += a_per_square_ * group.square_bound;
+    d.e_num += num_per_root_ * group.root_bound;
+    const double floor = floor_per_factor_squared_ * group.largest_factor_squared;
+    d.a_floor = floor > d.a_floor ? floor : d.a_floor;
+    return d;
+  }
 
  private:
   std::vector<float> values_;
   // The decision's parts that do not depend on the group: e_a = a_base + a_per_square * square
   // bound, e_num = num_base + num_per_root * root bound.
   ScreenDecision pair_{};
-  double a_per_square_ = 0.0, num_per_root_ = 0.0, b_ = 0.0;
+  double a_per_square_ = 0.0, num_per_root_ = 0.0;
+  double floor_per_factor_squared_ = 0.0;  // >= 2^-998 / B_L
   bool usable_ = false;
 };
 
