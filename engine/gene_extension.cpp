@@ -59,13 +59,16 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
       // The few the screen cannot reject get the exact tests, the seed's first; groups of eight
       // that it rejects whole are passed over at once.
       for (std::size_t group = first; group < last; group += 8) {
+        const std::size_t group_end = std::min(last, group + 8);
         std::uint64_t all_below = 0;
         std::memcpy(&all_below, below + (group - first), sizeof all_below);
-        if (all_below == kEightTrue && group + 8 <= last) continue;
-        for (std::size_t k = group; k < std::min(last, group + 8); ++k) {
-          if (below[k - first]) continue;
+        if (all_below == kEightTrue && group_end == group + 8) {
+          std::memset(out + group, 0, 8);
+          continue;
+        }
+        for (std::size_t k = group; k < group_end; ++k) {
           const double* row = table_[candidates[k]].values;
-          out[k] = candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
+          out[k] = !below[k - first] && candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
                    pair.other.with(row) >= threshold_;
         }
       }
