@@ -39,8 +39,12 @@ inline __attribute__((always_inline)) Real estimate(const PairSums& step, Real x
   const Real b = syy - sy * sy * inverse_divisor;
   const Real r = num / root(a * b);
   const Real nothing = Real{} + kNaN;
-  Real bounded = a > cut_a ? r : nothing;
-  bounded = b > cut_b ? bounded : nothing;
+  // a > cut_a and b > cut_b as one comparison: a difference of doubles is positive exactly when
+  // the first is greater. (Two blends would be merged into an AND of masks, which the compiler
+  // does not vectorise.) NaN in A or B makes r NaN, which the test below rejects.
+  const Real margin_a = a - cut_a, margin_b = b - cut_b;
+  const Real margin = margin_a < margin_b ? margin_a : margin_b;
+  Real bounded = margin > 0.0 ? r : nothing;
   const Real magnitude = bounded < 0.0 ? -bounded : bounded;
   bounded = magnitude <= kLargest ? bounded : nothing;  // NaN and infinities fail
   const Real far = Real{} + kInfinity;
@@ -117,6 +121,8 @@ __attribute__((target("avx"))) EstimateSummary estimate_256(const PairSums& step
 
 EstimateSummary estimate_candidates(const PairSums& step, std::span<const double> x, std::span<const double> y,
                                     double inverse_divisor, double cut_a, double cut_b, double* r, int width) {
+  // A NaN cut bounds nothing; as an infinite one it does the same through the lanes' differences.
+  if (std::isnan(cut_a) || std::isnan(cut_b)) cut_a = cut_b = kInfinity;
 #ifdef KOVA_X86_VARIANTS
   if (width >= 512 && widest_vectors() >= 512) return estimate_512(step, x, y, inverse_divisor, cut_a, cut_b, r);
   if (width >= 256 && widest_vectors() >= 256) return estimate_256(step, x, y, inverse_divisor, cut_a, cut_b, r);

@@ -131,7 +131,8 @@ TEST(CandidateEstimates, EveryWidthMatchesTheOneCandidateEstimate) {
     PairSums step;
     for (std::size_t k = 0; k < m; ++k) step.add(x[k], y[k]);
     const double inverse = 1.0 / static_cast<double>(m + 2);
-    const double cut_a = round % 3 == 0 ? 0.0 : 0.5, cut_b = round % 5 == 0 ? 1e30 : 0.25;
+    const double cut_a = round % 3 == 0 ? 0.0 : round % 11 == 0 ? NAN : 0.5;
+    const double cut_b = round % 5 == 0 ? 1e30 : round % 13 == 0 ? NAN : round % 17 == 0 ? INFINITY : 0.25;
 
     EstimateSummary expected{INFINITY, INFINITY, 0.0, -INFINITY};
     std::vector<double> expected_r(m);
