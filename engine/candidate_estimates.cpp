@@ -5,6 +5,7 @@
 #include "engine/candidate_estimates.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -58,6 +59,42 @@ inline __attribute__((always_inline)) Real estimate(const PairSums& step, Real x
   return bounded;
 }
 
+using Bytes = unsigned char __attribute__((vector_size(8)));
+
+// Below the cutoff an estimate is more than 2 spread below the best even after the rounding of
+// the subtraction (with spread 0: any estimate below the best), so it is set aside on one
+// comparison: eight at a time, and a block of eight that holds no other costs nothing more. NaN
+// passes on to the full test, which keeps it.
+inline __attribute__((always_inline)) void contenders_all(std::span<const double> r, double best, double spread,
+                                                          double removed_r, std::vector<std::size_t>& out) {
+  const double twice_spread = 2.0 * spread;
+  const double cutoff = best - 3.0 * spread;
+  const auto full_test = [&](std::size_t k) {
+    if (!(best - r[k] > twice_spread || removed_r - r[k] > spread)) out.push_back(k);
+  };
+  const std::size_t m = r.size();
+  std::size_t k = 0;
+  for (; k + kLanes <= m; k += kLanes) {
+    Doubles rs;
+    std::memcpy(&rs, r.data() + k, sizeof rs);
+    const Bytes open = __builtin_convertvector(~(rs < cutoff) & 1, Bytes);
+    std::uint64_t any = 0;
+    std::memcpy(&any, &open, sizeof any);
+    if (any == 0) continue;
+    for (std::size_t i = 0; i < kLanes; ++i) {
+      if (open[i] != 0) full_test(k + i);
+    }
+  }
+  for (; k < m; ++k) {
+    if (!(r[k] < cutoff)) full_test(k);
+  }
+}
+
+void contenders_base(std::span<const double> r, double best, double spread, double removed_r,
+                     std::vector<std::size_t>& out) {
+  contenders_all(r, best, spread, removed_r, out);
+}
+
 struct ScalarRoot {
   double operator()(double d) const { return std::sqrt(d); }
 };
@@ -105,6 +142,14 @@ EstimateSummary estimate_base(const PairSums& step, std::span<const double> x, s
 }
 
 #ifdef KOVA_X86_VARIANTS
+__attribute__((target("avx512f"))) void contenders_512(std::span<const double> r, double best, double spread,
+                                                       double removed_r, std::vector<std::size_t>& out) {
+  contenders_all(r, best, spread, removed_r, out);
+}
+__attribute__((target("avx"))) void contenders_256(std::span<const double> r, double best, double spread,
+                                                   double removed_r, std::vector<std::size_t>& out) {
+  contenders_all(r, best, spread, removed_r, out);
+}
 __attribute__((target("avx512f"))) EstimateSummary estimate_512(const PairSums& step, std::span<const double> x,
                                                                  std::span<const double> y, double inverse_divisor,
                                                                  double cut_a, double cut_b, double* r) {
@@ -132,16 +177,13 @@ EstimateSummary estimate_candidates(const PairSums& step, std::span<const double
 }
 
 void collect_contenders(std::span<const double> r, double best, double spread, double removed_r,
-                        std::vector<std::size_t>& out) {
-  const double twice_spread = 2.0 * spread;
-  // Below the cutoff an estimate is more than 2 spread below the best even after the rounding of
-  // the subtraction (with spread 0: any estimate below the best), so it is set aside on one
-  // comparison. NaN passes on to the full test, which keeps it.
-  const double cutoff = best - 3.0 * spread;
-  for (std::size_t k = 0; k < r.size(); ++k) {
-    if (r[k] < cutoff) continue;
-    if (!(best - r[k] > twice_spread || removed_r - r[k] > spread)) out.push_back(k);
-  }
+                        std::vector<std::size_t>& out, int width) {
+#ifdef KOVA_X86_VARIANTS
+  if (width >= 512 && widest_vectors() >= 512) return contenders_512(r, best, spread, removed_r, out);
+  if (width >= 256 && widest_vectors() >= 256) return contenders_256(r, best, spread, removed_r, out);
+#endif
+  (void)width;
+  contenders_base(r, best, spread, removed_r, out);
 }
 
 }  // namespace kova

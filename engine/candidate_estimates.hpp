@@ -26,6 +26,6 @@ EstimateSummary estimate_candidates(const PairSums& step, std::span<const double
 // Appends, in ascending order, every k whose estimate r[k] is not set aside: not more than
 // 2 spread below `best`, nor more than `spread` below `removed_r` (NaN estimates never are).
 void collect_contenders(std::span<const double> r, double best, double spread, double removed_r,
-                        std::vector<std::size_t>& out);
+                        std::vector<std::size_t>& out, int width);
 
 }  // namespace kova

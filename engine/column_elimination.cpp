@@ -124,7 +124,7 @@ std::int32_t ColumnEliminator::choose(const PairSums& step, const MagnitudeSums&
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, summary.max_abs_r);
 
   contenders_.clear();
-  collect_contenders(r_, best, spread, removed_r, contenders_);
+  collect_contenders(r_, best, spread, removed_r, contenders_, widest_vectors());
 
   // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
   // the literal search would have it, without its exact r.

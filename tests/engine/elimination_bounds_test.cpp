@@ -181,9 +181,11 @@ TEST(CandidateEstimates, ContendersAreThoseTheFullTestKeeps) {
     for (std::size_t k = 0; k < m; ++k) {
       if (!(best - r[k] > 2.0 * spread || removed_r - r[k] > spread)) expected.push_back(k);
     }
-    std::vector<std::size_t> got;
-    collect_contenders(r, best, spread, removed_r, got);
-    ASSERT_EQ(got, expected) << "round " << round;
+    for (const int width : {0, 256, 512}) {
+      std::vector<std::size_t> got;
+      collect_contenders(r, best, spread, removed_r, got, width);
+      ASSERT_EQ(got, expected) << "width " << width << ", round " << round;
+    }
   }
 }
 
