@@ -89,9 +89,10 @@ class ScreenMember {
 // `Real` is double or a vector of doubles, one lane a candidate, so that the scalar and the
 // vectorised screen share one formula. Every comparison with NaN fails: nothing non-finite proves
 // anything. The conditions fold into one comparison through single-condition blends, which
-// vectorise cleanly.
+// vectorise cleanly. Always inlined: a vector must never cross a call into code built for other
+// instructions, where it would be passed differently.
 template <class Real>
-inline auto proven_below(Real f1, Real f2, Real f3, const ScreenDecision& d) {
+inline __attribute__((always_inline)) auto proven_below(Real f1, Real f2, Real f3, const ScreenDecision& d) {
   const Real a_low = (f2 - f1 * f1 * d.inverse_n) - d.e_a;
   const Real num_high = (f3 - f1 * d.cross) + d.e_num;
   const Real nothing = Real{} + std::numeric_limits<double>::quiet_NaN();

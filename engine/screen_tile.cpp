@@ -1,5 +1,6 @@
-// The vector helpers here are internal and always inlined into one instruction set's variant:
-// no vector crosses a call boundary, whatever the warning about their ABI says.
+// Every function here that takes or returns a vector is always inlined into one instruction
+// set's variant, so no vector crosses a call (GCC warns about such functions all the same; a
+// vector passed between code built for different instructions would arrive garbled).
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 #include "engine/screen_tile.hpp"
