@@ -14,6 +14,7 @@
 #define KOVA_X86_VARIANTS 1
 #endif
 
+#include "engine/elimination_bounds.hpp"
 #include "engine/vector_width.hpp"
 
 namespace kova {
@@ -31,15 +32,9 @@ template <class Real, class Root>
 inline __attribute__((always_inline)) Real estimate(const PairSums& step, Real x, Real y, double inverse_divisor,
                                                     double cut_a, double cut_b, Root root, Real& min_a, Real& min_b,
                                                     Real& max_abs_r, Real& best) {
-  const Real sx = step.sx - x;
-  const Real sy = step.sy - y;
-  const Real sxx = step.sxx - x * x;
-  const Real syy = step.syy - y * y;
-  const Real sxy = step.sxy - x * y;
-  const Real num = sxy - sx * sy * inverse_divisor;
-  const Real a = sxx - sx * sx * inverse_divisor;
-  const Real b = syy - sy * sy * inverse_divisor;
-  const Real r = num / root(a * b);
+  const EstimateParts<Real> parts = estimate_parts(step, x, y, inverse_divisor);
+  const Real a = parts.a, b = parts.b;
+  const Real r = parts.num / root(a * b);
   const Real nothing = Real{} + kNaN;
   // a > cut_a and b > cut_b as one comparison: a difference of doubles is positive exactly when
   // the first is greater. (Two blends would be merged into an AND of masks, which the compiler

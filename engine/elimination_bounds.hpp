@@ -38,19 +38,29 @@ double correlation_spread(const FormulaBounds& bounds, double min_a, double min_
 
 // The estimate of one candidate from the step's sums minus its own column's terms. Multiplying by
 // 1/n instead of dividing is one more rounding, which formula_bounds allows for.
+// `Real` is double or a vector of doubles (one lane a candidate, candidate_estimates.cpp): one
+// formula, so every lane gives the bits of the scalar estimate.
+template <class Real>
+struct EstimateParts {
+  Real num, a, b;
+};
+template <class Real>
+inline __attribute__((always_inline)) EstimateParts<Real> estimate_parts(const PairSums& step, Real x, Real y,
+                                                                         double inverse_divisor) {
+  const Real sx = step.sx - x;
+  const Real sy = step.sy - y;
+  const Real sxx = step.sxx - x * x;
+  const Real syy = step.syy - y * y;
+  const Real sxy = step.sxy - x * y;
+  return {sxy - sx * sy * inverse_divisor, sxx - sx * sx * inverse_divisor, syy - sy * sy * inverse_divisor};
+}
+
 struct CandidateEstimate {
   double a, b, r;
 };
 inline CandidateEstimate estimate_without(const PairSums& step, double x, double y, double inverse_divisor) {
-  const double sx = step.sx - x;
-  const double sy = step.sy - y;
-  const double sxx = step.sxx - x * x;
-  const double syy = step.syy - y * y;
-  const double sxy = step.sxy - x * y;
-  const double num = sxy - sx * sy * inverse_divisor;
-  const double a = sxx - sx * sx * inverse_divisor;
-  const double b = syy - sy * sy * inverse_divisor;
-  return {a, b, num / std::sqrt(a * b)};
+  const EstimateParts<double> p = estimate_parts(step, x, y, inverse_divisor);
+  return {p.a, p.b, p.num / std::sqrt(p.a * p.b)};
 }
 
 }  // namespace kova
