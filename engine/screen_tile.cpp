@@ -1,8 +1,3 @@
-// Every function here that takes or returns a vector is always inlined into one instruction
-// set's variant, so no vector crosses a call (GCC warns about such functions all the same; a
-// vector passed between code built for different instructions would arrive garbled).
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 #include "engine/screen_tile.hpp"
 
 #include <cstring>
@@ -12,6 +7,10 @@
 
 namespace kova {
 namespace {
+
+// Every function here that takes or returns a vector is always inlined into one instruction
+// set's variant, so no vector crosses a call: a vector passed between code built for different
+// instructions would arrive garbled.
 
 constexpr std::size_t kW = ScreenTile::kWidth;
 
