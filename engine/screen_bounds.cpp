@@ -71,26 +71,29 @@ bool scale_exponent(double largest, int& exponent) {
 }  // namespace
 
 ScreenScale screen_scale(std::span<const double> row) {
-  ScreenScale scale;
-  if (row.empty()) return scale;
+  const ScreenScale unusable;
+  if (row.empty()) return unusable;
   double sum = 0.0, squares = 0.0;
   for (const double x : row) {
     sum += x;
     squares += x * x;
   }
-  scale.shift = sum / static_cast<double>(row.size());
-  if (!finite(scale.shift)) return scale;
+  const double shift = sum / static_cast<double>(row.size());
+  if (!finite(shift)) return unusable;
   double largest = 0.0;
-  for (const double x : row) largest = std::fmax(largest, std::fabs(x - scale.shift));
-  if (!finite(largest)) return scale;
+  for (const double x : row) largest = std::fmax(largest, std::fabs(x - shift));
+  if (!finite(largest)) return unusable;
   int exponent = 0;
-  if (largest > 0.0 && !scale_exponent(largest, exponent)) return scale;
+  if (largest > 0.0 && !scale_exponent(largest, exponent)) return unusable;
+  ScreenScale scale;
   scale.factor = std::ldexp(1.0, exponent);
   scale.square_bound = squares * kSumBound * scale.factor * scale.factor;
-  scale.root_bound = std::sqrt(scale.square_bound) * kTiny;
   // Values far from zero beside their spread leave the literal sums too little precision for
   // any proof (and would weaken it for the other candidates of a tile): exact tests only.
-  scale.usable = scale.square_bound <= kLargestSquareBound;
+  if (!(scale.square_bound <= kLargestSquareBound)) return unusable;
+  scale.shift = shift;
+  scale.root_bound = std::sqrt(scale.square_bound) * kTiny;
+  scale.usable = true;
   return scale;
 }
 

@@ -14,7 +14,7 @@ namespace kova {
 // every |q| < 1. A gene whose values are not finite, or are spread too far from the usual range
 // of doubles, is not usable: it always gets the exact test.
 struct ScreenScale {
-  double shift = 0.0;
+  double shift = std::numeric_limits<double>::quiet_NaN();  // NaN unless usable
   double factor = 1.0;
   double square_bound = 0.0;  // >= sum over all columns of (x * factor)^2
   double root_bound = 0.0;    // >= sqrt(square_bound)
@@ -23,9 +23,8 @@ struct ScreenScale {
 ScreenScale screen_scale(std::span<const double> row);
 
 // The screen's values of one candidate at one column: q rounded to single precision; NaN for a
-// gene that is not usable, which then proves nothing.
+// gene that is not usable (its shift is NaN), which then proves nothing.
 inline float screen_value(double x, const ScreenScale& scale) {
-  if (!scale.usable) return std::numeric_limits<float>::quiet_NaN();
   return static_cast<float>((x - scale.shift) * scale.factor);
 }
 

@@ -109,22 +109,24 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   values_.resize(samples * kW);
   size_ = genes.size();
   group_ = GroupScale{};
-  // Per lane: the row and its scale. A lane without a usable gene reads the first row with a NaN
-  // shift, so that every lane takes the same branch-free path below.
+  // Per lane: the row and its scale. A lane without a gene reads the first row with an unusable
+  // scale, so that every lane takes the same branch-free path below.
   const double* rows[kW];
-  double shift[kW], factor[kW];
+  ScreenScale lanes[kW];
   for (std::size_t k = 0; k < kW; ++k) {
-    const ScreenScale* scale = k < size_ ? &scales[static_cast<std::size_t>(genes[k])] : nullptr;
-    const bool usable = scale != nullptr && scale->usable;
-    rows[k] = usable ? table[genes[k]].values : table[0].values;
-    shift[k] = usable ? scale->shift : std::numeric_limits<double>::quiet_NaN();
-    factor[k] = usable ? scale->factor : 1.0;
-    if (usable) group_.add(*scale);
+    if (k < size_) {
+      rows[k] = table[genes[k]].values;
+      lanes[k] = scales[static_cast<std::size_t>(genes[k])];
+      group_.add(lanes[k]);
+    } else {
+      rows[k] = table[0].values;
+      lanes[k] = ScreenScale{};
+    }
   }
   // Column by column, so that the writes run on and each row is read along its length.
   float* out = values_.data();
   for (std::size_t c = 0; c < samples; ++c, out += kW) {
-    for (std::size_t k = 0; k < kW; ++k) out[k] = static_cast<float>((rows[k][c] - shift[k]) * factor[k]);
+    for (std::size_t k = 0; k < kW; ++k) out[k] = screen_value(rows[k][c], lanes[k]);
   }
 }
 
