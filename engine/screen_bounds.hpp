@@ -24,9 +24,10 @@ ScreenScale screen_scale(std::span<const double> row);
 
 // The screen's values of one candidate at one column: q rounded to single precision; NaN for a
 // gene that is not usable (its shift is NaN), which then proves nothing.
-inline float screen_value(double x, const ScreenScale& scale) {
-  return static_cast<float>((x - scale.shift) * scale.factor);
+inline float screen_value(double x, double shift, double factor) {
+  return static_cast<float>((x - shift) * factor);
 }
+inline float screen_value(double x, const ScreenScale& scale) { return screen_value(x, scale.shift, scale.factor); }
 
 // What the decision needs of a group of candidates screened together: the largest bounds and the
 // largest scale among them.

@@ -112,21 +112,18 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   // Per lane: the row and its scale. A lane without a gene reads the first row with an unusable
   // scale, so that every lane takes the same branch-free path below.
   const double* rows[kW];
-  ScreenScale lanes[kW];
+  double shift[kW], factor[kW];
   for (std::size_t k = 0; k < kW; ++k) {
-    if (k < size_) {
-      rows[k] = table[genes[k]].values;
-      lanes[k] = scales[static_cast<std::size_t>(genes[k])];
-      group_.add(lanes[k]);
-    } else {
-      rows[k] = table[0].values;
-      lanes[k] = ScreenScale{};
-    }
+    const ScreenScale scale = k < size_ ? scales[static_cast<std::size_t>(genes[k])] : ScreenScale{};
+    rows[k] = k < size_ ? table[genes[k]].values : table[0].values;
+    shift[k] = scale.shift;
+    factor[k] = scale.factor;
+    group_.add(scale);
   }
   // Column by column, so that the writes run on and each row is read along its length.
   float* out = values_.data();
   for (std::size_t c = 0; c < samples; ++c, out += kW) {
-    for (std::size_t k = 0; k < kW; ++k) out[k] = screen_value(rows[k][c], lanes[k]);
+    for (std::size_t k = 0; k < kW; ++k) out[k] = screen_value(rows[k][c], shift[k], factor[k]);
   }
 }
 
