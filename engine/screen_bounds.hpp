@@ -45,9 +45,11 @@ struct GroupScale {
 
 // The constants of the decision for one member and one group of candidates (see screen_bounds.cpp).
 struct ScreenDecision {
-  double inverse_n;
+  // e_a and e_num first: the two are updated together per tile, and a pair of doubles at the
+  // start keeps that update from a misaligned read of what was just written.
   double e_a;           // A_low = F2 - F1 F1 / n - e_a
   double e_num;         // num_high = F3 - F1 cross + e_num
+  double inverse_n;
   double cross;         // T1 / n
   double a_floor;       // A_low above this keeps the literal product and the test's right side normal
   double rhs_factor;    // T^2 B 4^j, less a margin for the test's own rounding
