@@ -10,19 +10,12 @@
 namespace kova {
 namespace {
 
-// The step's exact sums, each the literal ascending chain, accumulated in locals so that the
+// The step's exact sums, each the literal ascending chain; a local of its own, so that the
 // chains stay in registers.
 PairSums sum_step(const std::vector<double>& x, const std::vector<double>& y) {
-  double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
-  for (std::size_t k = 0; k < x.size(); ++k) {
-    const double xk = x[k], yk = y[k];
-    sx += xk;
-    sy += yk;
-    sxx += xk * xk;
-    syy += yk * yk;
-    sxy += xk * yk;
-  }
-  return {sx, sy, sxx, syy, sxy};
+  PairSums step;
+  for (std::size_t k = 0; k < x.size(); ++k) step.add(x[k], y[k]);
+  return step;
 }
 
 MagnitudeSums sum_magnitudes(const std::vector<double>& x, const std::vector<double>& y) {

@@ -78,8 +78,8 @@ class ScreenMember {
 
  private:
   std::vector<float> values_;
-  // The decision's parts that do not depend on the group: e_a = a_base + a_per_square * square
-  // bound, e_num = num_base + num_per_root * root bound.
+  // The decision's parts that do not depend on the group; decision() adds a_per_square times the
+  // group's square bound to e_a and num_per_root times its root bound to e_num.
   ScreenDecision pair_{};
   double a_per_square_ = 0.0, num_per_root_ = 0.0;
   double floor_per_factor_squared_ = 0.0;  // >= 2^-998 / B_L
