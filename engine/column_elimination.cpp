@@ -5,50 +5,14 @@
 #include <limits>
 
 #include "engine/candidate_estimates.hpp"
+#include "engine/elimination_bounds.hpp"
 #include "engine/vector_width.hpp"
 
 namespace kova {
 namespace {
 
-// The step's exact sums, each the literal ascending chain; a local of its own, so that the
-// chains stay in registers.
-PairSums sum_step(const std::vector<double>& x, const std::vector<double>& y) {
-  PairSums step;
-  for (std::size_t k = 0; k < x.size(); ++k) step.add(x[k], y[k]);
-  return step;
-}
-
-MagnitudeSums sum_magnitudes(const std::vector<double>& x, const std::vector<double>& y) {
-  MagnitudeSums magnitudes;
-  for (std::size_t k = 0; k < x.size(); ++k) {
-    magnitudes.x += std::fabs(x[k]);
-    magnitudes.y += std::fabs(y[k]);
-    magnitudes.xy += std::fabs(x[k] * y[k]);
-  }
-  return magnitudes;
-}
-
-// The magnitude sums only bound: after a column goes they are brought down by its terms instead
-// of being added up again. Each such subtraction errs by at most u of the sum last added up, so
-// while every sum stays above a sixteenth of that one, after at most S subtractions the value lies
-// within 32 S u (below 2^-28 for S up to 2^20) of the real sum: far inside the factor K = 1 + 2^-10
-// by which formula_bounds inflates it. Below a sixteenth they are added up afresh.
-class RunningMagnitudes {
- public:
-  void reset(const std::vector<double>& x, const std::vector<double>& y) {
-    now_ = fresh_ = sum_magnitudes(x, y);
-  }
-  void remove(double x, double y, const std::vector<double>& xs, const std::vector<double>& ys) {
-    now_.x -= std::fabs(x);
-    now_.y -= std::fabs(y);
-    now_.xy -= std::fabs(x * y);
-    if (!(now_.x >= fresh_.x / 16.0 && now_.y >= fresh_.y / 16.0 && now_.xy >= fresh_.xy / 16.0)) reset(xs, ys);
-  }
-  const MagnitudeSums& sums() const { return now_; }
-
- private:
-  MagnitudeSums now_, fresh_;
-};
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kLargest = std::numeric_limits<double>::max();
 
 }  // namespace
 
@@ -69,21 +33,16 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
     }
   }
 
-  PairSums step;
-  RunningMagnitudes magnitudes;
-  magnitudes.reset(x_, y_);
-  bool changed = true;  // a step that removes nothing leaves the sums as they were
+  sums_.refresh(x_, y_);
   std::int32_t h = samples_;
   while (h >= 3) {
-    if (changed) step = sum_step(x_, y_);
-    if (correlation(step, h) >= threshold) break;
-    const std::int32_t position = choose(step, magnitudes.sums(), h - 1);
-    changed = position >= 0;
-    if (changed) {
+    if (reaches(threshold, h)) break;
+    const std::int32_t position = choose(h - 1);
+    if (position >= 0) {
       const auto at = static_cast<std::size_t>(position);
       const double gone_x = x_[at], gone_y = y_[at];
       erase(at);
-      magnitudes.remove(gone_x, gone_y, x_, y_);
+      sums_.remove(gone_x, gone_y, x_, y_);
     }
     --h;
   }
@@ -100,32 +59,70 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
   return selected >= 3 ? selected : 0;
 }
 
-std::int32_t ColumnEliminator::choose(const PairSums& step, const MagnitudeSums& magnitudes, std::int32_t divisor) {
+bool ColumnEliminator::reaches(double threshold, std::int32_t h) {
+  // Carried sums decide when their bound does; a step too close to call gets the literal sums.
+  if (!sums_.exact()) {
+    const FormulaBounds bounds =
+        formula_bounds(sums_.step(), sums_.magnitudes(), sums_.drift(), column_.size(), h);
+    const CorrelationParts parts = correlation_parts(sums_.step(), h);
+    const double r = parts.num / std::sqrt(parts.a * parts.b);
+    if (parts.a > kBoundedRatio * bounds.a && parts.b > kBoundedRatio * bounds.b && std::fabs(r) <= kLargest) {
+      const double spread = correlation_spread(bounds, parts.a, parts.b, std::fabs(r));
+      if (r - threshold > spread) return true;
+      if (threshold - r > spread) return false;
+    }
+    sums_.refresh(x_, y_);
+  }
+  return correlation(sums_.step(), h) >= threshold;
+}
+
+std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
   const std::size_t m = column_.size();
   const bool has_removed = lowest_removed_ < samples_;
-  // Leaving out a removed column changes no sum: all removed candidates share this exact r.
-  const double removed_r = has_removed ? correlation(step, divisor) : std::numeric_limits<double>::quiet_NaN();
+  const PairSums& step = sums_.step();
+  const double inverse = 1.0 / static_cast<double>(divisor);
 
   // Bounded candidates keep their estimate; the others get NaN, which no comparison below sets
   // aside, so they are recomputed exactly.
-  const FormulaBounds bounds = formula_bounds(step, magnitudes, m, divisor);
+  const FormulaBounds bounds = formula_bounds(step, sums_.magnitudes(), sums_.drift(), m, divisor);
+  const double cut_a = kBoundedRatio * bounds.a, cut_b = kBoundedRatio * bounds.b;
   r_.resize(m);
-  const EstimateSummary summary = estimate_candidates(step, x_, y_, 1.0 / static_cast<double>(divisor),
-                                                      kBoundedRatio * bounds.a, kBoundedRatio * bounds.b, r_.data(),
-                                                      widest_vectors());
+  const EstimateSummary summary = estimate_candidates(step, x_, y_, inverse, cut_a, cut_b, r_.data(), widest_vectors());
+
+  // Leaving out a removed column changes no sum: all removed candidates share the step's r with
+  // divisor h - 1. From the literal sums that r is exact. From carried sums it is one more
+  // estimate, with a spread of its own (its A and B may both be negative, the divisor not being
+  // the number of columns); unless that sets it aside, the step goes to the literal rule.
+  double removed_r = kNaN;
+  double removed_estimate = kNaN, removed_spread = kNaN;
+  if (has_removed && sums_.exact()) removed_r = correlation(step, divisor);
+  if (has_removed && !sums_.exact()) {
+    const CandidateEstimate e = estimate_without(step, 0.0, 0.0, inverse);
+    if (std::fabs(e.a) > cut_a && std::fabs(e.b) > cut_b && std::fabs(e.r) <= kLargest) {
+      removed_estimate = e.r;
+      removed_spread = correlation_spread(bounds, std::fabs(e.a), std::fabs(e.b), std::fabs(e.r));
+    }
+  }
   const double best = summary.best;
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, summary.max_abs_r);
+  const bool removed_contends =
+      has_removed && !sums_.exact() && !(best - removed_estimate > spread + removed_spread);
 
   contenders_.clear();
   collect_contenders(r_, best, spread, removed_r, contenders_, widest_vectors());
 
   // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
   // the literal search would have it, without its exact r.
-  if (contenders_.size() == 1) {
+  if (contenders_.size() == 1 && !removed_contends) {
     const double r = r_[contenders_[0]];
     const bool above_floor = r + 1.0 > spread;
     const bool above_removed = std::isnan(removed_r) || r - removed_r > spread;
     if (!std::isnan(r) && above_floor && above_removed) return static_cast<std::int32_t>(contenders_[0]);
+  }
+
+  if (!sums_.exact()) {
+    sums_.refresh(x_, y_);
+    if (has_removed) removed_r = correlation(sums_.step(), divisor);
   }
 
   // The literal rule, in ascending column order, over the contenders and the lowest removed

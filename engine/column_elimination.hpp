@@ -1,15 +1,15 @@
 #pragma once
 // Column elimination of one seed pair, with the same result as the literal search but O(S) work
-// per step in the usual case: each step's five sums are computed once, exactly, and a candidate
-// is recomputed exactly only when the bound of elimination_bounds.hpp cannot tell it apart from
-// the best one.
+// per step in the usual case: the step's five sums are carried from step to step (running_sums.hpp),
+// and a candidate is recomputed exactly only when the bound of elimination_bounds.hpp cannot tell
+// it apart from the best one. Decisions too close for the bound get the literal sums.
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "engine/correlation.hpp"
-#include "engine/elimination_bounds.hpp"
+#include "engine/running_sums.hpp"
 
 namespace kova {
 
@@ -23,10 +23,13 @@ class ColumnEliminator {
                          std::span<std::int32_t> flags);
 
  private:
+  // Whether the present columns' r with divisor h reaches the threshold, as the literal search
+  // computes it.
+  bool reaches(double threshold, std::int32_t h);
   // Picks the column the literal search would remove in this step: returns its position among
   // the present columns, or -1 when the literal search removes an already removed column or
   // none, both of which leave the rows as they are.
-  std::int32_t choose(const PairSums& step, const MagnitudeSums& magnitudes, std::int32_t divisor);
+  std::int32_t choose(std::int32_t divisor);
   double exact_without(std::size_t position, std::int32_t divisor) const;
   void erase(std::size_t position);
 
@@ -35,6 +38,7 @@ class ColumnEliminator {
   std::vector<double> x_, y_;
   std::int32_t lowest_removed_ = 0;  // lowest column 0 in both rows; S when there is none
   std::int32_t samples_ = 0;
+  RunningSums sums_;  // the step's five sums over the present columns
   // Per present column: the estimate of the step's candidate that leaves it out.
   std::vector<double> r_;
   std::vector<std::size_t> contenders_;

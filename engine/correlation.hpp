@@ -18,14 +18,20 @@ struct PairSums {
   }
 };
 
+// The three parts of the formula below: num = Sxy - Sx*Sy/n, a = Sxx - Sx*Sx/n, b = Syy - Sy*Sy/n.
+struct CorrelationParts {
+  double num, a, b;
+};
+inline CorrelationParts correlation_parts(const PairSums& s, std::int32_t n) {
+  const double dn = static_cast<double>(n);
+  return {s.sxy - (s.sx * s.sy) / dn, s.sxx - (s.sx * s.sx) / dn, s.syy - (s.sy * s.sy) / dn};
+}
+
 // r = (Sxy - Sx*Sy/n) / sqrt((Sxx - Sx*Sx/n) * (Syy - Sy*Sy/n)), each operation rounded to double
 // in exactly this order. Nothing is guarded: a zero denominator gives an infinity or NaN.
 inline double correlation(const PairSums& s, std::int32_t n) {
-  const double dn = static_cast<double>(n);
-  const double num = s.sxy - (s.sx * s.sy) / dn;
-  const double a = s.sxx - (s.sx * s.sx) / dn;
-  const double b = s.syy - (s.sy * s.sy) / dn;
-  return num / std::sqrt(a * b);
+  const CorrelationParts p = correlation_parts(s, n);
+  return p.num / std::sqrt(p.a * p.b);
 }
 
 }  // namespace kova

@@ -23,9 +23,17 @@ struct FormulaBounds {
   double num = 0.0, a = 0.0, b = 0.0;
 };
 
-// `terms` is the number of columns in the step's sums, `divisor` the candidates' n (h - 1).
-FormulaBounds formula_bounds(const PairSums& step, const MagnitudeSums& magnitudes, std::size_t terms,
-                             std::int32_t divisor);
+// How far each of the step's five sums may lie from the real sum of its rounded terms: for the
+// ascending sum of m terms, m u times its magnitude sum; for sums carried from step to step, see
+// running_sums.hpp.
+struct SumDrift {
+  double x = 0.0, y = 0.0, xx = 0.0, yy = 0.0, xy = 0.0;
+};
+
+// `terms` is the number of columns in the step's sums, `divisor` the candidates' n (h - 1); the
+// bounds hold for every larger divisor too.
+FormulaBounds formula_bounds(const PairSums& step, const MagnitudeSums& magnitudes, const SumDrift& drift,
+                             std::size_t terms, std::int32_t divisor);
 
 // A candidate's estimate is bounded only when its A and B exceed this many times their bounds;
 // the others are recomputed exactly.

@@ -32,7 +32,9 @@ StepCheck check_step(const std::vector<double>& x, const std::vector<double>& y,
     magnitudes.y += std::fabs(y[k]);
     magnitudes.xy += std::fabs(x[k] * y[k]);
   }
-  const FormulaBounds bounds = formula_bounds(step, magnitudes, m, divisor);
+  const double g = static_cast<double>(m) * 0x1p-53;  // the ascending sums' drift
+  const SumDrift drift{g * magnitudes.x, g * magnitudes.y, g * step.sxx, g * step.syy, g * magnitudes.xy};
+  const FormulaBounds bounds = formula_bounds(step, magnitudes, drift, m, divisor);
   std::vector<CandidateEstimate> estimates;
   double min_a = INFINITY, min_b = INFINITY, max_abs_r = 0.0;
   for (std::size_t k = 0; k < m; ++k) {
