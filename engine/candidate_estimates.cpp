@@ -7,178 +7,229 @@
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define KOVA_X86_VARIANTS 1
+#include <immintrin.h>
 #endif
 
 #include "engine/elimination_bounds.hpp"
 #include "engine/vector_width.hpp"
 
+// The approximation. With P = fl(A B) in [2^-1000, 2^1000] and |num| < 2^500 the estimate is
+// e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u; the
+// approximation is a = fl(num * y) with y within 2^-14 / sqrt(P) of 1 / sqrt(P) (the instruction's
+// documented bound), so a / e - 1 lies within 2^-14 + 5u. Where the results are subnormal an
+// absolute 2^-1074 per operation is added. kApproximation = 2^-13 and 2^-1000 cover both.
+//
+// The list. Let top be the largest approximation, a_i, and best the largest estimate. Then
+// best >= e_i >= top - eta R - tau (R = largest_estimate, tau = 2^-1000, eta = kApproximation), and
+// every candidate with e_k >= best - 3 spread (all that the full test can keep: it sets aside
+// what lies more than 2 spread below, even after the rounding of that subtraction) has
+// a_k >= e_k - eta R - tau >= top - 3 spread - 2 eta R - 2 tau. The cutoff below subtracts that
+// much plus a 2^-10 share of it, which covers the rounding of the cutoff itself, since
+// 2^-10 * 2 eta R is far above u (|top| + the amount). Every candidate at or above it gets its
+// exact estimate; the best among them is the best of all, and the full test decides the rest.
+
 namespace kova {
 namespace {
 
 // Every function here that takes or returns a vector is always inlined into one instruction
-// set's variant, so no vector crosses a call: a vector passed between code built for different
-// instructions would arrive garbled.
+// set's variant, so no vector crosses a call between code built for different instructions: it
+// would arrive garbled. (The one exception, ApproxRoot, is itself built for 512 bits, like its
+// only caller.)
 
 using Doubles = double __attribute__((vector_size(64)));
 constexpr std::size_t kLanes = 8;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kLargest = std::numeric_limits<double>::max();
+constexpr double kLowestProduct = 0x1p-1000;
+constexpr double kHighestProduct = 0x1p1000;
+constexpr double kHighestNum = 0x1p500;
 
-// One candidate, or eight: estimate_without's operations in its order, then the bounded test and
-// the running extremes. Only single-condition blends, which every width vectorises.
-template <class Real, class Root>
-inline __attribute__((always_inline)) Real estimate(const PairSums& step, Real x, Real y, double inverse_divisor,
-                                                    double cut_a, double cut_b, Root root, Real& min_a, Real& min_b,
-                                                    Real& max_abs_r, Real& best) {
-  const EstimateParts<Real> parts = estimate_parts(step, x, y, inverse_divisor);
-  const Real a = parts.a, b = parts.b;
-  const Real r = parts.num / root(a * b);
-  const Real nothing = Real{} + kNaN;
-  // a > cut_a and b > cut_b as one comparison: a difference of doubles is positive exactly when
-  // the first is greater. (Two blends would be merged into an AND of masks, which the compiler
-  // does not vectorise.) NaN in A or B makes r NaN, which the test below rejects.
-  const Real margin_a = a - cut_a, margin_b = b - cut_b;
-  const Real margin = margin_a < margin_b ? margin_a : margin_b;
-  Real bounded = margin > 0.0 ? r : nothing;
-  const Real magnitude = bounded < 0.0 ? -bounded : bounded;
-  bounded = magnitude <= kLargest ? bounded : nothing;  // NaN and infinities fail
-  const Real far = Real{} + kInfinity;
-  const Real a_in = bounded == bounded ? a : far;
-  const Real b_in = bounded == bounded ? b : far;
-  min_a = a_in < min_a ? a_in : min_a;
-  min_b = b_in < min_b ? b_in : min_b;
-  const Real abs_bounded = bounded < 0.0 ? -bounded : bounded;
-  max_abs_r = abs_bounded > max_abs_r ? abs_bounded : max_abs_r;
-  best = bounded > best ? bounded : best;
+template <class Real>
+inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
+  return a < b ? a : b;
+}
+
+struct Extremes {
+  Doubles min_a = Doubles{} + kInfinity, min_b = Doubles{} + kInfinity, max_abs_num = Doubles{},
+          top = Doubles{} - kInfinity;
+};
+
+// Eight candidates: estimate_without's parts in its order, the bounded test, the approximation and
+// the running extremes. Every condition of the test is a difference that is positive exactly when
+// it holds, and the least of them one comparison: two blends in a row would be merged into an AND
+// of masks, which the compiler does not vectorise. A NaN in any part makes the approximation NaN
+// (an infinite A or B makes the product infinite, which the test rejects), so NaN is never bounded.
+template <class Root>
+inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Doubles x, Doubles y, double cut_a,
+                                                       double cut_b, Root root, Extremes& extremes) {
+  const EstimateParts<Doubles> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
+  const Doubles a = parts.a, b = parts.b, num = parts.num;
+  const Doubles product = a * b;
+  const Doubles abs_num = num < 0.0 ? -num : num;
+  const Doubles margin = lesser(lesser(a - cut_a, b - cut_b),
+                                lesser(product - kLowestProduct, lesser(kHighestProduct - product, kHighestNum - abs_num)));
+  const Doubles approx = root(num, product);
+  const Doubles bounded = margin > 0.0 ? approx : Doubles{} + kNaN;
+  const Doubles far = Doubles{} + kInfinity;
+  const Doubles a_in = bounded == bounded ? a : far;
+  const Doubles b_in = bounded == bounded ? b : far;
+  const Doubles num_in = bounded == bounded ? abs_num : Doubles{};
+  extremes.min_a = a_in < extremes.min_a ? a_in : extremes.min_a;
+  extremes.min_b = b_in < extremes.min_b ? b_in : extremes.min_b;
+  extremes.max_abs_num = num_in > extremes.max_abs_num ? num_in : extremes.max_abs_num;
+  extremes.top = bounded > extremes.top ? bounded : extremes.top;
   return bounded;
 }
 
+template <class Root>
+inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
+                                                                   double* approx, Root root) {
+  const std::size_t m = rows.x.size();
+  Extremes extremes;
+  std::size_t k = 0;
+  for (; k + kLanes <= m; k += kLanes) {
+    Doubles xs, ys;
+    std::memcpy(&xs, rows.x.data() + k, sizeof xs);
+    std::memcpy(&ys, rows.y.data() + k, sizeof ys);
+    const Doubles out = estimate(rows, xs, ys, cut_a, cut_b, root, extremes);
+    std::memcpy(approx + k, &out, sizeof out);
+  }
+  if (k < m) {  // the last few, in lanes filled up with NaN, which is never bounded
+    Doubles xs = Doubles{} + kNaN, ys = xs;
+    for (std::size_t i = 0; k + i < m; ++i) {
+      xs[i] = rows.x[k + i];
+      ys[i] = rows.y[k + i];
+    }
+    const Doubles out = estimate(rows, xs, ys, cut_a, cut_b, root, extremes);
+    for (std::size_t i = 0; k + i < m; ++i) approx[k + i] = out[i];
+  }
+  EstimateSummary summary{kInfinity, kInfinity, 0.0, -kInfinity};
+  for (std::size_t i = 0; i < kLanes; ++i) {
+    summary.min_a = extremes.min_a[i] < summary.min_a ? extremes.min_a[i] : summary.min_a;
+    summary.min_b = extremes.min_b[i] < summary.min_b ? extremes.min_b[i] : summary.min_b;
+    summary.max_abs_num = extremes.max_abs_num[i] > summary.max_abs_num ? extremes.max_abs_num[i] : summary.max_abs_num;
+    summary.top = extremes.top[i] > summary.top ? extremes.top[i] : summary.top;
+  }
+  return summary;
+}
+
+// The estimate itself, lane by lane; the compiler turns the loop into one vector square root
+// (this file is compiled without errno for math functions), which every instruction set rounds
+// correctly.
+struct ExactRoot {
+  inline __attribute__((always_inline)) Doubles operator()(Doubles num, Doubles product) const {
+    for (std::size_t i = 0; i < kLanes; ++i) product[i] = std::sqrt(product[i]);
+    return num / product;
+  }
+};
+
 using Bytes = unsigned char __attribute__((vector_size(8)));
 
-// Below the cutoff an estimate is more than 2 spread below the best even after the rounding of
-// the subtraction (with spread 0: any estimate below the best), so it is set aside on one
-// comparison: eight at a time, and a block of eight that holds no other costs nothing more. NaN
-// passes on to the full test, which keeps it.
-inline __attribute__((always_inline)) void contenders_all(std::span<const double> r, double best, double spread,
-                                                          double removed_r, std::vector<std::size_t>& out) {
-  const double twice_spread = 2.0 * spread;
-  const double cutoff = best - 3.0 * spread;
-  const auto full_test = [&](std::size_t k) {
-    if (!(best - r[k] > twice_spread || removed_r - r[k] > spread)) out.push_back(k);
+// The list, eight at a time: a block of eight that holds none costs one comparison. NaN passes.
+inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, std::span<const double> approx,
+                                                          double top, double largest, double spread,
+                                                          double removed_r, Contenders& out) {
+  const double cutoff = top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
+  out.index.clear();
+  out.r.clear();
+  const auto list = [&](std::size_t k) {
+    out.index.push_back(k);
+    out.r.push_back(std::isnan(approx[k]) ? kNaN
+                                          : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r);
   };
-  const std::size_t m = r.size();
+  const std::size_t m = approx.size();
   std::size_t k = 0;
   for (; k + kLanes <= m; k += kLanes) {
     Doubles rs;
-    std::memcpy(&rs, r.data() + k, sizeof rs);
+    std::memcpy(&rs, approx.data() + k, sizeof rs);
     const Bytes open = __builtin_convertvector(~(rs < cutoff) & 1, Bytes);
     std::uint64_t any = 0;
     std::memcpy(&any, &open, sizeof any);
     if (any == 0) continue;
     for (std::size_t i = 0; i < kLanes; ++i) {
-      if (open[i] != 0) full_test(k + i);
+      if (open[i] != 0) list(k + i);
     }
   }
   for (; k < m; ++k) {
-    if (!(r[k] < cutoff)) full_test(k);
+    if (!(approx[k] < cutoff)) list(k);
   }
+
+  out.best = -kInfinity;
+  for (const double r : out.r) out.best = r > out.best ? r : out.best;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < out.index.size(); ++i) {
+    const double r = out.r[i];
+    if (out.best - r > 2.0 * spread || removed_r - r > spread) continue;
+    out.index[kept] = out.index[i];
+    out.r[kept] = r;
+    ++kept;
+  }
+  out.index.resize(kept);
+  out.r.resize(kept);
 }
 
-void contenders_base(std::span<const double> r, double best, double spread, double removed_r,
-                     std::vector<std::size_t>& out) {
-  contenders_all(r, best, spread, removed_r, out);
+EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, double* approx) {
+  return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
 }
-
-struct ScalarRoot {
-  double operator()(double d) const { return std::sqrt(d); }
-};
-
-template <class Root>
-inline __attribute__((always_inline)) EstimateSummary estimate_all(const PairSums& step, std::span<const double> x,
-                                                                   std::span<const double> y, double inverse_divisor,
-                                                                   double cut_a, double cut_b, double* r, Root root) {
-  const std::size_t m = x.size();
-  Doubles min_a = Doubles{} + kInfinity, min_b = min_a, max_abs_r = Doubles{}, best = Doubles{} - kInfinity;
-  std::size_t k = 0;
-  for (; k + kLanes <= m; k += kLanes) {
-    Doubles xs, ys;
-    std::memcpy(&xs, x.data() + k, sizeof xs);
-    std::memcpy(&ys, y.data() + k, sizeof ys);
-    const Doubles out = estimate(step, xs, ys, inverse_divisor, cut_a, cut_b, root, min_a, min_b, max_abs_r, best);
-    std::memcpy(r + k, &out, sizeof out);
-  }
-  EstimateSummary summary{kInfinity, kInfinity, 0.0, -kInfinity};
-  for (std::size_t i = 0; i < kLanes; ++i) {
-    summary.min_a = min_a[i] < summary.min_a ? min_a[i] : summary.min_a;
-    summary.min_b = min_b[i] < summary.min_b ? min_b[i] : summary.min_b;
-    summary.max_abs_r = max_abs_r[i] > summary.max_abs_r ? max_abs_r[i] : summary.max_abs_r;
-    summary.best = best[i] > summary.best ? best[i] : summary.best;
-  }
-  for (; k < m; ++k) {
-    r[k] = estimate(step, x[k], y[k], inverse_divisor, cut_a, cut_b, ScalarRoot{}, summary.min_a, summary.min_b,
-                    summary.max_abs_r, summary.best);
-  }
-  return summary;
-}
-
-// Lane by lane; the compiler turns it into one vector square root (this file is compiled without
-// errno for math functions), and every instruction set rounds the root correctly.
-struct LaneRoot {
-  inline __attribute__((always_inline)) Doubles operator()(Doubles d) const {
-    for (std::size_t i = 0; i < kLanes; ++i) d[i] = std::sqrt(d[i]);
-    return d;
-  }
-};
-
-EstimateSummary estimate_base(const PairSums& step, std::span<const double> x, std::span<const double> y,
-                              double inverse_divisor, double cut_a, double cut_b, double* r) {
-  return estimate_all(step, x, y, inverse_divisor, cut_a, cut_b, r, LaneRoot{});
+void contenders_base(const StepRows& rows, std::span<const double> approx, double top, double largest,
+                     double spread, double removed_r, Contenders& out) {
+  contenders_all(rows, approx, top, largest, spread, removed_r, out);
 }
 
 #ifdef KOVA_X86_VARIANTS
-__attribute__((target("avx512f"))) void contenders_512(std::span<const double> r, double best, double spread,
-                                                       double removed_r, std::vector<std::size_t>& out) {
-  contenders_all(r, best, spread, removed_r, out);
+// The reciprocal square root instruction, then one product: no division, no square root. (The
+// zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.)
+struct ApproxRoot {
+  __attribute__((target("avx512f"))) inline Doubles operator()(Doubles num, Doubles product) const {
+    return num * reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
+  }
+};
+
+__attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& rows, double cut_a, double cut_b,
+                                                                 double* approx) {
+  return estimate_all(rows, cut_a, cut_b, approx, ApproxRoot{});
 }
-__attribute__((target("avx"))) void contenders_256(std::span<const double> r, double best, double spread,
-                                                   double removed_r, std::vector<std::size_t>& out) {
-  contenders_all(r, best, spread, removed_r, out);
+__attribute__((target("avx"))) EstimateSummary estimate_256(const StepRows& rows, double cut_a, double cut_b,
+                                                             double* approx) {
+  return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
 }
-__attribute__((target("avx512f"))) EstimateSummary estimate_512(const PairSums& step, std::span<const double> x,
-                                                                 std::span<const double> y, double inverse_divisor,
-                                                                 double cut_a, double cut_b, double* r) {
-  return estimate_all(step, x, y, inverse_divisor, cut_a, cut_b, r, LaneRoot{});
+__attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,
+                                                       double top, double largest, double spread, double removed_r,
+                                                       Contenders& out) {
+  contenders_all(rows, approx, top, largest, spread, removed_r, out);
 }
-__attribute__((target("avx"))) EstimateSummary estimate_256(const PairSums& step, std::span<const double> x,
-                                                             std::span<const double> y, double inverse_divisor,
-                                                             double cut_a, double cut_b, double* r) {
-  return estimate_all(step, x, y, inverse_divisor, cut_a, cut_b, r, LaneRoot{});
+__attribute__((target("avx"))) void contenders_256(const StepRows& rows, std::span<const double> approx, double top,
+                                                   double largest, double spread, double removed_r,
+                                                   Contenders& out) {
+  contenders_all(rows, approx, top, largest, spread, removed_r, out);
 }
 #endif
 
 }  // namespace
 
-EstimateSummary estimate_candidates(const PairSums& step, std::span<const double> x, std::span<const double> y,
-                                    double inverse_divisor, double cut_a, double cut_b, double* r, int width) {
+EstimateSummary estimate_candidates(const StepRows& rows, double cut_a, double cut_b, double* approx, int width) {
   // A NaN cut bounds nothing; as an infinite one it does the same through the lanes' differences.
   if (std::isnan(cut_a) || std::isnan(cut_b)) cut_a = cut_b = kInfinity;
 #ifdef KOVA_X86_VARIANTS
-  if (width >= 512 && widest_vectors() >= 512) return estimate_512(step, x, y, inverse_divisor, cut_a, cut_b, r);
-  if (width >= 256 && widest_vectors() >= 256) return estimate_256(step, x, y, inverse_divisor, cut_a, cut_b, r);
+  if (width >= 512 && widest_vectors() >= 512) return estimate_512(rows, cut_a, cut_b, approx);
+  if (width >= 256 && widest_vectors() >= 256) return estimate_256(rows, cut_a, cut_b, approx);
 #endif
   (void)width;
-  return estimate_base(step, x, y, inverse_divisor, cut_a, cut_b, r);
+  return estimate_base(rows, cut_a, cut_b, approx);
 }
 
-void collect_contenders(std::span<const double> r, double best, double spread, double removed_r,
-                        std::vector<std::size_t>& out, int width) {
+double largest_estimate(const EstimateSummary& summary) {
+  return summary.max_abs_num / std::sqrt(summary.min_a * summary.min_b);
+}
+
+void collect_contenders(const StepRows& rows, std::span<const double> approx, double top, double largest,
+                        double spread, double removed_r, Contenders& out, int width) {
 #ifdef KOVA_X86_VARIANTS
-  if (width >= 512 && widest_vectors() >= 512) return contenders_512(r, best, spread, removed_r, out);
-  if (width >= 256 && widest_vectors() >= 256) return contenders_256(r, best, spread, removed_r, out);
+  if (width >= 512 && widest_vectors() >= 512) return contenders_512(rows, approx, top, largest, spread, removed_r, out);
+  if (width >= 256 && widest_vectors() >= 256) return contenders_256(rows, approx, top, largest, spread, removed_r, out);
 #endif
   (void)width;
-  contenders_base(r, best, spread, removed_r, out);
+  contenders_base(rows, approx, top, largest, spread, removed_r, out);
 }
 
 }  // namespace kova

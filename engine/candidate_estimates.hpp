@@ -1,7 +1,9 @@
 #pragma once
-// The estimates of one elimination step for all its present candidates at once, eight lanes at a
-// time where the processor allows: each candidate's r from the step's sums with its own column
-// taken out (estimate_without, the same operations lane by lane, so the same bits).
+// The estimates of one elimination step for all its present candidates at once, in two passes.
+// The first runs eight lanes at a time and gives each candidate an approximation of its estimate
+// (with 512-bit instructions from a reciprocal square root good to 2^-14, elsewhere the estimate
+// itself); the second takes the few whose approximation lies near the top, computes their
+// estimates exactly (estimate_without), and keeps those that the bound cannot set aside.
 
 #include <cstddef>
 #include <span>
@@ -11,21 +13,44 @@
 
 namespace kova {
 
-struct EstimateSummary {
-  // Over the bounded candidates (estimated A above cut_a, B above cut_b, finite r):
-  double min_a, min_b;  // smallest A and B; infinite when there is none
-  double max_abs_r;     // largest |r|; 0 when there is none
-  double best;          // largest r; -infinity when there is none
+// The step: its sums, the candidates' values (each candidate leaves out one column) and 1/n.
+struct StepRows {
+  const PairSums& step;
+  std::span<const double> x, y;
+  double inverse_divisor;
 };
 
-// r[k] = the estimate of the candidate that leaves out column k of (x, y) when it is bounded,
-// NaN when it is not. `width` picks the instructions (vector_width.hpp); tests pass each one.
-EstimateSummary estimate_candidates(const PairSums& step, std::span<const double> x, std::span<const double> y,
-                                    double inverse_divisor, double cut_a, double cut_b, double* r, int width);
+// A candidate is bounded when its estimated A exceeds cut_a, its B exceeds cut_b, A*B lies in
+// [2^-1000, 2^1000] and |num| below 2^500, so that its estimate and the approximation are finite
+// and normal enough for the relative error bound below.
+struct EstimateSummary {
+  // Over the bounded candidates:
+  double min_a, min_b;  // smallest A and B; infinite when there is none
+  double max_abs_num;   // largest |num|; 0 when there is none
+  double top;           // largest approximation; -infinity when there is none
+};
 
-// Appends, in ascending order, every k whose estimate r[k] is not set aside: not more than
-// 2 spread below `best`, nor more than `spread` below `removed_r` (NaN estimates never are).
-void collect_contenders(std::span<const double> r, double best, double spread, double removed_r,
-                        std::vector<std::size_t>& out, int width);
+// An approximation lies within kApproximation |estimate| + 2^-1000 of the estimate.
+inline constexpr double kApproximation = 0x1p-13;
+
+// approx[k] = the approximation of candidate k when it is bounded, NaN when it is not. `width`
+// picks the instructions (vector_width.hpp); tests pass each one.
+EstimateSummary estimate_candidates(const StepRows& rows, double cut_a, double cut_b, double* approx, int width);
+
+// An upper bound on |estimate| of every bounded candidate, from the same correctly rounded
+// operations as the estimates (each monotone): max |num| / sqrt(min A * min B).
+double largest_estimate(const EstimateSummary& summary);
+
+struct Contenders {
+  std::vector<std::size_t> index;  // ascending
+  std::vector<double> r;           // each one's estimate; NaN when it is not bounded
+  double best;                     // the largest bounded estimate; -infinity when there is none
+};
+
+// Every candidate that is not set aside: not more than 2 spread below the best estimate, nor more
+// than `spread` below `removed_r` (never when that is NaN); the unbounded ones always stay.
+// `largest` as from largest_estimate. The result depends on no approximation's bits.
+void collect_contenders(const StepRows& rows, std::span<const double> approx, double top, double largest,
+                        double spread, double removed_r, Contenders& out, int width);
 
 }  // namespace kova

@@ -82,12 +82,15 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
   const PairSums& step = sums_.step();
   const double inverse = 1.0 / static_cast<double>(divisor);
 
-  // Bounded candidates keep their estimate; the others get NaN, which no comparison below sets
-  // aside, so they are recomputed exactly.
+  // Bounded candidates are approximated, the others get NaN, which no comparison sets aside, so
+  // they are recomputed exactly.
   const FormulaBounds bounds = formula_bounds(step, sums_.magnitudes(), sums_.drift(), m, divisor);
   const double cut_a = kBoundedRatio * bounds.a, cut_b = kBoundedRatio * bounds.b;
-  r_.resize(m);
-  const EstimateSummary summary = estimate_candidates(step, x_, y_, inverse, cut_a, cut_b, r_.data(), widest_vectors());
+  approx_.resize(m);
+  const StepRows rows{step, x_, y_, inverse};
+  const EstimateSummary summary = estimate_candidates(rows, cut_a, cut_b, approx_.data(), widest_vectors());
+  const double largest = largest_estimate(summary);
+  const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, largest);
 
   // Leaving out a removed column changes no sum: all removed candidates share the step's r with
   // divisor h - 1. From the literal sums that r is exact. From carried sums it is one more
@@ -103,21 +106,17 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
       removed_spread = correlation_spread(bounds, std::fabs(e.a), std::fabs(e.b), std::fabs(e.r));
     }
   }
-  const double best = summary.best;
-  const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, summary.max_abs_r);
+  collect_contenders(rows, approx_, summary.top, largest, spread, removed_r, contenders_, widest_vectors());
   const bool removed_contends =
-      has_removed && !sums_.exact() && !(best - removed_estimate > spread + removed_spread);
-
-  contenders_.clear();
-  collect_contenders(r_, best, spread, removed_r, contenders_, widest_vectors());
+      has_removed && !sums_.exact() && !(contenders_.best - removed_estimate > spread + removed_spread);
 
   // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
   // the literal search would have it, without its exact r.
-  if (contenders_.size() == 1 && !removed_contends) {
-    const double r = r_[contenders_[0]];
+  if (contenders_.index.size() == 1 && !removed_contends) {
+    const double r = contenders_.r[0];
     const bool above_floor = r + 1.0 > spread;
     const bool above_removed = std::isnan(removed_r) || r - removed_r > spread;
-    if (!std::isnan(r) && above_floor && above_removed) return static_cast<std::int32_t>(contenders_[0]);
+    if (!std::isnan(r) && above_floor && above_removed) return static_cast<std::int32_t>(contenders_.index[0]);
   }
 
   if (!sums_.exact()) {
@@ -130,7 +129,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
   double best_exact = -1.0;
   std::int32_t chosen = -1;
   bool removed_pending = has_removed;
-  for (const std::size_t k : contenders_) {
+  for (const std::size_t k : contenders_.index) {
     if (removed_pending && lowest_removed_ < column_[k]) {
       removed_pending = false;
       if (removed_r > best_exact) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "engine/candidate_estimates.hpp"
 #include "engine/correlation.hpp"
 #include "engine/running_sums.hpp"
 
@@ -39,9 +40,9 @@ class ColumnEliminator {
   std::int32_t lowest_removed_ = 0;  // lowest column 0 in both rows; S when there is none
   std::int32_t samples_ = 0;
   RunningSums sums_;  // the step's five sums over the present columns
-  // Per present column: the estimate of the step's candidate that leaves it out.
-  std::vector<double> r_;
-  std::vector<std::size_t> contenders_;
+  // Per present column: the approximate estimate of the step's candidate that leaves it out.
+  std::vector<double> approx_;
+  Contenders contenders_;
 };
 
 }  // namespace kova
