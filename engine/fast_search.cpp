@@ -18,8 +18,6 @@ namespace {
 // whole batch) and regimes of large ones waste little.
 constexpr std::size_t kSmallestBatch = 2;
 constexpr std::size_t kLargestBatch = 128;
-// Candidate genes per chunk of the extension screen: their rows stay in cache across the batch.
-constexpr std::size_t kCandidatesPerChunk = 64;
 
 class Search {
  public:
@@ -114,7 +112,7 @@ class Search {
       if (assigned_[g] == 0 && g != seed) candidates_.push_back(g);
     }
     pass_.resize(slots * candidates_.size());  // the screen writes every entry
-    pool_.parallel_for(candidates_.size(), kCandidatesPerChunk, [&](std::size_t begin, std::size_t end, int worker) {
+    pool_.parallel_for(candidates_.size(), ExtensionScreen::kCandidatesPerChunk, [&](std::size_t begin, std::size_t end, int worker) {
       screen_.screen(candidates_, begin, end, pass_, worker);
     });
   }

@@ -19,7 +19,7 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
 }  // namespace
 
 ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int workers)
-    : table_(table), threshold_(threshold), tiles_(static_cast<std::size_t>(workers)) {
+    : table_(table), threshold_(threshold), tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk) {
   scales_.reserve(static_cast<std::size_t>(table.genes()));
   for (std::int32_t g = 0; g < table.genes(); ++g) scales_.push_back(screen_scale(table.row(g)));
 }
@@ -42,17 +42,24 @@ void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t
 
 void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
                              std::span<std::uint8_t> pass, int worker) {
-  ScreenTile& tile = tiles_[static_cast<std::size_t>(worker)];
   const std::size_t count = candidates.size();
-  bool below[ScreenTile::kWidth];
+  ScreenTile* tiles = tiles_.data() + static_cast<std::size_t>(worker) * kTilesPerChunk;
+  // Every tile of the chunk first, then every pair over all of them: the tiles stay in cache while
+  // each pair's columns and values are read once.
+  std::size_t loaded = 0;
   for (std::size_t first = begin; first < end; first += ScreenTile::kWidth) {
     const std::size_t last = std::min(end, first + ScreenTile::kWidth);
-    tile.load(table_, candidates.subspan(first, last - first), scales_);
-    for (std::size_t p = 0; p < active_; ++p) {
-      const Pair& pair = pairs_[p];
-      std::uint8_t* out = pass.data() + pair.slot * count;
+    tiles[loaded++].load(table_, candidates.subspan(first, last - first), scales_);
+  }
+  bool below[ScreenTile::kWidth];
+  for (std::size_t p = 0; p < active_; ++p) {
+    const Pair& pair = pairs_[p];
+    std::uint8_t* out = pass.data() + pair.slot * count;
+    for (std::size_t i = 0; i < loaded; ++i) {
+      const std::size_t first = begin + i * ScreenTile::kWidth;
+      const std::size_t last = std::min(end, first + ScreenTile::kWidth);
       if (pair.screen.usable()) {
-        tile.proven_below(pair.screen, pair.columns, below);
+        tiles[i].proven_below(pair.screen, pair.columns, below);
       } else {
         std::fill(std::begin(below), std::end(below), false);
       }

@@ -25,19 +25,24 @@ namespace kova {
 // The seed-and-partner tests of the yielding pairs of one batch.
 class ExtensionScreen {
  public:
+  // Candidates screened together: their tiles stay in the first-level cache (32 KiB of them for
+  // 128 samples) while every pair of the batch runs over them.
+  static constexpr std::size_t kCandidatesPerChunk = 2 * ScreenTile::kWidth;
+
   ExtensionScreen(const GeneTable& table, double threshold, int workers);
 
   // Starts a batch of `pairs` slots.
   void reset(std::size_t pairs);
   // Slot `slot` yields with these selected samples; its tests run in screen().
   void add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner, std::span<const std::int32_t> sample_flags);
-  // For every added slot and every candidate k in [begin, end): pass[slot][k] = 1 when
-  // candidates[k] is not the partner and reaches the threshold with both the seed and the
-  // partner. Safe to call from several workers at once on disjoint ranges.
+  // For every added slot and every candidate k in [begin, end), at most kCandidatesPerChunk of
+  // them: pass[slot][k] = 1 when candidates[k] is not the partner and reaches the threshold with
+  // both the seed and the partner. Safe to call from several workers at once on disjoint ranges.
   void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
               std::span<std::uint8_t> pass, int worker);
 
  private:
+  static constexpr std::size_t kTilesPerChunk = kCandidatesPerChunk / ScreenTile::kWidth;
   struct Pair {
     std::size_t slot;
     std::int32_t partner;
@@ -50,7 +55,7 @@ class ExtensionScreen {
   std::vector<ScreenScale> scales_;  // per gene
   std::vector<Pair> pairs_;  // capacity kept from batch to batch
   std::size_t active_ = 0;
-  std::vector<ScreenTile> tiles_;  // one per worker
+  std::vector<ScreenTile> tiles_;  // kTilesPerChunk per worker
 };
 
 // Appends to `members` (the seed and the partner) every gene of `passing` (ascending, all passed

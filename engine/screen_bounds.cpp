@@ -23,7 +23,8 @@
 //      A 4^k = sum q^2 - (sum q)^2 / n,   num 2^(k+j) = sum q t - (sum q)(sum t) / n.
 //    The screen's values are q and t rounded to double and then to float: relative error at most
 //    v + u, or 2^-150 absolute where they underflow. F1, F2, F3 are float sums, in any order, of
-//    q, q*q and q*t. Counting the input roundings, the product and n - 1 additions per lane,
+//    q, q*q and q*t, each product rounded or fused with its addition (one rounding fewer).
+//    Counting the input roundings, the product and n - 1 additions per lane,
 //      |F2 - sum q^2| <= eps sum q^2 + eta,  |F1 - sum q| <= eps n + eta,
 //      |F3 - sum q t| <= eps sum |t| + eta,  eps = 1.25 (n + 4) v,  eta = n 2^-140,
 //    and sum q^2 <= (F2 + eta) / (1 - eps). The member's T1 = sum of its float values, added in
