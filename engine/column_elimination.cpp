@@ -13,6 +13,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kLargest = std::numeric_limits<double>::max();
+constexpr double kLowestProduct = 0x1p-1000;  // |A B| above it keeps the literal product from underflow
 
 }  // namespace
 
@@ -94,41 +95,50 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
 
   // Leaving out a removed column changes no sum: all removed candidates share the step's r with
   // divisor h - 1. From the literal sums that r is exact. From carried sums it is one more
-  // estimate, with a spread of its own (its A and B may both be negative, the divisor not being
-  // the number of columns); unless that sets it aside, the step goes to the literal rule.
+  // estimate: its A and B lie within their bounds of the literal ones, so where both exceed
+  // kBoundedRatio times their bounds the literal A and B have their signs. Opposite signs, with a
+  // product far from underflow, make the literal r NaN, never chosen; the same signs (both
+  // negative is possible, the divisor not being the number of columns) give an estimate with a
+  // spread of its own. Unless either sets them aside, the literal sums give their exact r.
   double removed_r = kNaN;
   double removed_estimate = kNaN, removed_spread = kNaN;
+  bool removed_never = false;
   if (has_removed && sums_.exact()) removed_r = correlation(step, divisor);
   if (has_removed && !sums_.exact()) {
     const CandidateEstimate e = estimate_without(step, 0.0, 0.0, inverse);
-    if (std::fabs(e.a) > cut_a && std::fabs(e.b) > cut_b && std::fabs(e.r) <= kLargest) {
+    const bool signs_known = std::fabs(e.a) > cut_a && std::fabs(e.b) > cut_b;
+    removed_never = signs_known && e.a * e.b <= -kLowestProduct;
+    if (signs_known && !removed_never && std::fabs(e.r) <= kLargest) {
       removed_estimate = e.r;
       removed_spread = correlation_spread(bounds, std::fabs(e.a), std::fabs(e.b), std::fabs(e.r));
     }
   }
+
   collect_contenders(rows, approx_, summary.top, largest, spread, removed_r, contenders_, widest_vectors());
-  const bool removed_contends =
-      has_removed && !sums_.exact() && !(contenders_.best - removed_estimate > spread + removed_spread);
+  bool removed_in_play = has_removed;  // whether the removed columns may still be the literal choice
+  if (has_removed && !sums_.exact()) {
+    if (removed_never || contenders_.best - removed_estimate > spread + removed_spread) {
+      removed_in_play = false;
+    } else {
+      sums_.refresh(x_, y_);
+      removed_r = correlation(sums_.step(), divisor);
+    }
+  }
 
   // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
   // the literal search would have it, without its exact r.
-  if (contenders_.index.size() == 1 && !removed_contends) {
+  if (contenders_.index.size() == 1) {
     const double r = contenders_.r[0];
     const bool above_floor = r + 1.0 > spread;
-    const bool above_removed = std::isnan(removed_r) || r - removed_r > spread;
+    const bool above_removed = !removed_in_play || r - removed_r > spread;
     if (!std::isnan(r) && above_floor && above_removed) return static_cast<std::int32_t>(contenders_.index[0]);
   }
 
-  if (!sums_.exact()) {
-    sums_.refresh(x_, y_);
-    if (has_removed) removed_r = correlation(sums_.step(), divisor);
-  }
-
   // The literal rule, in ascending column order, over the contenders and the lowest removed
-  // column (the other removed columns share its r and lose ties to it).
+  // column (the other removed columns share its r and lose ties to it), all exact.
   double best_exact = -1.0;
   std::int32_t chosen = -1;
-  bool removed_pending = has_removed;
+  bool removed_pending = removed_in_play;
   for (const std::size_t k : contenders_.index) {
     if (removed_pending && lowest_removed_ < column_[k]) {
       removed_pending = false;

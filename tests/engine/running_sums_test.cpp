@@ -22,6 +22,7 @@ double literal_r(const std::vector<double>& x, const std::vector<double>& y, std
 struct Seen {
   std::size_t checked = 0;
   double worst = 0.0;  // largest |literal - estimate| / spread
+  std::size_t opposite = 0;  // A and B of known, opposite signs
   void check(double literal, double estimate, double spread) {
     ++checked;
     worst = std::max(worst, std::fabs(literal - estimate) / spread);
@@ -32,7 +33,8 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 
 // After each removal, with the carried sums and their drift: every bounded candidate's estimate,
 // the step's own r (divisor h) and the removed columns' r (divisor h - 1, whose A and B may be
-// negative) lie within the spread of what the literal search computes from its own sums.
+// negative) lie within the spread of what the literal search computes from its own sums; where A
+// and B have known, opposite signs the literal r is NaN.
 void check_elimination(std::vector<double> x, std::vector<double> y, std::mt19937_64& random, Seen& seen) {
   RunningSums sums;
   sums.refresh(x, y);
@@ -70,7 +72,11 @@ void check_elimination(std::vector<double> x, std::vector<double> y, std::mt1993
     for (const std::int32_t n : {h, divisor}) {
       const CorrelationParts p = correlation_parts(sums.step(), n);
       const double r = p.num / std::sqrt(p.a * p.b);
-      if (std::fabs(p.a) > cut_a && std::fabs(p.b) > cut_b && std::fabs(r) <= kLargest) {
+      const bool signs_known = std::fabs(p.a) > cut_a && std::fabs(p.b) > cut_b;
+      if (signs_known && p.a * p.b <= -0x1p-1000) {  // opposite signs: the literal r is NaN
+        ++seen.opposite;
+        EXPECT_TRUE(std::isnan(literal_r(x, y, m, n)));
+      } else if (signs_known && std::fabs(r) <= kLargest) {
         seen.check(literal_r(x, y, m, n), r, correlation_spread(bounds, std::fabs(p.a), std::fabs(p.b), std::fabs(r)));
       }
     }
@@ -91,11 +97,15 @@ TEST(RunningSums, CarriedSumsStayWithinTheirBoundThroughAWholeElimination) {
     for (std::size_t k = 0; k < m; ++k) {
       const double heavy = random() % 10 == 0 ? 1e6 : 1.0;
       x[k] = scale * heavy * (offset + spread(random));
-      y[k] = scale * (offset * 0.5 + spread(random) + 0.7 * x[k] / scale);
+      // Every third round y without an offset: A and B of the removed columns' r then have
+      // opposite signs.
+      const double follow = round % 3 == 0 ? x[k] / scale - heavy * offset : x[k] / scale + offset * 0.5;
+      y[k] = scale * (spread(random) + 0.7 * follow);
     }
     check_elimination(x, y, random, seen);
   }
   EXPECT_GT(seen.checked, 500000u);  // the bound was put to the test, not bypassed
+  EXPECT_GT(seen.opposite, 500u);
   EXPECT_LE(seen.worst, 1.0);
 }
 
