@@ -130,42 +130,42 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
                                                           double top, double largest, double spread,
                                                           double removed_r, Contenders& out) {
   const double cutoff = top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
-  out.index.clear();
-  out.r.clear();
-  const auto list = [&](std::size_t k) {
-    out.index.push_back(k);
-    out.r.push_back(std::isnan(approx[k]) ? kNaN
-                                          : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r);
-  };
   const std::size_t m = approx.size();
+  if (out.index.size() < m) {
+    out.index.resize(m);
+    out.r.resize(m);
+  }
+  std::size_t* index = out.index.data();
+  double* r = out.r.data();
+  std::size_t listed = 0;
+  const auto list = [&](std::size_t k) {
+    index[listed] = k;
+    r[listed] = std::isnan(approx[k]) ? kNaN
+                                      : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r;
+    ++listed;
+  };
   std::size_t k = 0;
   for (; k + kLanes <= m; k += kLanes) {
     Doubles rs;
     std::memcpy(&rs, approx.data() + k, sizeof rs);
     const Bytes open = __builtin_convertvector(~(rs < cutoff) & 1, Bytes);
-    std::uint64_t any = 0;
-    std::memcpy(&any, &open, sizeof any);
-    if (any == 0) continue;
-    for (std::size_t i = 0; i < kLanes; ++i) {
-      if (open[i] != 0) list(k + i);
-    }
+    std::uint64_t lanes = 0;  // one byte per lane, 1 where it is listed
+    std::memcpy(&lanes, &open, sizeof lanes);
+    for (; lanes != 0; lanes &= lanes - 1) list(k + static_cast<std::size_t>(__builtin_ctzll(lanes)) / 8);
   }
   for (; k < m; ++k) {
     if (!(approx[k] < cutoff)) list(k);
   }
 
   out.best = -kInfinity;
-  for (const double r : out.r) out.best = r > out.best ? r : out.best;
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < out.index.size(); ++i) {
-    const double r = out.r[i];
-    if (out.best - r > 2.0 * spread || removed_r - r > spread) continue;
-    out.index[kept] = out.index[i];
-    out.r[kept] = r;
-    ++kept;
+  for (std::size_t i = 0; i < listed; ++i) out.best = r[i] > out.best ? r[i] : out.best;
+  out.count = 0;
+  for (std::size_t i = 0; i < listed; ++i) {
+    if (out.best - r[i] > 2.0 * spread || removed_r - r[i] > spread) continue;
+    index[out.count] = index[i];
+    r[out.count] = r[i];
+    ++out.count;
   }
-  out.index.resize(kept);
-  out.r.resize(kept);
 }
 
 EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, double* approx) {

@@ -41,10 +41,13 @@ EstimateSummary estimate_candidates(const StepRows& rows, double cut_a, double c
 // operations as the estimates (each monotone): max |num| / sqrt(min A * min B).
 double largest_estimate(const EstimateSummary& summary);
 
+// The first `count` entries of `index` and `r` hold the contenders (the vectors are kept large
+// enough for every candidate of a step, so that collecting them allocates nothing).
 struct Contenders {
   std::vector<std::size_t> index;  // ascending
   std::vector<double> r;           // each one's estimate; NaN when it is not bounded
-  double best;                     // the largest bounded estimate; -infinity when there is none
+  std::size_t count = 0;
+  double best = 0.0;               // the largest bounded estimate; -infinity when there is none
 };
 
 // Every candidate that is not set aside: not more than 2 spread below the best estimate, nor more

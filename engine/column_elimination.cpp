@@ -37,8 +37,11 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
   sums_.refresh(x_, y_);
   std::int32_t h = samples_;
   while (h >= 3) {
-    if (reaches(threshold, h)) break;
-    const std::int32_t position = choose(h - 1);
+    // One set of bounds for the step: made for the candidates' divisor, they hold for the step's
+    // own r (divisor h) too.
+    FormulaBounds bounds = formula_bounds(sums_.step(), sums_.magnitudes(), sums_.drift(), column_.size(), h - 1);
+    if (reaches(threshold, h, bounds)) break;
+    const std::int32_t position = choose(h - 1, bounds);
     if (position >= 0) {
       const auto at = static_cast<std::size_t>(position);
       const double gone_x = x_[at], gone_y = y_[at];
@@ -60,11 +63,9 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
   return selected >= 3 ? selected : 0;
 }
 
-bool ColumnEliminator::reaches(double threshold, std::int32_t h) {
+bool ColumnEliminator::reaches(double threshold, std::int32_t h, FormulaBounds& bounds) {
   // Carried sums decide when their bound does; a step too close to call gets the literal sums.
   if (!sums_.exact()) {
-    const FormulaBounds bounds =
-        formula_bounds(sums_.step(), sums_.magnitudes(), sums_.drift(), column_.size(), h);
     const CorrelationParts parts = correlation_parts(sums_.step(), h);
     const double r = parts.num / std::sqrt(parts.a * parts.b);
     if (parts.a > kBoundedRatio * bounds.a && parts.b > kBoundedRatio * bounds.b && std::fabs(r) <= kLargest) {
@@ -73,11 +74,12 @@ bool ColumnEliminator::reaches(double threshold, std::int32_t h) {
       if (threshold - r > spread) return false;
     }
     sums_.refresh(x_, y_);
+    bounds = formula_bounds(sums_.step(), sums_.magnitudes(), sums_.drift(), column_.size(), h - 1);
   }
   return correlation(sums_.step(), h) >= threshold;
 }
 
-std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
+std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds& bounds) {
   const std::size_t m = column_.size();
   const bool has_removed = lowest_removed_ < samples_;
   const PairSums& step = sums_.step();
@@ -85,7 +87,6 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
 
   // Bounded candidates are approximated, the others get NaN, which no comparison sets aside, so
   // they are recomputed exactly.
-  const FormulaBounds bounds = formula_bounds(step, sums_.magnitudes(), sums_.drift(), m, divisor);
   const double cut_a = kBoundedRatio * bounds.a, cut_b = kBoundedRatio * bounds.b;
   approx_.resize(m);
   const StepRows rows{step, x_, y_, inverse};
@@ -127,7 +128,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
 
   // One bounded contender that is provably above -1.0 and above the removed columns' r wins as
   // the literal search would have it, without its exact r.
-  if (contenders_.index.size() == 1) {
+  if (contenders_.count == 1) {
     const double r = contenders_.r[0];
     const bool above_floor = r + 1.0 > spread;
     const bool above_removed = !removed_in_play || r - removed_r > spread;
@@ -139,7 +140,8 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor) {
   double best_exact = -1.0;
   std::int32_t chosen = -1;
   bool removed_pending = removed_in_play;
-  for (const std::size_t k : contenders_.index) {
+  for (std::size_t i = 0; i < contenders_.count; ++i) {
+    const std::size_t k = contenders_.index[i];
     if (removed_pending && lowest_removed_ < column_[k]) {
       removed_pending = false;
       if (removed_r > best_exact) {

@@ -25,12 +25,12 @@ class ColumnEliminator {
 
  private:
   // Whether the present columns' r with divisor h reaches the threshold, as the literal search
-  // computes it.
-  bool reaches(double threshold, std::int32_t h);
+  // computes it. `bounds` are the step's, made again when the sums are added up afresh.
+  bool reaches(double threshold, std::int32_t h, FormulaBounds& bounds);
   // Picks the column the literal search would remove in this step: returns its position among
   // the present columns, or -1 when the literal search removes an already removed column or
   // none, both of which leave the rows as they are.
-  std::int32_t choose(std::int32_t divisor);
+  std::int32_t choose(std::int32_t divisor, const FormulaBounds& bounds);
   double exact_without(std::size_t position, std::int32_t divisor) const;
   void erase(std::size_t position);
 

@@ -81,11 +81,12 @@ FormulaBounds formula_bounds(const PairSums& step, const MagnitudeSums& magnitud
   const double yy = step.syy * kSlack;
   const double ex = kSlack * (drift.x + g * x), ey = kSlack * (drift.y + g * y), exy = kSlack * (drift.xy + g * xy);
   const double exx = kSlack * (drift.xx + g * xx), eyy = kSlack * (drift.yy + g * yy);
-  const double n = static_cast<double>(divisor);
+  // The few roundings of these bounds themselves are inside the outer factor K.
+  const double inverse = 1.0 / static_cast<double>(divisor);
   FormulaBounds bounds;
-  bounds.num = kSlack * (exy + (x * ey + y * ex) / n + 2.0 * kUnit * xy + 8.0 * kUnit * x * y / n) + kUnderflow;
-  bounds.a = kSlack * (exx + 2.0 * x * ex / n + 2.0 * kUnit * xx + 8.0 * kUnit * x * x / n) + kUnderflow;
-  bounds.b = kSlack * (eyy + 2.0 * y * ey / n + 2.0 * kUnit * yy + 8.0 * kUnit * y * y / n) + kUnderflow;
+  bounds.num = kSlack * (exy + (x * ey + y * ex + 8.0 * kUnit * x * y) * inverse + 2.0 * kUnit * xy) + kUnderflow;
+  bounds.a = kSlack * (exx + (2.0 * x * ex + 8.0 * kUnit * x * x) * inverse + 2.0 * kUnit * xx) + kUnderflow;
+  bounds.b = kSlack * (eyy + (2.0 * y * ey + 8.0 * kUnit * y * y) * inverse + 2.0 * kUnit * yy) + kUnderflow;
   return bounds;
 }
 
