@@ -1,7 +1,6 @@
 #include "engine/fast_search.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "engine/column_elimination.hpp"
@@ -111,10 +110,11 @@ class Search {
     for (std::int32_t g = 0; g < table_.genes(); ++g) {
       if (assigned_[g] == 0 && g != seed) candidates_.push_back(g);
     }
-    pass_.resize(slots * candidates_.size());  // the screen writes every entry
-    pool_.parallel_for(candidates_.size(), ExtensionScreen::kCandidatesPerChunk, [&](std::size_t begin, std::size_t end, int worker) {
-      screen_.screen(candidates_, begin, end, pass_, worker);
-    });
+    pool_.parallel_for(candidates_.size(), ExtensionScreen::kCandidatesPerChunk,
+                       [&](std::size_t begin, std::size_t end, int worker) {
+                         screen_.screen(candidates_, begin, end, worker);
+                       });
+    screen_.gather();
   }
 
   std::span<const std::int32_t> slot_flags(std::size_t slot) const {
@@ -124,17 +124,7 @@ class Search {
 
   void commit(std::int32_t seed, std::size_t slot) {
     passing_.clear();
-    const std::uint8_t* pass = pass_.data() + slot * candidates_.size();
-    // Few pass: eight entries at a time are passed over while none does.
-    const std::size_t count = candidates_.size();
-    for (std::size_t k = 0; k < count; k += 8) {
-      std::uint64_t any = 0;
-      if (k + 8 <= count) std::memcpy(&any, pass + k, sizeof any);
-      if (k + 8 <= count && any == 0) continue;
-      for (std::size_t i = k; i < std::min(count, k + 8); ++i) {
-        if (pass[i] != 0) passing_.push_back(candidates_[i]);
-      }
-    }
+    for (const std::uint32_t k : screen_.passing(slot)) passing_.push_back(candidates_[k]);
     members_.assign({seed, partners_[slot]});
     completion_.complete(members_, passing_, slot_flags(slot), assigned_, threshold_);
     sink_.accept({found_ + 1, members_, slot_flags(slot), selected_[slot]});
@@ -170,7 +160,6 @@ class Search {
   std::vector<std::int32_t> selected_;    // per slot: selected samples, 0 when the pair yields nothing
   std::vector<std::int32_t> flags_;       // per slot: S sample flags
   std::vector<std::int32_t> candidates_;  // genes unassigned when the batch was screened, seed excepted
-  std::vector<std::uint8_t> pass_;        // per slot and candidate: passes the seed and the partner
   std::vector<std::int32_t> passing_;
   std::vector<std::int32_t> members_;
   std::int32_t found_ = 0;

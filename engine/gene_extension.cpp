@@ -19,7 +19,8 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
 }  // namespace
 
 ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int workers)
-    : table_(table), threshold_(threshold), tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk) {
+    : table_(table), threshold_(threshold), tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk),
+      noted_(static_cast<std::size_t>(workers)) {
   scales_.reserve(static_cast<std::size_t>(table.genes()));
   for (std::int32_t g = 0; g < table.genes(); ++g) scales_.push_back(screen_scale(table.row(g)));
 }
@@ -27,6 +28,8 @@ ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int w
 void ExtensionScreen::reset(std::size_t pairs) {
   active_ = 0;
   if (pairs_.size() < pairs) pairs_.resize(pairs);
+  for (std::vector<Passed>& noted : noted_) noted.clear();
+  passing_start_.assign(pairs + 1, 0);
 }
 
 void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner,
@@ -41,8 +44,8 @@ void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t
 }
 
 void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
-                             std::span<std::uint8_t> pass, int worker) {
-  const std::size_t count = candidates.size();
+                             int worker) {
+  std::vector<Passed>& noted = noted_[static_cast<std::size_t>(worker)];
   ScreenTile* tiles = tiles_.data() + static_cast<std::size_t>(worker) * kTilesPerChunk;
   // Every tile of the chunk first, then every pair over all of them: the tiles stay in cache while
   // each pair's columns and values are read once.
@@ -54,7 +57,6 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
   bool below[ScreenTile::kWidth];
   for (std::size_t p = 0; p < active_; ++p) {
     const Pair& pair = pairs_[p];
-    std::uint8_t* out = pass.data() + pair.slot * count;
     for (std::size_t i = 0; i < loaded; ++i) {
       const std::size_t first = begin + i * ScreenTile::kWidth;
       const std::size_t last = std::min(end, first + ScreenTile::kWidth);
@@ -69,18 +71,34 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
         const std::size_t group_end = std::min(last, group + 8);
         std::uint64_t all_below = 0;
         std::memcpy(&all_below, below + (group - first), sizeof all_below);
-        if (all_below == kEightTrue && group_end == group + 8) {
-          std::memset(out + group, 0, 8);
-          continue;
-        }
+        if (all_below == kEightTrue && group_end == group + 8) continue;
         for (std::size_t k = group; k < group_end; ++k) {
           const double* row = table_[candidates[k]].values;
-          out[k] = !below[k - first] && candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
-                   pair.other.with(row) >= threshold_;
+          if (!below[k - first] && candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
+              pair.other.with(row) >= threshold_) {
+            noted.push_back({static_cast<std::uint32_t>(pair.slot), static_cast<std::uint32_t>(k)});
+          }
         }
       }
     }
   }
+}
+
+void ExtensionScreen::gather() {
+  passing_.clear();
+  std::vector<Passed>& all = noted_[0];
+  for (std::size_t w = 1; w < noted_.size(); ++w) all.insert(all.end(), noted_[w].begin(), noted_[w].end());
+  std::sort(all.begin(), all.end());
+  for (const Passed& passed : all) {
+    passing_.push_back(passed.candidate);
+    ++passing_start_[passed.slot + 1];
+  }
+  for (std::size_t slot = 1; slot < passing_start_.size(); ++slot) passing_start_[slot] += passing_start_[slot - 1];
+}
+
+std::span<const std::uint32_t> ExtensionScreen::passing(std::size_t slot) const {
+  return std::span<const std::uint32_t>(passing_).subspan(passing_start_[slot],
+                                                           passing_start_[slot + 1] - passing_start_[slot]);
 }
 
 void ExtensionCompletion::complete(std::vector<std::int32_t>& members, std::span<const std::int32_t> passing,

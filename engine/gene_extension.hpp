@@ -36,10 +36,14 @@ class ExtensionScreen {
   // Slot `slot` yields with these selected samples; its tests run in screen().
   void add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner, std::span<const std::int32_t> sample_flags);
   // For every added slot and every candidate k in [begin, end), at most kCandidatesPerChunk of
-  // them: pass[slot][k] = 1 when candidates[k] is not the partner and reaches the threshold with
-  // both the seed and the partner. Safe to call from several workers at once on disjoint ranges.
-  void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
-              std::span<std::uint8_t> pass, int worker);
+  // them: notes k for the slot when candidates[k] is not the partner and reaches the threshold
+  // with both the seed and the partner. Safe to call from several workers at once on disjoint
+  // ranges.
+  void screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end, int worker);
+  // Once screen() has run over every candidate: what it noted for `slot`, ascending. Few pass, so
+  // the notes are kept as a list rather than a flag per candidate and pair.
+  void gather();
+  std::span<const std::uint32_t> passing(std::size_t slot) const;
 
  private:
   static constexpr std::size_t kTilesPerChunk = kCandidatesPerChunk / ScreenTile::kWidth;
@@ -56,6 +60,15 @@ class ExtensionScreen {
   std::vector<Pair> pairs_;  // capacity kept from batch to batch
   std::size_t active_ = 0;
   std::vector<ScreenTile> tiles_;  // kTilesPerChunk per worker
+  struct Passed {
+    std::uint32_t slot, candidate;
+    bool operator<(const Passed& other) const {
+      return slot != other.slot ? slot < other.slot : candidate < other.candidate;
+    }
+  };
+  std::vector<std::vector<Passed>> noted_;  // per worker
+  std::vector<std::uint32_t> passing_;      // every slot's, in slot order
+  std::vector<std::size_t> passing_start_;  // per slot, and one past the last
 };
 
 // Appends to `members` (the seed and the partner) every gene of `passing` (ascending, all passed
