@@ -16,7 +16,7 @@ namespace {
 // regimes of many small biclusters batch deeply (one pass over the candidate rows serves the
 // whole batch) and regimes of large ones waste little.
 constexpr std::size_t kSmallestBatch = 2;
-constexpr std::size_t kLargestBatch = 128;
+constexpr std::size_t kLargestBatch = 256;
 
 class Search {
  public:
