@@ -49,9 +49,12 @@ inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
   return a < b ? a : b;
 }
 
+// Per lane: the extremes over its candidates, the position of its first largest approximation and
+// the largest of its others (so that a top alone in its lead is seen without a second look).
 struct Extremes {
   Doubles min_a = Doubles{} + kInfinity, min_b = Doubles{} + kInfinity, max_abs_num = Doubles{},
-          top = Doubles{} - kInfinity;
+          top = Doubles{} - kInfinity, second = Doubles{} - kInfinity, top_at = Doubles{} - 1.0,
+          unbounded = Doubles{};
 };
 
 // Eight candidates: estimate_without's parts in its order, the bounded test, the approximation and
@@ -60,8 +63,8 @@ struct Extremes {
 // of masks, which the compiler does not vectorise. A NaN in any part makes the approximation NaN
 // (an infinite A or B makes the product infinite, which the test rejects), so NaN is never bounded.
 template <class Root>
-inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Doubles x, Doubles y, double cut_a,
-                                                       double cut_b, Root root, Extremes& extremes) {
+inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Doubles x, Doubles y, Doubles at,
+                                                       double cut_a, double cut_b, Root root, Extremes& extremes) {
   const EstimateParts<Doubles> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
   const Doubles a = parts.a, b = parts.b, num = parts.num;
   const Doubles product = a * b;
@@ -77,7 +80,11 @@ inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Dou
   extremes.min_a = a_in < extremes.min_a ? a_in : extremes.min_a;
   extremes.min_b = b_in < extremes.min_b ? b_in : extremes.min_b;
   extremes.max_abs_num = num_in > extremes.max_abs_num ? num_in : extremes.max_abs_num;
+  const Doubles below_top = bounded > extremes.top ? extremes.top : bounded;  // NaN stays out of second
+  extremes.second = below_top > extremes.second ? below_top : extremes.second;
+  extremes.top_at = bounded > extremes.top ? at : extremes.top_at;
   extremes.top = bounded > extremes.top ? bounded : extremes.top;
+  extremes.unbounded = bounded == bounded ? extremes.unbounded : Doubles{} + 1.0;
   return bounded;
 }
 
@@ -86,30 +93,49 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
                                                                    double* approx, Root root) {
   const std::size_t m = rows.x.size();
   Extremes extremes;
+  const Doubles lane = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
   std::size_t k = 0;
   for (; k + kLanes <= m; k += kLanes) {
     Doubles xs, ys;
     std::memcpy(&xs, rows.x.data() + k, sizeof xs);
     std::memcpy(&ys, rows.y.data() + k, sizeof ys);
-    const Doubles out = estimate(rows, xs, ys, cut_a, cut_b, root, extremes);
+    const Doubles out = estimate(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
+  bool unbounded = false;
   if (k < m) {  // the last few, in lanes filled up with NaN, which is never bounded
     Doubles xs = Doubles{} + kNaN, ys = xs;
     for (std::size_t i = 0; k + i < m; ++i) {
       xs[i] = rows.x[k + i];
       ys[i] = rows.y[k + i];
     }
-    const Doubles out = estimate(rows, xs, ys, cut_a, cut_b, root, extremes);
-    for (std::size_t i = 0; k + i < m; ++i) approx[k + i] = out[i];
+    Extremes tail = extremes;
+    const Doubles out = estimate(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, tail);
+    for (std::size_t i = 0; k + i < m; ++i) {
+      approx[k + i] = out[i];
+      unbounded = unbounded || std::isnan(out[i]);
+    }
+    tail.unbounded = extremes.unbounded;  // the filling lanes are no candidates
+    extremes = tail;
   }
-  EstimateSummary summary{kInfinity, kInfinity, 0.0, -kInfinity};
+  EstimateSummary summary{kInfinity, kInfinity, 0.0, -kInfinity, -kInfinity, 0, unbounded};
+  double top_at = -1.0;
   for (std::size_t i = 0; i < kLanes; ++i) {
     summary.min_a = extremes.min_a[i] < summary.min_a ? extremes.min_a[i] : summary.min_a;
     summary.min_b = extremes.min_b[i] < summary.min_b ? extremes.min_b[i] : summary.min_b;
     summary.max_abs_num = extremes.max_abs_num[i] > summary.max_abs_num ? extremes.max_abs_num[i] : summary.max_abs_num;
-    summary.top = extremes.top[i] > summary.top ? extremes.top[i] : summary.top;
+    summary.second = extremes.second[i] > summary.second ? extremes.second[i] : summary.second;
+    // Another lane's top is a second; of equal tops neither leads alone.
+    if (extremes.top[i] > summary.top) {
+      summary.second = summary.top > summary.second ? summary.top : summary.second;
+      summary.top = extremes.top[i];
+      top_at = extremes.top_at[i];
+    } else {
+      summary.second = extremes.top[i] > summary.second ? extremes.top[i] : summary.second;
+    }
+    summary.unbounded = summary.unbounded || extremes.unbounded[i] != 0.0;
   }
+  summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
   return summary;
 }
 
@@ -127,9 +153,10 @@ using Bytes = unsigned char __attribute__((vector_size(8)));
 
 // The list, eight at a time: a block of eight that holds none costs one comparison. NaN passes.
 inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, std::span<const double> approx,
-                                                          double top, double largest, double spread,
-                                                          double removed_r, Contenders& out) {
-  const double cutoff = top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
+                                                          const EstimateSummary& summary, double largest,
+                                                          double spread, double removed_r, Contenders& out) {
+  const double cutoff =
+      summary.top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
   const std::size_t m = approx.size();
   if (out.index.size() < m) {
     out.index.resize(m);
@@ -144,7 +171,10 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
                                       : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r;
     ++listed;
   };
-  std::size_t k = 0;
+  // Mostly the top is the only one at or above the cutoff, and the first pass knows it.
+  const bool top_alone = !summary.unbounded && summary.top_at < m && summary.second < cutoff;
+  std::size_t k = top_alone ? m : 0;
+  if (top_alone) list(summary.top_at);
   for (; k + kLanes <= m; k += kLanes) {
     Doubles rs;
     std::memcpy(&rs, approx.data() + k, sizeof rs);
@@ -171,9 +201,9 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
 EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, double* approx) {
   return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
 }
-void contenders_base(const StepRows& rows, std::span<const double> approx, double top, double largest,
-                     double spread, double removed_r, Contenders& out) {
-  contenders_all(rows, approx, top, largest, spread, removed_r, out);
+void contenders_base(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
+                     double largest, double spread, double removed_r, Contenders& out) {
+  contenders_all(rows, approx, summary, largest, spread, removed_r, out);
 }
 
 #ifdef KOVA_X86_VARIANTS
@@ -194,14 +224,14 @@ __attribute__((target("avx"))) EstimateSummary estimate_256(const StepRows& rows
   return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
 }
 __attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,
-                                                       double top, double largest, double spread, double removed_r,
-                                                       Contenders& out) {
-  contenders_all(rows, approx, top, largest, spread, removed_r, out);
+                                                       const EstimateSummary& summary, double largest, double spread,
+                                                       double removed_r, Contenders& out) {
+  contenders_all(rows, approx, summary, largest, spread, removed_r, out);
 }
-__attribute__((target("avx"))) void contenders_256(const StepRows& rows, std::span<const double> approx, double top,
-                                                   double largest, double spread, double removed_r,
-                                                   Contenders& out) {
-  contenders_all(rows, approx, top, largest, spread, removed_r, out);
+__attribute__((target("avx"))) void contenders_256(const StepRows& rows, std::span<const double> approx,
+                                                   const EstimateSummary& summary, double largest, double spread,
+                                                   double removed_r, Contenders& out) {
+  contenders_all(rows, approx, summary, largest, spread, removed_r, out);
 }
 #endif
 
@@ -222,14 +252,18 @@ double largest_estimate(const EstimateSummary& summary) {
   return summary.max_abs_num / std::sqrt(summary.min_a * summary.min_b);
 }
 
-void collect_contenders(const StepRows& rows, std::span<const double> approx, double top, double largest,
-                        double spread, double removed_r, Contenders& out, int width) {
+void collect_contenders(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
+                        double largest, double spread, double removed_r, Contenders& out, int width) {
 #ifdef KOVA_X86_VARIANTS
-  if (width >= 512 && widest_vectors() >= 512) return contenders_512(rows, approx, top, largest, spread, removed_r, out);
-  if (width >= 256 && widest_vectors() >= 256) return contenders_256(rows, approx, top, largest, spread, removed_r, out);
+  if (width >= 512 && widest_vectors() >= 512) {
+    return contenders_512(rows, approx, summary, largest, spread, removed_r, out);
+  }
+  if (width >= 256 && widest_vectors() >= 256) {
+    return contenders_256(rows, approx, summary, largest, spread, removed_r, out);
+  }
 #endif
   (void)width;
-  contenders_base(rows, approx, top, largest, spread, removed_r, out);
+  contenders_base(rows, approx, summary, largest, spread, removed_r, out);
 }
 
 }  // namespace kova

@@ -28,6 +28,9 @@ struct EstimateSummary {
   double min_a, min_b;  // smallest A and B; infinite when there is none
   double max_abs_num;   // largest |num|; 0 when there is none
   double top;           // largest approximation; -infinity when there is none
+  double second;        // largest of the others; as large as top when it is not alone
+  std::size_t top_at;   // the candidate with the top approximation; the number of candidates when none
+  bool unbounded;       // some candidate is not bounded
 };
 
 // An approximation lies within kApproximation |estimate| + 2^-1000 of the estimate.
@@ -52,8 +55,9 @@ struct Contenders {
 
 // Every candidate that is not set aside: not more than 2 spread below the best estimate, nor more
 // than `spread` below `removed_r` (never when that is NaN); the unbounded ones always stay.
-// `largest` as from largest_estimate. The result depends on no approximation's bits.
-void collect_contenders(const StepRows& rows, std::span<const double> approx, double top, double largest,
-                        double spread, double removed_r, Contenders& out, int width);
+// `summary` and `largest` as from estimate_candidates and largest_estimate. The result depends on
+// no approximation's bits.
+void collect_contenders(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
+                        double largest, double spread, double removed_r, Contenders& out, int width);
 
 }  // namespace kova

@@ -115,7 +115,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
     }
   }
 
-  collect_contenders(rows, approx_, summary.top, largest, spread, removed_r, contenders_, widest_vectors());
+  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, widest_vectors());
   bool removed_in_play = has_removed;  // whether the removed columns may still be the literal choice
   if (has_removed && !sums_.exact()) {
     if (removed_never || contenders_.best - removed_estimate > spread + removed_spread) {

@@ -159,7 +159,7 @@ TEST(CandidateEstimates, EveryWidthApproximatesTheOneCandidateEstimate) {
     const std::size_t m = rows.x.size();
     const double cut_a = round % 3 == 0 ? 0.0 : round % 11 == 0 ? NAN : 0.5;
     const double cut_b = round % 5 == 0 ? 1e30 : round % 13 == 0 ? NAN : round % 17 == 0 ? INFINITY : 0.25;
-    EstimateSummary expected{INFINITY, INFINITY, 0.0, -INFINITY};
+    EstimateSummary expected{INFINITY, INFINITY, 0.0, -INFINITY, -INFINITY, m, false};
     double best = -INFINITY;
     for (std::size_t k = 0; k < m; ++k) {
       const EstimateParts<double> p = estimate_parts(rows.step, rows.x[k], rows.y[k], rows.inverse);
@@ -189,6 +189,21 @@ TEST(CandidateEstimates, EveryWidthApproximatesTheOneCandidateEstimate) {
       EXPECT_TRUE(same_bits(got.min_b, expected.min_b)) << width;
       EXPECT_TRUE(same_bits(got.max_abs_num, expected.max_abs_num)) << width;
       EXPECT_TRUE(same_bits(got.top, top)) << width;
+      // The top's position, the largest of the others, and whether any candidate is unbounded.
+      double second = -INFINITY;
+      bool unbounded = false;
+      for (std::size_t k = 0; k < m; ++k) {
+        unbounded = unbounded || std::isnan(approx[k]);
+        if (k != got.top_at && !std::isnan(approx[k])) second = std::max(second, approx[k]);
+      }
+      if (top == -INFINITY) {
+        EXPECT_EQ(got.top_at, m) << width;
+      } else {
+        ASSERT_LT(got.top_at, m) << width;
+        EXPECT_TRUE(same_bits(approx[got.top_at], top)) << width;
+      }
+      EXPECT_TRUE(same_bits(got.second, second)) << width << " round " << round;
+      EXPECT_EQ(got.unbounded, unbounded) << width;
       EXPECT_LE(best, largest_estimate(got)) << width;
     }
   }
@@ -223,7 +238,7 @@ TEST(CandidateEstimates, ContendersAreThoseTheFullTestKeeps) {
       std::vector<double> approx(m);
       const EstimateSummary summary = estimate_candidates(step_rows, cut_a, cut_b, approx.data(), width);
       Contenders got;
-      collect_contenders(step_rows, approx, summary.top, largest_estimate(summary), spread, removed_r, got, width);
+      collect_contenders(step_rows, approx, summary, largest_estimate(summary), spread, removed_r, got, width);
       ASSERT_EQ(std::vector<std::size_t>(got.index.begin(), got.index.begin() + static_cast<std::ptrdiff_t>(got.count)),
                 expected)
           << "width " << width << ", round " << round;
