@@ -89,23 +89,17 @@ class Search {
     const std::size_t slots = partners_.size();
     selected_.resize(slots);
     flags_.resize(slots * samples);
+    screen_.reset(slots);
     pool_.parallel_for(slots, 1, [&](std::size_t begin, std::size_t end, int worker) {
       for (std::size_t t = begin; t < end; ++t) {
         const std::span<std::int32_t> flags(flags_.data() + t * samples, samples);
         selected_[t] = eliminators_[static_cast<std::size_t>(worker)].eliminate(table_.row(seed),
                                                                                  table_.row(partners_[t]),
                                                                                  threshold_, flags);
+        if (selected_[t] != 0) screen_.add_pair(t, seed, partners_[t], flags);
       }
     });
-
-    screen_.reset(slots);
-    bool any = false;
-    for (std::size_t t = 0; t < slots; ++t) {
-      if (selected_[t] == 0) continue;
-      screen_.add_pair(t, seed, partners_[t], slot_flags(t));
-      any = true;
-    }
-    if (!any) return;
+    if (!screen_.start()) return;
     candidates_.clear();
     for (std::int32_t g = 0; g < table_.genes(); ++g) {
       if (assigned_[g] == 0 && g != seed) candidates_.push_back(g);

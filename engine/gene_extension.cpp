@@ -26,21 +26,29 @@ ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int w
 }
 
 void ExtensionScreen::reset(std::size_t pairs) {
-  active_ = 0;
+  active_.clear();
   if (pairs_.size() < pairs) pairs_.resize(pairs);
+  added_.assign(pairs, 0);
   for (std::vector<Passed>& noted : noted_) noted.clear();
   passing_start_.assign(pairs + 1, 0);
 }
 
 void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner,
                                std::span<const std::int32_t> sample_flags) {
-  Pair& pair = pairs_[active_++];
-  pair.slot = slot;
+  Pair& pair = pairs_[slot];
+  added_[slot] = 1;
   pair.partner = partner;
   select_columns(sample_flags, pair.columns);
   pair.seed.set(table_[seed].values, pair.columns);
   pair.other.set(table_[partner].values, pair.columns);
   pair.screen.set(table_[seed].values, pair.columns, pair.seed.sy(), pair.seed.syy(), threshold_);
+}
+
+bool ExtensionScreen::start() {
+  for (std::size_t slot = 0; slot < added_.size(); ++slot) {
+    if (added_[slot] != 0) active_.push_back(slot);
+  }
+  return !active_.empty();
 }
 
 void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
@@ -55,8 +63,8 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
     tiles[loaded++].load(table_, candidates.subspan(first, last - first), scales_);
   }
   bool below[ScreenTile::kWidth];
-  for (std::size_t p = 0; p < active_; ++p) {
-    const Pair& pair = pairs_[p];
+  for (const std::size_t slot : active_) {
+    const Pair& pair = pairs_[slot];
     for (std::size_t i = 0; i < loaded; ++i) {
       const std::size_t first = begin + i * ScreenTile::kWidth;
       const std::size_t last = std::min(end, first + ScreenTile::kWidth);
@@ -76,7 +84,7 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
           const double* row = table_[candidates[k]].values;
           if (!below[k - first] && candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
               pair.other.with(row) >= threshold_) {
-            noted.push_back({static_cast<std::uint32_t>(pair.slot), static_cast<std::uint32_t>(k)});
+            noted.push_back({static_cast<std::uint32_t>(slot), static_cast<std::uint32_t>(k)});
           }
         }
       }

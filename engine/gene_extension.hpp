@@ -33,8 +33,11 @@ class ExtensionScreen {
 
   // Starts a batch of `pairs` slots.
   void reset(std::size_t pairs);
-  // Slot `slot` yields with these selected samples; its tests run in screen().
+  // Slot `slot` yields with these selected samples; its tests run in screen(). Safe to call from
+  // several workers at once for different slots.
   void add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner, std::span<const std::int32_t> sample_flags);
+  // Once every yielding slot is added: whether there is any.
+  bool start();
   // For every added slot and every candidate k in [begin, end), at most kCandidatesPerChunk of
   // them: notes k for the slot when candidates[k] is not the partner and reaches the threshold
   // with both the seed and the partner. Safe to call from several workers at once on disjoint
@@ -48,7 +51,6 @@ class ExtensionScreen {
  private:
   static constexpr std::size_t kTilesPerChunk = kCandidatesPerChunk / ScreenTile::kWidth;
   struct Pair {
-    std::size_t slot;
     std::int32_t partner;
     std::vector<std::int32_t> columns;
     MemberCorrelation seed, other;
@@ -57,8 +59,9 @@ class ExtensionScreen {
   const GeneTable& table_;
   const double threshold_;
   std::vector<ScreenScale> scales_;  // per gene
-  std::vector<Pair> pairs_;  // capacity kept from batch to batch
-  std::size_t active_ = 0;
+  std::vector<Pair> pairs_;            // per slot; capacity kept from batch to batch
+  std::vector<std::uint8_t> added_;    // per slot: whether it was added
+  std::vector<std::size_t> active_;    // the added slots, ascending
   std::vector<ScreenTile> tiles_;  // kTilesPerChunk per worker
   struct Passed {
     std::uint32_t slot, candidate;
