@@ -52,10 +52,37 @@ inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
 // Per lane: the extremes over its candidates, the position of its first largest approximation and
 // the largest of its others (so that a top alone in its lead is seen without a second look).
 struct Extremes {
-  Doubles min_a = Doubles{} + kInfinity, min_b = Doubles{} + kInfinity, max_abs_num = Doubles{},
-          top = Doubles{} - kInfinity, second = Doubles{} - kInfinity, top_at = Doubles{} - 1.0,
-          unbounded = Doubles{};
+  Doubles min_a = Doubles{} + kInfinity, min_b = Doubles{} + kInfinity, max_a = Doubles{}, max_b = Doubles{},
+          max_abs_num = Doubles{}, top = Doubles{} - kInfinity, second = Doubles{} - kInfinity,
+          top_at = Doubles{} - 1.0, unbounded = Doubles{};
 };
+
+inline __attribute__((always_inline)) void track_top(Doubles value, Doubles at, Extremes& extremes) {
+  const Doubles below_top = value > extremes.top ? extremes.top : value;  // NaN stays out of second
+  extremes.second = below_top > extremes.second ? below_top : extremes.second;
+  extremes.top_at = value > extremes.top ? at : extremes.top_at;
+  extremes.top = value > extremes.top ? value : extremes.top;
+  extremes.unbounded = value == value ? extremes.unbounded : Doubles{} + 1.0;
+}
+
+// Eight candidates on the lean path: the parts, the approximation, and the extremes over every
+// candidate whose parts are numbers (comparisons with NaN keep the running value). When those
+// extremes show every such candidate bounded (see estimate_all), this is the bounded test.
+template <class Root>
+inline __attribute__((always_inline)) Doubles estimate_lean(const StepRows& rows, Doubles x, Doubles y, Doubles at,
+                                                            double, double, Root root, Extremes& extremes) {
+  const EstimateParts<Doubles> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
+  const Doubles a = parts.a, b = parts.b, num = parts.num;
+  const Doubles abs_num = num < 0.0 ? -num : num;
+  const Doubles approx = root(num, a * b);
+  extremes.min_a = a < extremes.min_a ? a : extremes.min_a;
+  extremes.min_b = b < extremes.min_b ? b : extremes.min_b;
+  extremes.max_a = a > extremes.max_a ? a : extremes.max_a;
+  extremes.max_b = b > extremes.max_b ? b : extremes.max_b;
+  extremes.max_abs_num = abs_num > extremes.max_abs_num ? abs_num : extremes.max_abs_num;
+  track_top(approx, at, extremes);
+  return approx;
+}
 
 // Eight candidates: estimate_without's parts in its order, the bounded test, the approximation and
 // the running extremes. Every condition of the test is a difference that is positive exactly when
@@ -80,26 +107,22 @@ inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Dou
   extremes.min_a = a_in < extremes.min_a ? a_in : extremes.min_a;
   extremes.min_b = b_in < extremes.min_b ? b_in : extremes.min_b;
   extremes.max_abs_num = num_in > extremes.max_abs_num ? num_in : extremes.max_abs_num;
-  const Doubles below_top = bounded > extremes.top ? extremes.top : bounded;  // NaN stays out of second
-  extremes.second = below_top > extremes.second ? below_top : extremes.second;
-  extremes.top_at = bounded > extremes.top ? at : extremes.top_at;
-  extremes.top = bounded > extremes.top ? bounded : extremes.top;
-  extremes.unbounded = bounded == bounded ? extremes.unbounded : Doubles{} + 1.0;
+  track_top(bounded, at, extremes);
   return bounded;
 }
 
-template <class Root>
-inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
-                                                                   double* approx, Root root) {
+template <class Kernel, class Root>
+inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRows& rows, double cut_a, double cut_b,
+                                                                    double* approx, Kernel kernel, Root root,
+                                                                    Extremes& extremes) {
   const std::size_t m = rows.x.size();
-  Extremes extremes;
   const Doubles lane = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
   std::size_t k = 0;
   for (; k + kLanes <= m; k += kLanes) {
     Doubles xs, ys;
     std::memcpy(&xs, rows.x.data() + k, sizeof xs);
     std::memcpy(&ys, rows.y.data() + k, sizeof ys);
-    const Doubles out = estimate(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, extremes);
+    const Doubles out = kernel(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
   bool unbounded = false;
@@ -110,7 +133,7 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
       ys[i] = rows.y[k + i];
     }
     Extremes tail = extremes;
-    const Doubles out = estimate(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, tail);
+    const Doubles out = kernel(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, tail);
     for (std::size_t i = 0; k + i < m; ++i) {
       approx[k + i] = out[i];
       unbounded = unbounded || std::isnan(out[i]);
@@ -137,6 +160,33 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
   }
   summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
   return summary;
+}
+
+// The lean pass first. Where its extremes lie inside every condition of the bounded test (each
+// product a_k b_k lies between min_a min_b and max_a max_b, and rounding is monotone), every
+// candidate whose parts are numbers is bounded, its NaN ones are not, and its min_a and min_b are
+// at most those of the bounded candidates, above the cuts, as the spread needs; otherwise the
+// pass is run again with the test lane by lane.
+template <class Root>
+inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
+                                                                   double* approx, Root root) {
+  const auto lean = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt,
+                       Extremes& e) __attribute__((always_inline)) { return estimate_lean(r, x, y, at, ca, cb, rt, e); };
+  const auto checked = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt,
+                          Extremes& e) __attribute__((always_inline)) { return estimate(r, x, y, at, ca, cb, rt, e); };
+  Extremes extremes;
+  const EstimateSummary summary = estimate_pass(rows, cut_a, cut_b, approx, lean, root, extremes);
+  double max_a = 0.0, max_b = 0.0;
+  for (std::size_t i = 0; i < kLanes; ++i) {
+    max_a = extremes.max_a[i] > max_a ? extremes.max_a[i] : max_a;
+    max_b = extremes.max_b[i] > max_b ? extremes.max_b[i] : max_b;
+  }
+  const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b &&
+                           summary.min_a * summary.min_b >= kLowestProduct && max_a * max_b <= kHighestProduct &&
+                           summary.max_abs_num < kHighestNum;
+  if (all_bounded) return summary;
+  Extremes again;
+  return estimate_pass(rows, cut_a, cut_b, approx, checked, root, again);
 }
 
 // The estimate itself, lane by lane; the compiler turns the loop into one vector square root

@@ -24,7 +24,8 @@ struct StepRows {
 // [2^-1000, 2^1000] and |num| below 2^500, so that its estimate and the approximation are finite
 // and normal enough for the relative error bound below.
 struct EstimateSummary {
-  // Over the bounded candidates:
+  // Over the bounded candidates, and possibly some whose other parts are NaN (never more than
+  // the bounded ones' minima nor less than their maximum, and above the cuts where there is one):
   double min_a, min_b;  // smallest A and B; infinite when there is none
   double max_abs_num;   // largest |num|; 0 when there is none
   double top;           // largest approximation; -infinity when there is none
