@@ -49,6 +49,17 @@ inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
   return a < b ? a : b;
 }
 
+using LaneIndices = std::int64_t __attribute__((vector_size(64)));
+const Doubles kLaneNumbers = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
+
+// The least (greatest) of the eight lanes, in every lane; the lanes hold no NaN.
+inline __attribute__((always_inline)) Doubles fold_lesser(Doubles v) {
+  v = lesser(v, __builtin_shuffle(v, LaneIndices{4, 5, 6, 7, 0, 1, 2, 3}));
+  v = lesser(v, __builtin_shuffle(v, LaneIndices{2, 3, 0, 1, 6, 7, 4, 5}));
+  return lesser(v, __builtin_shuffle(v, LaneIndices{1, 0, 3, 2, 5, 4, 7, 6}));
+}
+inline __attribute__((always_inline)) Doubles fold_greater(Doubles v) { return -fold_lesser(-v); }
+
 // Per lane: the extremes over its candidates, the position of its first largest approximation and
 // the largest of its others (so that a top alone in its lead is seen without a second look).
 struct Extremes {
@@ -116,13 +127,12 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
                                                                     double* approx, Kernel kernel, Root root,
                                                                     Extremes& extremes) {
   const std::size_t m = rows.x.size();
-  const Doubles lane = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
   std::size_t k = 0;
   for (; k + kLanes <= m; k += kLanes) {
     Doubles xs, ys;
     std::memcpy(&xs, rows.x.data() + k, sizeof xs);
     std::memcpy(&ys, rows.y.data() + k, sizeof ys);
-    const Doubles out = kernel(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, extremes);
+    const Doubles out = kernel(rows, xs, ys, kLaneNumbers + static_cast<double>(k), cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
   bool unbounded = false;
@@ -133,7 +143,7 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
       ys[i] = rows.y[k + i];
     }
     Extremes tail = extremes;
-    const Doubles out = kernel(rows, xs, ys, lane + static_cast<double>(k), cut_a, cut_b, root, tail);
+    const Doubles out = kernel(rows, xs, ys, kLaneNumbers + static_cast<double>(k), cut_a, cut_b, root, tail);
     for (std::size_t i = 0; k + i < m; ++i) {
       approx[k + i] = out[i];
       unbounded = unbounded || std::isnan(out[i]);
@@ -141,24 +151,20 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
     tail.unbounded = extremes.unbounded;  // the filling lanes are no candidates
     extremes = tail;
   }
-  EstimateSummary summary{kInfinity, kInfinity, 0.0, -kInfinity, -kInfinity, 0, unbounded};
-  double top_at = -1.0;
-  for (std::size_t i = 0; i < kLanes; ++i) {
-    summary.min_a = extremes.min_a[i] < summary.min_a ? extremes.min_a[i] : summary.min_a;
-    summary.min_b = extremes.min_b[i] < summary.min_b ? extremes.min_b[i] : summary.min_b;
-    summary.max_abs_num = extremes.max_abs_num[i] > summary.max_abs_num ? extremes.max_abs_num[i] : summary.max_abs_num;
-    summary.second = extremes.second[i] > summary.second ? extremes.second[i] : summary.second;
-    // Another lane's top is a second; of equal tops neither leads alone.
-    if (extremes.top[i] > summary.top) {
-      summary.second = summary.top > summary.second ? summary.top : summary.second;
-      summary.top = extremes.top[i];
-      top_at = extremes.top_at[i];
-    } else {
-      summary.second = extremes.top[i] > summary.second ? extremes.top[i] : summary.second;
-    }
-    summary.unbounded = summary.unbounded || extremes.unbounded[i] != 0.0;
-  }
+  // Across the lanes with vector operations: no branch on the data.
+  const Doubles top = fold_greater(extremes.top);
+  const Doubles lead_lane = fold_lesser(extremes.top == top ? kLaneNumbers : Doubles{} + 8.0);  // first with the top
+  const auto lead = kLaneNumbers == lead_lane;
+  EstimateSummary summary;
+  summary.min_a = fold_lesser(extremes.min_a)[0];
+  summary.min_b = fold_lesser(extremes.min_b)[0];
+  summary.max_abs_num = fold_greater(extremes.max_abs_num)[0];
+  summary.top = top[0];
+  // The lead lane's second, and every other lane's top: a tie with the top makes second = top.
+  summary.second = fold_greater(lead ? extremes.second : extremes.top)[0];
+  const double top_at = fold_greater(lead ? extremes.top_at : Doubles{} - 1.0)[0];
   summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
+  summary.unbounded = unbounded || fold_greater(extremes.unbounded)[0] != 0.0;
   return summary;
 }
 
@@ -176,11 +182,7 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
                           Extremes& e) __attribute__((always_inline)) { return estimate(r, x, y, at, ca, cb, rt, e); };
   Extremes extremes;
   const EstimateSummary summary = estimate_pass(rows, cut_a, cut_b, approx, lean, root, extremes);
-  double max_a = 0.0, max_b = 0.0;
-  for (std::size_t i = 0; i < kLanes; ++i) {
-    max_a = extremes.max_a[i] > max_a ? extremes.max_a[i] : max_a;
-    max_b = extremes.max_b[i] > max_b ? extremes.max_b[i] : max_b;
-  }
+  const double max_a = fold_greater(extremes.max_a)[0], max_b = fold_greater(extremes.max_b)[0];
   const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b &&
                            summary.min_a * summary.min_b >= kLowestProduct && max_a * max_b <= kHighestProduct &&
                            summary.max_abs_num < kHighestNum;
