@@ -14,8 +14,9 @@
 
 namespace kova {
 
-// Scratch space of one worker; reused for every pair it eliminates.
-class ColumnEliminator {
+// Scratch space of one worker; reused for every pair it eliminates. A cache line of its own: the
+// workers' eliminators sit side by side and change their state at every step.
+class alignas(64) ColumnEliminator {
  public:
   // Eliminates columns of the pair (x, y) and selects its samples. Returns the number of selected
   // samples, with `flags` (size S) set to 1 for each, when the pair yields a bicluster; otherwise

@@ -29,7 +29,7 @@ void ExtensionScreen::reset(std::size_t pairs) {
   active_.clear();
   if (pairs_.size() < pairs) pairs_.resize(pairs);
   added_.assign(pairs, 0);
-  for (std::vector<Passed>& noted : noted_) noted.clear();
+  for (Noted& noted : noted_) noted.passed.clear();
   passing_start_.assign(pairs + 1, 0);
 }
 
@@ -53,7 +53,7 @@ bool ExtensionScreen::start() {
 
 void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
                              int worker) {
-  std::vector<Passed>& noted = noted_[static_cast<std::size_t>(worker)];
+  std::vector<Passed>& noted = noted_[static_cast<std::size_t>(worker)].passed;
   ScreenTile* tiles = tiles_.data() + static_cast<std::size_t>(worker) * kTilesPerChunk;
   // Every tile of the chunk first, then every pair over all of them: the tiles stay in cache while
   // each pair's columns and values are read once.
@@ -94,8 +94,10 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
 
 void ExtensionScreen::gather() {
   passing_.clear();
-  std::vector<Passed>& all = noted_[0];
-  for (std::size_t w = 1; w < noted_.size(); ++w) all.insert(all.end(), noted_[w].begin(), noted_[w].end());
+  std::vector<Passed>& all = noted_[0].passed;
+  for (std::size_t w = 1; w < noted_.size(); ++w) {
+    all.insert(all.end(), noted_[w].passed.begin(), noted_[w].passed.end());
+  }
   std::sort(all.begin(), all.end());
   for (const Passed& passed : all) {
     passing_.push_back(passed.candidate);

@@ -69,7 +69,10 @@ class ExtensionScreen {
       return slot != other.slot ? slot < other.slot : candidate < other.candidate;
     }
   };
-  std::vector<std::vector<Passed>> noted_;  // per worker
+  struct alignas(64) Noted {  // a cache line of its own: workers add to theirs at once
+    std::vector<Passed> passed;
+  };
+  std::vector<Noted> noted_;  // per worker
   std::vector<std::uint32_t> passing_;      // every slot's, in slot order
   std::vector<std::size_t> passing_start_;  // per slot, and one past the last
 };

@@ -12,7 +12,8 @@
 
 namespace kova {
 
-class ScreenTile {
+// Each on cache lines of its own, as the workers' tiles sit side by side.
+class alignas(64) ScreenTile {
  public:
   static constexpr std::size_t kWidth = 32;  // candidates per tile; a multiple of 16
 
