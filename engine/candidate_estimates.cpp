@@ -52,12 +52,19 @@ inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
 using LaneIndices = std::int64_t __attribute__((vector_size(64)));
 const Doubles kLaneNumbers = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
 
+#ifdef __clang__
+#define KOVA_SHUFFLE(v, ...) __builtin_shufflevector(v, v, __VA_ARGS__)
+#else
+#define KOVA_SHUFFLE(v, ...) __builtin_shuffle(v, LaneIndices{__VA_ARGS__})
+#endif
+
 // The least (greatest) of the eight lanes, in every lane; the lanes hold no NaN.
 inline __attribute__((always_inline)) Doubles fold_lesser(Doubles v) {
-  v = lesser(v, __builtin_shuffle(v, LaneIndices{4, 5, 6, 7, 0, 1, 2, 3}));
-  v = lesser(v, __builtin_shuffle(v, LaneIndices{2, 3, 0, 1, 6, 7, 4, 5}));
-  return lesser(v, __builtin_shuffle(v, LaneIndices{1, 0, 3, 2, 5, 4, 7, 6}));
+  v = lesser(v, KOVA_SHUFFLE(v, 4, 5, 6, 7, 0, 1, 2, 3));
+  v = lesser(v, KOVA_SHUFFLE(v, 2, 3, 0, 1, 6, 7, 4, 5));
+  return lesser(v, KOVA_SHUFFLE(v, 1, 0, 3, 2, 5, 4, 7, 6));
 }
+#undef KOVA_SHUFFLE
 inline __attribute__((always_inline)) Doubles fold_greater(Doubles v) { return -fold_lesser(-v); }
 
 // Per lane: the extremes over its candidates, the position of its first largest approximation and
@@ -259,6 +266,7 @@ void contenders_base(const StepRows& rows, std::span<const double> approx, const
 }
 
 #ifdef KOVA_X86_VARIANTS
+#ifdef KOVA_WIDE_FUNCTORS
 // The reciprocal square root instruction, then one product: no division, no square root. (The
 // zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.)
 struct ApproxRoot {
@@ -266,6 +274,9 @@ struct ApproxRoot {
     return num * reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
   }
 };
+#else
+using ApproxRoot = ExactRoot;
+#endif
 
 __attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& rows, double cut_a, double cut_b,
                                                                  double* approx) {

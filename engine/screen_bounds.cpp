@@ -45,14 +45,33 @@
 //      Then num_high^2 < A_low T^2 B_L 4^j (1 - 2^-39), computed in double (a subnormal left side is
 //      below the normal right side anyway), proves the literal r < T.
 //    A NaN or infinity anywhere fails every comparison: nothing is proven, the test is exact.
+//
+// 4. Half precision. Where the processor has half-precision arithmetic and n <= 64, the tiles and
+//    the member hold their single-precision values rounded once more, to half precision (unit
+//    w = 2^-11, spacing 2^-24 below 2^-14), and the sums run in half precision. Steps 2 and 3 hold
+//    with w for v: eps_h = 1.25 (n + 4) w (1 + 2^-12) covers the three input roundings and the n
+//    operations per lane, eta_h = n 2^-22 the underflow, and no sum reaches 65504 (each term is
+//    at most 1 in magnitude). The group's bound n on sum q^2 would make e_A as large as A itself,
+//    so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with |F1| for the
+//    group's largest,
+//      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (rounding),  e2 = eps_h / (1 - eps_h) F2 + eta_h (1 + ...),
+//    which the decision adds up lane by lane (proven_below_half). In e_num, e3 = eps_h sum |q t|
+//    + eta_h takes the lesser of the group's sum |q t| <= sum |t| and the lane's
+//    sum |q t| <= (sum q^2 + sum t^2) / 2; the rest of e_num keeps the group's form.
+//    The bounds are some 2^13 times wider: the screen then rejects what lies clearly below the
+//    threshold (about r < T - 0.1 on expression rows), and the exact tests take the rest.
 
 #include <cmath>
+
+#include "engine/half_values.hpp"
+#include "engine/vector_width.hpp"
 
 namespace kova {
 namespace {
 
 constexpr double kUnit = 0x1p-53;
 constexpr double kFloatUnit = 0x1p-24;
+constexpr double kHalfUnit = 0x1p-11;
 constexpr double kSumBound = 1.0 + 0x1p-30;  // a computed sum of <= 2^20 magnitudes, made an upper bound
 constexpr double kTiny = 1.0 + 0x1p-40;      // one or two roundings, made an upper bound
 constexpr int kLargestScale = 400;
@@ -101,6 +120,7 @@ ScreenScale screen_scale(std::span<const double> row) {
 void ScreenMember::set(const double* row, std::span<const std::int32_t> columns, double sy, double syy,
                        double threshold) {
   usable_ = false;
+  half_usable_ = false;
   const std::size_t n = columns.size();
   values_.resize(n);
   if (n == 0 || n > kMostColumns || !(threshold >= 0x1p-100 && threshold <= 0x1p100)) return;
@@ -114,14 +134,16 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   if (!finite(largest) || !(largest > 0.0) || !scale_exponent(largest, exponent)) return;
   const double factor = std::ldexp(1.0, exponent);
 
-  double sum_t = 0.0, sum_abs_t = 0.0;
+  double sum_t = 0.0, sum_abs_t = 0.0, sum_t2 = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     const double t = (row[columns[i]] - mean) * factor;
     values_[i] = static_cast<float>(t);
     sum_t += static_cast<double>(values_[i]);
     sum_abs_t += std::fabs(t);
+    sum_t2 += t * t;
   }
   sum_abs_t *= kSumBound * kTiny;
+  sum_t2 *= kSumBound * kTiny;
   const double root_y2 = std::sqrt(syy * kSumBound * factor * factor) * kTiny;
   const double b_scaled = b * factor * factor;
   if (!finite(root_y2) || !(b_scaled >= 0x1p-900)) return;
@@ -152,6 +174,30 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   // bound needs no division, and below 1 the quotient cannot underflow.
   floor_per_factor_squared_ = b >= 1.0 ? 0x1p-998 : 0x1p-998 / b;
   usable_ = true;
+
+  // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane.
+  half_usable_ = n <= kHalfMostColumns && has_half_precision();
+  if (!half_usable_) return;
+  half_values_.resize(n);
+  to_half(values_, half_values_.data());
+  const double eps_h = 1.25 * (dn + 4.0) * kHalfUnit * (1.0 + 0x1p-12);
+  const double eta_h = dn * 0x1p-22;
+  const double e1_h = eps_h * dn * kTiny + eta_h;
+  const double f1_max_h = dn * kTiny + e1_h;
+  const double f2_max_h = q2_max * (1.0 + eps_h) + eta_h;
+  const double e3_h = eps_h * sum_abs_t + eta_h;
+  const double f3_max_h = sum_abs_t * kTiny + e3_h;
+  const double per_f2 = eps_h / (1.0 - eps_h);  // e2 <= per_f2 F2 + eta_h (1 + per_f2)
+  half_.base = pair_;
+  half_.base.e_a =
+      kSlack * (eta_h * (1.0 + per_f2) + e1_h * e1_h / dn) + kRounding * (f2_max_h + f1_max_h * f1_max_h / dn);
+  half_.base.e_num = kSlack * ((f1_max_h * e_t + (abs_t1 + e_t) * e1_h) / dn) + kRounding * (f3_max_h + f1_max_h * abs_t1 / dn);
+  half_.a_per_f2 = kSlack * per_f2;
+  half_.a_per_abs_f1 = kSlack * 2.0 * e1_h / dn;
+  // e3 = eps_h sum |q t| + eta_h, with sum |q t| <= min(sum |t|, (sum q^2 + sum t^2) / 2).
+  half_.num_cap = kSlack * e3_h;
+  half_.num_per_f2 = kSlack * 0.5 * eps_h / (1.0 - eps_h);
+  half_.num_at_zero = kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h);
 }
 
 }  // namespace kova

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/half_values.hpp"
 #include "engine/vector_width.hpp"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -94,6 +95,7 @@ void screen_base(const float* tile, std::span<const std::int32_t> columns, const
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef KOVA_WIDE_FUNCTORS
 // Built for 512 bits, like its only callers, so the vectors it takes stay in their registers.
 struct Fused {
   __attribute__((target("avx512f"))) inline Floats operator()(Floats a, Floats b, Floats c) const {
@@ -101,6 +103,52 @@ struct Fused {
         _mm512_fmadd_ps(reinterpret_cast<__m512>(a), reinterpret_cast<__m512>(b), reinterpret_cast<__m512>(c)));
   }
 };
+#else
+using Fused = Separate;
+#endif
+
+#ifdef KOVA_HALF_PRECISION
+// Half precision: 32 lanes in one vector, the even and the odd columns in sums of their own, each
+// product fused with its sum; then the sums widened to double, eight lanes at a time, for the
+// decision with each lane's own e_a.
+#define KOVA_HALF_TARGET __attribute__((target("avx512fp16,avx512f,avx512bw,avx512vl")))
+#define KOVA_HALF_COLUMN(q, qq, qt, j)                                                                    \
+  {                                                                                                      \
+    const __m512h value = _mm512_loadu_ph(tile + static_cast<std::size_t>(columns[j]) * kW);              \
+    const __m512h t = _mm512_castsi512_ph(_mm512_set1_epi16(static_cast<short>(member[j])));             \
+    q = _mm512_add_ph(q, value);                                                                         \
+    qq = _mm512_fmadd_ph(value, value, qq);                                                              \
+    qt = _mm512_fmadd_ph(value, t, qt);                                                                  \
+  }
+KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std::int32_t> columns,
+                                  const std::uint16_t* member, const HalfDecision& decision, bool* proven) {
+  static_assert(kW == 32, "one vector of 32 half-precision lanes");
+  __m512h q0 = _mm512_setzero_ph(), qq0 = q0, qt0 = q0, q1 = q0, qq1 = q0, qt1 = q0;
+  std::size_t j = 0;
+  for (; j + 2 <= columns.size(); j += 2) {
+    KOVA_HALF_COLUMN(q0, qq0, qt0, j)
+    KOVA_HALF_COLUMN(q1, qq1, qt1, j + 1)
+  }
+  if (j < columns.size()) KOVA_HALF_COLUMN(q0, qq0, qt0, j)
+  const __m512i sq = _mm512_castph_si512(_mm512_add_ph(q0, q1));
+  const __m512i sqq = _mm512_castph_si512(_mm512_add_ph(qq0, qq1));
+  const __m512i sqt = _mm512_castph_si512(_mm512_add_ph(qt0, qt1));
+  const auto decide = [&decision](__m128i f1, __m128i f2, __m128i f3) KOVA_HALF_TARGET {
+    const auto widened = [](__m128i h) KOVA_HALF_TARGET { return reinterpret_cast<Doubles>(_mm512_cvtph_pd(_mm_castsi128_ph(h))); };
+    const auto mask = proven_below_half(widened(f1), widened(f2), widened(f3), decision);
+    return __builtin_convertvector(mask & 1, Bytes);
+  };
+  const Bytes b0 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 0), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 0), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 0));
+  const Bytes b1 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 1), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 1), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 1));
+  const Bytes b2 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 2), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 2), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 2));
+  const Bytes b3 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 3), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 3), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 3));
+  std::memcpy(proven, &b0, sizeof b0);
+  std::memcpy(proven + 8, &b1, sizeof b1);
+  std::memcpy(proven + 16, &b2, sizeof b2);
+  std::memcpy(proven + 24, &b3, sizeof b3);
+}
+#undef KOVA_HALF_COLUMN
+#endif
 
 #define KOVA_WIDE_VARIANTS(target_name, suffix, multiply_add)                                                      \
   __attribute__((target(target_name))) void sums_##suffix(const float* tile, std::span<const std::int32_t> columns, \
@@ -151,9 +199,20 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   for (std::size_t c = 0; c < samples; ++c, out += kW) {
     for (std::size_t k = 0; k < kW; ++k) out[k] = screen_value(rows[k][c], shift[k], factor[k]);
   }
+  if (has_half_precision()) {
+    halves_.resize(values_.size());
+    to_half(values_, halves_.data());
+  }
 }
 
-void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const {
+void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven,
+                              bool half_allowed) const {
+#ifdef KOVA_HALF_PRECISION
+  if (half_allowed && member.half_usable() && !halves_.empty()) {
+    return screen_half(halves_.data(), columns, member.half_values().data(), member.half_decision(group_), proven);
+  }
+#endif
+  (void)half_allowed;
   const ScreenDecision decision = member.decision(group_);
   const float* t = member.values().data();
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))

@@ -9,6 +9,7 @@
 
 #include "engine/gene_table.hpp"
 #include "engine/screen_bounds.hpp"
+#include "engine/vector_width.hpp"
 
 namespace kova {
 
@@ -21,14 +22,25 @@ class alignas(64) ScreenTile {
   void load(const GeneTable& table, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
   // proven[k] for every loaded candidate k: whether its literal correlation with the member over
   // `columns` (the member's selected columns) is provably below the threshold. A usable member only.
-  void proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven) const;
+  // In half precision where the member allows it, unless `half_allowed` is false.
+  void proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven,
+                    bool half_allowed = true) const;
   const GroupScale& group() const { return group_; }
 
  private:
   std::vector<float> values_;  // column c of candidate k at [c * kWidth + k]; NaN where unusable
+  std::vector<std::uint16_t> halves_;  // the same in half precision, where the processor has it
   GroupScale group_;
   std::size_t size_ = 0;
 };
+
+// Whether the 512-bit sums below fuse each product with its addition (where the compiler allows
+// it, see vector_width.hpp).
+#ifdef KOVA_WIDE_FUNCTORS
+inline constexpr bool kFusedWideSums = true;
+#else
+inline constexpr bool kFusedWideSums = false;
+#endif
 
 // The single-precision sums of q, q*q and q*t per lane, over `columns`, t the member's values in
 // the order of `columns`. `width` picks the instructions (see vector_width.hpp); a width the

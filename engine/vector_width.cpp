@@ -11,7 +11,20 @@ int detect() {
   return 0;
 }
 
+bool detect_half() {
+#ifdef KOVA_HALF_PRECISION
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512fp16");
+#else
+  return false;
+#endif
+}
+
 }  // namespace
+
+bool has_half_precision() {
+  static const bool half = detect_half();
+  return half;
+}
 
 int widest_vectors() {
   static const int widest = detect();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 
+#include "engine/half_values.hpp"
 #include "engine/member_correlation.hpp"
 #include "engine/vector_width.hpp"
 #include "tests/support/collecting_sink.hpp"
@@ -43,7 +44,7 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
 TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
   std::mt19937_64 random(5);
   std::normal_distribution<double> normal;
-  std::size_t rejected = 0, near_and_kept = 0;
+  std::size_t rejected = 0, near_and_kept = 0, rejected_in_half = 0;
   for (int round = 0; round < 300; ++round) {
     const std::size_t samples = 3 + static_cast<std::size_t>(random() % 60);
     std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth);
@@ -76,31 +77,45 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
       ScreenMember member;
       member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold);
       if (!member.usable()) continue;
-      bool proven[ScreenTile::kWidth];
-      tile.proven_below(member, columns, proven);
-      for (std::size_t k = 0; k < genes.size(); ++k) {
-        const double r = exact.with(table[genes[k]].values);
-        if (proven[k]) {
-          ++rejected;
-          ASSERT_FALSE(r >= threshold) << "r " << r << ", T " << threshold << ", gene " << genes[k] << ", round " << round;
-        } else if (r < threshold && r > threshold - 1e-3) {
-          ++near_and_kept;
+      for (const bool half : {false, true}) {
+        if (half && !member.half_usable()) continue;
+        bool proven[ScreenTile::kWidth];
+        tile.proven_below(member, columns, proven, half);
+        for (std::size_t k = 0; k < genes.size(); ++k) {
+          const double r = exact.with(table[genes[k]].values);
+          if (proven[k]) {
+            ++rejected;
+            if (half) ++rejected_in_half;
+            ASSERT_FALSE(r >= threshold) << "r " << r << ", T " << threshold << ", gene " << genes[k] << ", round "
+                                         << round << (half ? ", half precision" : "");
+          } else if (r < threshold && r > threshold - 1e-3) {
+            ++near_and_kept;
+          }
+          if (half) continue;
+          // The single-precision decision is the scalar one on the same sums (as the widest
+          // instructions add them up: even and odd columns apart, fused with 512 bits).
+          const bool fused = kFusedWideSums && widest_vectors() >= 512;
+          float sums[2][3] = {};
+          for (std::size_t j = 0; j < columns.size(); ++j) {
+            const float q = screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
+            const float t = member.values()[j];
+            float* chain = sums[j % 2];
+            chain[0] += q;
+            chain[1] = fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
+            chain[2] = fused ? std::fma(q, t, chain[2]) : chain[2] + q * t;
+          }
+          const float sq = sums[0][0] + sums[1][0], sqq = sums[0][1] + sums[1][1], sqt = sums[0][2] + sums[1][2];
+          ASSERT_EQ(proven[k], proven_below<double>(sq, sqq, sqt, member.decision(tile.group())) != 0)
+              << "gene " << genes[k] << ", round " << round;
         }
-        float sq = 0, sqq = 0, sqt = 0;
-        for (std::size_t j = 0; j < columns.size(); ++j) {
-          const float q = screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
-          sq += q;
-          sqq += q * q;
-          sqt += q * member.values()[j];
-        }
-        ASSERT_EQ(proven[k], proven_below<double>(sq, sqq, sqt, member.decision(tile.group())) != 0)
-            << "gene " << genes[k] << ", round " << round;
       }
     }
   }
   // Both kinds occur, or the test proves nothing.
   EXPECT_GT(rejected, 10000u);
   EXPECT_GT(near_and_kept, 100u);
+  if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
+  EXPECT_GT(rejected_in_half, 5000u);
 }
 
 // On expression-like rows the screen must reject nearly everything that is clearly below: that
@@ -108,7 +123,7 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
 TEST(ScreenTile, RejectsAlmostEveryCandidateClearlyBelow) {
   std::mt19937_64 random(17);
   std::normal_distribution<double> normal;
-  std::size_t clearly_below = 0, rejected = 0;
+  std::size_t clearly_below = 0, rejected = 0, well_below = 0, rejected_in_half = 0;
   for (int round = 0; round < 50; ++round) {
     const std::size_t samples = 128;
     std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth, std::vector<double>(samples));
@@ -133,17 +148,26 @@ TEST(ScreenTile, RejectsAlmostEveryCandidateClearlyBelow) {
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
     tile.load(table, genes, scales);
-    bool proven[ScreenTile::kWidth];
-    tile.proven_below(member, columns, proven);
+    bool proven[ScreenTile::kWidth], proven_half[ScreenTile::kWidth];
+    tile.proven_below(member, columns, proven, false);
+    tile.proven_below(member, columns, proven_half, true);
     for (std::size_t k = 0; k < genes.size(); ++k) {
-      if (exact.with(table[genes[k]].values) < 0.89) {
+      const double r = exact.with(table[genes[k]].values);
+      if (r < 0.89) {
         ++clearly_below;
         if (proven[k]) ++rejected;
+      }
+      // Half precision's bounds are wider: it must still reject what lies well below.
+      if (r < 0.7) {
+        ++well_below;
+        if (proven_half[k]) ++rejected_in_half;
       }
     }
   }
   ASSERT_GT(clearly_below, 1000u);
   EXPECT_EQ(rejected, clearly_below);
+  if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
+  EXPECT_EQ(rejected_in_half, well_below);
 }
 
 TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
@@ -180,7 +204,7 @@ TEST(ScreenTile, EveryInstructionWidthGivesItsOwnSumsBitForBit) {
   for (int w = 0; w < 3; ++w) screen_sums(tile.data(), columns, member, sums[w][0], sums[w][1], sums[w][2], widths[w]);
   for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
     for (int w = 0; w < 3; ++w) {
-      const bool fused = widths[w] == 512 && widest_vectors() >= 512;
+      const bool fused = kFusedWideSums && widths[w] == 512 && widest_vectors() >= 512;
       float half[2][3] = {};
       for (std::size_t j = 0; j < columns.size(); ++j) {
         const float q = tile[static_cast<std::size_t>(columns[j]) * ScreenTile::kWidth + k];
@@ -195,6 +219,25 @@ TEST(ScreenTile, EveryInstructionWidthGivesItsOwnSumsBitForBit) {
     }
   }
   if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
+}
+
+// The half-precision values are the nearest halves, ties to even, through the subnormal range.
+TEST(ScreenTile, HalfValuesAreTheNearestHalves) {
+  if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic";
+  std::mt19937_64 random(31);
+  std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.99999f, 0x1p-14f, 0x1p-24f, 0x1p-25f, 0x1.8p-25f, 1e-9f,
+                               1.0f + 0x1p-11f, 1.0f + 0x3p-11f, 65504.0f, -0.5f};
+  for (int i = 0; i < 3000; ++i) {
+    values.push_back(std::ldexp(static_cast<float>(random() % 2000000) / 1e6f - 1.0f, -static_cast<int>(random() % 30)));
+  }
+  std::vector<std::uint16_t> halves(values.size());
+  to_half(values, halves.data());
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    const _Float16 expected = static_cast<_Float16>(values[k]);
+    std::uint16_t bits = 0;
+    std::memcpy(&bits, &expected, sizeof bits);
+    ASSERT_EQ(halves[k], bits) << "value " << values[k];
+  }
 }
 
 }  // namespace
