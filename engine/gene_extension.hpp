@@ -5,8 +5,9 @@
 // The tests against the seed and the partner do not depend on which genes joined before, nor on
 // genes assigned later (those are skipped when the bicluster is committed), so they run early,
 // for pairs evaluated ahead, on any worker. They are the bulk of the work: every unassigned gene
-// against two members. A single-precision screen with a rigorous error bound (screen_bounds.cpp)
-// rejects almost every candidate against the seed; only the rest get the exact tests. Screening
+// against two members. A single- or half-precision screen with a rigorous error bound
+// (screen_bounds.cpp) rejects almost every candidate against the seed; only the rest get the exact
+// tests. Screening
 // one block of candidate rows against all pairs of a batch while the block is in cache keeps this
 // from being bound by memory. The tests against members added during the extension depend on the
 // joins before them and run in order when the bicluster is committed.

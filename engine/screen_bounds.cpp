@@ -1,7 +1,7 @@
 #include "engine/screen_bounds.hpp"
 
-// Error analysis of the single-precision screen
-// =============================================
+// Error analysis of the single- and half-precision screen
+// ======================================================
 //
 // Notation: u = 2^-53 and v = 2^-24 (unit roundoff of double and float); a pair's selected
 // columns, n of them (3 <= n <= 2^20); x the candidate's row, y the member's; all sums over the
@@ -52,14 +52,15 @@
 //    with w for v: eps_h = 1.25 (n + 4) w (1 + 2^-12) covers the three input roundings and the n
 //    operations per lane, eta_h = n 2^-22 the underflow, and no sum reaches 65504 (each term is
 //    at most 1 in magnitude). The group's bound n on sum q^2 would make e_A as large as A itself,
-//    so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with |F1| for the
-//    group's largest,
-//      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (rounding),  e2 = eps_h / (1 - eps_h) F2 + eta_h (1 + ...),
+//    so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with the lane's |F1|
+//    for the group's largest,
+//      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (the rounding term of step 3),
+//      e2 = eps_h F2 / (1 - eps_h) + eta_h (1 + eps_h / (1 - eps_h)),
 //    which the decision adds up lane by lane (proven_below_half). In e_num, e3 = eps_h sum |q t|
 //    + eta_h takes the lesser of the group's sum |q t| <= sum |t| and the lane's
 //    sum |q t| <= (sum q^2 + sum t^2) / 2; the rest of e_num keeps the group's form.
 //    The bounds are some 2^13 times wider: the screen then rejects what lies clearly below the
-//    threshold (about r < T - 0.1 on expression rows), and the exact tests take the rest.
+//    threshold (on expression rows about r < T - 0.1), and the exact tests take the rest.
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
-// Proof, from single-precision sums, that a candidate's correlation with a member lies below the
-// threshold, so that gene extension computes the exact correlation only for the few candidates
-// that come close. The error analysis is in screen_bounds.cpp.
+// Proof, from single- or half-precision sums, that a candidate's correlation with a member lies
+// below the threshold, so that gene extension computes the exact correlation only for the few
+// candidates that come close. The error analysis is in screen_bounds.cpp.
 
 #include <cstdint>
 #include <limits>

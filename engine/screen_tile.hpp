@@ -1,7 +1,8 @@
 #pragma once
-// A block of candidate rows in the screen's single precision, transposed so that one column of
-// all of them is contiguous: the sums of many candidates then advance together with plain vector
-// operations, sixteen lanes at a time where the processor has 512-bit instructions.
+// A block of candidate rows in the screen's single precision (and half precision where the
+// processor has it), transposed so that one column of all of them is contiguous: the sums of many
+// candidates then advance together with plain vector operations, sixteen lanes at a time with
+// 512-bit instructions, thirty-two in half precision.
 
 #include <cstdint>
 #include <span>
