@@ -114,8 +114,9 @@ inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Dou
   const Doubles a = parts.a, b = parts.b, num = parts.num;
   const Doubles product = a * b;
   const Doubles abs_num = num < 0.0 ? -num : num;
-  const Doubles margin = lesser(lesser(a - cut_a, b - cut_b),
-                                lesser(product - kLowestProduct, lesser(kHighestProduct - product, kHighestNum - abs_num)));
+  const Doubles margin =
+      lesser(lesser(a - cut_a, b - cut_b),
+             lesser(product - kLowestProduct, lesser(kHighestProduct - product, kHighestNum - abs_num)));
   const Doubles approx = root(num, product);
   const Doubles bounded = margin > 0.0 ? approx : Doubles{} + kNaN;
   const Doubles far = Doubles{} + kInfinity;
@@ -183,10 +184,14 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
 template <class Root>
 inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
                                                                    double* approx, Root root) {
-  const auto lean = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt,
-                       Extremes& e) __attribute__((always_inline)) { return estimate_lean(r, x, y, at, ca, cb, rt, e); };
+  const auto lean = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt, Extremes& e)
+      __attribute__((always_inline)) {
+    return estimate_lean(r, x, y, at, ca, cb, rt, e);
+  };
   const auto checked = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt,
-                          Extremes& e) __attribute__((always_inline)) { return estimate(r, x, y, at, ca, cb, rt, e); };
+                          Extremes& e) __attribute__((always_inline)) {
+    return estimate(r, x, y, at, ca, cb, rt, e);
+  };
   Extremes extremes;
   const EstimateSummary summary = estimate_pass(rows, cut_a, cut_b, approx, lean, root, extremes);
   const double max_a = fold_greater(extremes.max_a)[0], max_b = fold_greater(extremes.max_b)[0];
@@ -212,10 +217,9 @@ using Bytes = unsigned char __attribute__((vector_size(8)));
 
 // The list, eight at a time: a block of eight that holds none costs one comparison. NaN passes.
 inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, std::span<const double> approx,
-                                                          const EstimateSummary& summary, double largest,
-                                                          double spread, double removed_r, Contenders& out) {
-  const double cutoff =
-      summary.top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
+                                                          const EstimateSummary& summary, double largest, double spread,
+                                                          double removed_r, Contenders& out) {
+  const double cutoff = summary.top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
   const std::size_t m = approx.size();
   if (out.index.size() < m) {
     out.index.resize(m);
@@ -226,8 +230,8 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
   std::size_t listed = 0;
   const auto list = [&](std::size_t k) {
     index[listed] = k;
-    r[listed] = std::isnan(approx[k]) ? kNaN
-                                      : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r;
+    r[listed] =
+        std::isnan(approx[k]) ? kNaN : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r;
     ++listed;
   };
   // Mostly the top is the only one at or above the cutoff, and the first pass knows it.
@@ -279,11 +283,11 @@ using ApproxRoot = ExactRoot;
 #endif
 
 __attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& rows, double cut_a, double cut_b,
-                                                                 double* approx) {
+                                                                double* approx) {
   return estimate_all(rows, cut_a, cut_b, approx, ApproxRoot{});
 }
 __attribute__((target("avx"))) EstimateSummary estimate_256(const StepRows& rows, double cut_a, double cut_b,
-                                                             double* approx) {
+                                                            double* approx) {
   return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
 }
 __attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,

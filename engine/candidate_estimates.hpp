@@ -51,7 +51,7 @@ struct Contenders {
   std::vector<std::size_t> index;  // ascending
   std::vector<double> r;           // each one's estimate; NaN when it is not bounded
   std::size_t count = 0;
-  double best = 0.0;               // the largest bounded estimate; -infinity when there is none
+  double best = 0.0;  // the largest bounded estimate; -infinity when there is none
 };
 
 // Every candidate that is not set aside: not more than 2 spread below the best estimate, nor more

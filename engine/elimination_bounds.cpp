@@ -93,8 +93,8 @@ FormulaBounds formula_bounds(const PairSums& step, const MagnitudeSums& magnitud
 double correlation_spread(const FormulaBounds& bounds, double min_a, double min_b, double max_abs_r) {
   const double a = bounds.a / min_a;
   const double b = bounds.b / min_b;
-  const double spread = bounds.num / std::sqrt((min_a - bounds.a) * (min_b - bounds.b)) +
-                        max_abs_r * (0.6 * (a + b) + 10.0 * kUnit);
+  const double spread =
+      bounds.num / std::sqrt((min_a - bounds.a) * (min_b - bounds.b)) + max_abs_r * (0.6 * (a + b) + 10.0 * kUnit);
   return kSlack * kSlack * spread + kUnderflow;
 }
 

@@ -93,9 +93,8 @@ class Search {
     pool_.parallel_for(slots, 1, [&](std::size_t begin, std::size_t end, int worker) {
       for (std::size_t t = begin; t < end; ++t) {
         const std::span<std::int32_t> flags(flags_.data() + t * samples, samples);
-        selected_[t] = eliminators_[static_cast<std::size_t>(worker)].eliminate(table_.row(seed),
-                                                                                 table_.row(partners_[t]),
-                                                                                 threshold_, flags);
+        selected_[t] = eliminators_[static_cast<std::size_t>(worker)].eliminate(
+            table_.row(seed), table_.row(partners_[t]), threshold_, flags);
         if (selected_[t] != 0) screen_.add_pair(t, seed, partners_[t], flags);
       }
     });
@@ -104,10 +103,9 @@ class Search {
     for (std::int32_t g = 0; g < table_.genes(); ++g) {
       if (assigned_[g] == 0 && g != seed) candidates_.push_back(g);
     }
-    pool_.parallel_for(candidates_.size(), ExtensionScreen::kCandidatesPerChunk,
-                       [&](std::size_t begin, std::size_t end, int worker) {
-                         screen_.screen(candidates_, begin, end, worker);
-                       });
+    pool_.parallel_for(
+        candidates_.size(), ExtensionScreen::kCandidatesPerChunk,
+        [&](std::size_t begin, std::size_t end, int worker) { screen_.screen(candidates_, begin, end, worker); });
     screen_.gather();
   }
 

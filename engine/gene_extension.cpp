@@ -19,7 +19,9 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
 }  // namespace
 
 ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int workers)
-    : table_(table), threshold_(threshold), tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk),
+    : table_(table),
+      threshold_(threshold),
+      tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk),
       noted_(static_cast<std::size_t>(workers)) {
   scales_.reserve(static_cast<std::size_t>(table.genes()));
   for (std::int32_t g = 0; g < table.genes(); ++g) scales_.push_back(screen_scale(table.row(g)));
@@ -51,8 +53,7 @@ bool ExtensionScreen::start() {
   return !active_.empty();
 }
 
-void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end,
-                             int worker) {
+void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size_t begin, std::size_t end, int worker) {
   std::vector<Passed>& noted = noted_[static_cast<std::size_t>(worker)].passed;
   ScreenTile* tiles = tiles_.data() + static_cast<std::size_t>(worker) * kTilesPerChunk;
   // Every tile of the chunk first, then every pair over all of them: the tiles stay in cache while
@@ -108,7 +109,7 @@ void ExtensionScreen::gather() {
 
 std::span<const std::uint32_t> ExtensionScreen::passing(std::size_t slot) const {
   return std::span<const std::uint32_t>(passing_).subspan(passing_start_[slot],
-                                                           passing_start_[slot + 1] - passing_start_[slot]);
+                                                          passing_start_[slot + 1] - passing_start_[slot]);
 }
 
 void ExtensionCompletion::complete(std::vector<std::int32_t>& members, std::span<const std::int32_t> passing,

@@ -60,10 +60,10 @@ class ExtensionScreen {
   const GeneTable& table_;
   const double threshold_;
   std::vector<ScreenScale> scales_;  // per gene
-  std::vector<Pair> pairs_;            // per slot; capacity kept from batch to batch
-  std::vector<std::uint8_t> added_;    // per slot: whether it was added
-  std::vector<std::size_t> active_;    // the added slots, ascending
-  std::vector<ScreenTile> tiles_;  // kTilesPerChunk per worker
+  std::vector<Pair> pairs_;          // per slot; capacity kept from batch to batch
+  std::vector<std::uint8_t> added_;  // per slot: whether it was added
+  std::vector<std::size_t> active_;  // the added slots, ascending
+  std::vector<ScreenTile> tiles_;    // kTilesPerChunk per worker
   struct Passed {
     std::uint32_t slot, candidate;
     bool operator<(const Passed& other) const {
@@ -73,7 +73,7 @@ class ExtensionScreen {
   struct alignas(64) Noted {  // a cache line of its own: workers add to theirs at once
     std::vector<Passed> passed;
   };
-  std::vector<Noted> noted_;  // per worker
+  std::vector<Noted> noted_;                // per worker
   std::vector<std::uint32_t> passing_;      // every slot's, in slot order
   std::vector<std::size_t> passing_start_;  // per slot, and one past the last
 };

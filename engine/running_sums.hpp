@@ -30,8 +30,8 @@ class RunningSums {
  private:
   PairSums step_;
   MagnitudeSums now_;
-  SumDrift fresh_;  // the magnitude sums of all five chains at the last refresh
-  double terms_ = 0.0;  // columns at the last refresh
+  SumDrift fresh_;           // the magnitude sums of all five chains at the last refresh
+  double terms_ = 0.0;       // columns at the last refresh
   std::size_t removed_ = 0;  // columns taken out since
 };
 

@@ -192,7 +192,8 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   half_.base = pair_;
   half_.base.e_a =
       kSlack * (eta_h * (1.0 + per_f2) + e1_h * e1_h / dn) + kRounding * (f2_max_h + f1_max_h * f1_max_h / dn);
-  half_.base.e_num = kSlack * ((f1_max_h * e_t + (abs_t1 + e_t) * e1_h) / dn) + kRounding * (f3_max_h + f1_max_h * abs_t1 / dn);
+  half_.base.e_num =
+      kSlack * ((f1_max_h * e_t + (abs_t1 + e_t) * e1_h) / dn) + kRounding * (f3_max_h + f1_max_h * abs_t1 / dn);
   half_.a_per_f2 = kSlack * per_f2;
   half_.a_per_abs_f1 = kSlack * 2.0 * e1_h / dn;
   // e3 = eps_h sum |q t| + eta_h, with sum |q t| <= min(sum |t|, (sum q^2 + sum t^2) / 2).

@@ -24,9 +24,7 @@ ScreenScale screen_scale(std::span<const double> row);
 
 // The screen's values of one candidate at one column: q rounded to single precision; NaN for a
 // gene that is not usable (its shift is NaN), which then proves nothing.
-inline float screen_value(double x, double shift, double factor) {
-  return static_cast<float>((x - shift) * factor);
-}
+inline float screen_value(double x, double shift, double factor) { return static_cast<float>((x - shift) * factor); }
 inline float screen_value(double x, const ScreenScale& scale) { return screen_value(x, scale.shift, scale.factor); }
 
 // What the decision needs of a group of candidates screened together: the largest bounds and the
@@ -47,12 +45,12 @@ struct GroupScale {
 struct ScreenDecision {
   // e_a and e_num first: the two are updated together per tile, and a pair of doubles at the
   // start keeps that update from a misaligned read of what was just written.
-  double e_a;           // A_low = F2 - F1 F1 / n - e_a
-  double e_num;         // num_high = F3 - F1 cross + e_num
+  double e_a;    // A_low = F2 - F1 F1 / n - e_a
+  double e_num;  // num_high = F3 - F1 cross + e_num
   double inverse_n;
-  double cross;         // T1 / n
-  double a_floor;       // A_low above this keeps the literal product and the test's right side normal
-  double rhs_factor;    // T^2 B 4^j, less a margin for the test's own rounding
+  double cross;       // T1 / n
+  double a_floor;     // A_low above this keeps the literal product and the test's right side normal
+  double rhs_factor;  // T^2 B 4^j, less a margin for the test's own rounding
 };
 
 // The decision for sums in half precision: e_a grows per lane with F2 and |F1|, and e_num's

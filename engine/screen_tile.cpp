@@ -36,8 +36,8 @@ struct Separate {
 // only every other column; the two are added at the end (the bound holds for any order).
 template <class MultiplyAdd>
 inline __attribute__((always_inline)) void sums_body(const float* tile, std::span<const std::int32_t> columns,
-                                                     const float* member, float* sum_q, float* sum_qq,
-                                                     float* sum_qt, MultiplyAdd multiply_add) {
+                                                     const float* member, float* sum_q, float* sum_qq, float* sum_qt,
+                                                     MultiplyAdd multiply_add) {
   constexpr std::size_t kVectors = kW / 16;
   Floats q[2][kVectors] = {}, qq[2][kVectors] = {}, qt[2][kVectors] = {};
   const auto add_column = [&](std::size_t half, std::size_t j) __attribute__((always_inline)) {
@@ -112,13 +112,13 @@ using Fused = Separate;
 // product fused with its sum; then the sums widened to double, eight lanes at a time, for the
 // decision with each lane's own e_a.
 #define KOVA_HALF_TARGET __attribute__((target("avx512fp16,avx512f,avx512bw,avx512vl")))
-#define KOVA_HALF_COLUMN(q, qq, qt, j)                                                                    \
-  {                                                                                                      \
-    const __m512h value = _mm512_loadu_ph(tile + static_cast<std::size_t>(columns[j]) * kW);              \
-    const __m512h t = _mm512_castsi512_ph(_mm512_set1_epi16(static_cast<short>(member[j])));             \
-    q = _mm512_add_ph(q, value);                                                                         \
-    qq = _mm512_fmadd_ph(value, value, qq);                                                              \
-    qt = _mm512_fmadd_ph(value, t, qt);                                                                  \
+#define KOVA_HALF_COLUMN(q, qq, qt, j)                                                       \
+  {                                                                                          \
+    const __m512h value = _mm512_loadu_ph(tile + static_cast<std::size_t>(columns[j]) * kW); \
+    const __m512h t = _mm512_castsi512_ph(_mm512_set1_epi16(static_cast<short>(member[j]))); \
+    q = _mm512_add_ph(q, value);                                                             \
+    qq = _mm512_fmadd_ph(value, value, qq);                                                  \
+    qt = _mm512_fmadd_ph(value, t, qt);                                                      \
   }
 KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std::int32_t> columns,
                                   const std::uint16_t* member, const HalfDecision& decision, bool* proven) {
@@ -130,35 +130,32 @@ KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std
     KOVA_HALF_COLUMN(q1, qq1, qt1, j + 1)
   }
   if (j < columns.size()) KOVA_HALF_COLUMN(q0, qq0, qt0, j)
-  const __m512i sq = _mm512_castph_si512(_mm512_add_ph(q0, q1));
-  const __m512i sqq = _mm512_castph_si512(_mm512_add_ph(qq0, qq1));
-  const __m512i sqt = _mm512_castph_si512(_mm512_add_ph(qt0, qt1));
-  const auto decide = [&decision](__m128i f1, __m128i f2, __m128i f3) KOVA_HALF_TARGET {
-    const auto widened = [](__m128i h) KOVA_HALF_TARGET { return reinterpret_cast<Doubles>(_mm512_cvtph_pd(_mm_castsi128_ph(h))); };
-    const auto mask = proven_below_half(widened(f1), widened(f2), widened(f3), decision);
-    return __builtin_convertvector(mask & 1, Bytes);
-  };
-  const Bytes b0 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 0), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 0), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 0));
-  const Bytes b1 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 1), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 1), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 1));
-  const Bytes b2 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 2), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 2), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 2));
-  const Bytes b3 = decide(_mm512_maskz_extracti32x4_epi32(0xF, sq, 3), _mm512_maskz_extracti32x4_epi32(0xF, sqq, 3), _mm512_maskz_extracti32x4_epi32(0xF, sqt, 3));
-  std::memcpy(proven, &b0, sizeof b0);
-  std::memcpy(proven + 8, &b1, sizeof b1);
-  std::memcpy(proven + 16, &b2, sizeof b2);
-  std::memcpy(proven + 24, &b3, sizeof b3);
+  std::uint16_t sums[3][kW];  // as bits, for the decision eight lanes at a time
+  _mm512_storeu_si512(sums[0], _mm512_castph_si512(_mm512_add_ph(q0, q1)));
+  _mm512_storeu_si512(sums[1], _mm512_castph_si512(_mm512_add_ph(qq0, qq1)));
+  _mm512_storeu_si512(sums[2], _mm512_castph_si512(_mm512_add_ph(qt0, qt1)));
+  for (std::size_t block = 0; block < kW; block += 8) {
+    Doubles f[3];
+    for (std::size_t s = 0; s < 3; ++s) {
+      const __m128i halves = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sums[s] + block));
+      f[s] = reinterpret_cast<Doubles>(_mm512_cvtph_pd(_mm_castsi128_ph(halves)));
+    }
+    const auto bytes = __builtin_convertvector(proven_below_half(f[0], f[1], f[2], decision) & 1, Bytes);
+    std::memcpy(proven + block, &bytes, sizeof bytes);
+  }
 }
 #undef KOVA_HALF_COLUMN
 #endif
 
-#define KOVA_WIDE_VARIANTS(target_name, suffix, multiply_add)                                                      \
-  __attribute__((target(target_name))) void sums_##suffix(const float* tile, std::span<const std::int32_t> columns, \
-                                                          const float* member, float* sq, float* sqq, float* sqt) { \
-    sums_body(tile, columns, member, sq, sqq, sqt, multiply_add{});                                                \
-  }                                                                                                              \
+#define KOVA_WIDE_VARIANTS(target_name, suffix, multiply_add)                                                         \
+  __attribute__((target(target_name))) void sums_##suffix(const float* tile, std::span<const std::int32_t> columns,   \
+                                                          const float* member, float* sq, float* sqq, float* sqt) {   \
+    sums_body(tile, columns, member, sq, sqq, sqt, multiply_add{});                                                   \
+  }                                                                                                                   \
   __attribute__((target(target_name))) void screen_##suffix(const float* tile, std::span<const std::int32_t> columns, \
                                                             const float* member, const ScreenDecision& decision,      \
                                                             bool* proven) {                                           \
-    screen_body(tile, columns, member, decision, proven, multiply_add{});                                              \
+    screen_body(tile, columns, member, decision, proven, multiply_add{});                                             \
   }
 KOVA_WIDE_VARIANTS("avx512f", 512, Fused)
 KOVA_WIDE_VARIANTS("avx", 256, Separate)

@@ -29,7 +29,7 @@ class alignas(64) ScreenTile {
   const GroupScale& group() const { return group_; }
 
  private:
-  std::vector<float> values_;  // column c of candidate k at [c * kWidth + k]; NaN where unusable
+  std::vector<float> values_;          // column c of candidate k at [c * kWidth + k]; NaN where unusable
   std::vector<std::uint16_t> halves_;  // the same in half precision, where the processor has it
   GroupScale group_;
   std::size_t size_ = 0;

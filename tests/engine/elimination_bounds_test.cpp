@@ -1,22 +1,21 @@
 #include "engine/elimination_bounds.hpp"
 
-#include <cstring>
-
-#include "engine/candidate_estimates.hpp"
-#include "engine/vector_width.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
+
+#include "engine/candidate_estimates.hpp"
+#include "engine/vector_width.hpp"
 
 namespace kova {
 namespace {
 
 struct StepCheck {
-  std::size_t bounded = 0;     // candidates whose estimate was bounded
-  double worst_ratio = 0.0;    // largest |literal - estimate| / spread seen
+  std::size_t bounded = 0;   // candidates whose estimate was bounded
+  double worst_ratio = 0.0;  // largest |literal - estimate| / spread seen
   double spread = 0.0;
 };
 
@@ -231,7 +230,11 @@ TEST(CandidateEstimates, ContendersAreThoseTheFullTestKeeps) {
     const Rows rows = random_rows(random, round);
     const std::size_t m = rows.x.size();
     const double cut_a = round % 10 == 0 ? INFINITY : 1e-6, cut_b = 1e-6;
-    const double spread = round % 5 == 0 ? 0.0 : round % 5 == 1 ? 0x1p-60 : round % 5 == 2 ? 1e-3 : round % 5 == 3 ? 0.05 : NAN;
+    const double spread = round % 5 == 0   ? 0.0
+                          : round % 5 == 1 ? 0x1p-60
+                          : round % 5 == 2 ? 1e-3
+                          : round % 5 == 3 ? 0.05
+                                           : NAN;
     const double removed_r = round % 3 == 0 ? NAN : round % 3 == 1 ? 0.1 : -0.2;
 
     std::vector<double> estimates(m, NAN);

@@ -21,7 +21,7 @@ double literal_r(const std::vector<double>& x, const std::vector<double>& y, std
 
 struct Seen {
   std::size_t checked = 0;
-  double worst = 0.0;  // largest |literal - estimate| / spread
+  double worst = 0.0;        // largest |literal - estimate| / spread
   std::size_t opposite = 0;  // A and B of known, opposite signs
   void check(double literal, double estimate, double spread) {
     ++checked;

@@ -27,13 +27,28 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
   const double scale = kind % 5 == 3 ? 1e-150 : kind % 5 == 4 ? 1e150 : 1.0;
   for (std::size_t c = 0; c < row.size(); ++c) {
     switch (kind % 8) {
-      case 0: row[c] = member[c]; break;
-      case 1: case 2: row[c] = (offset + 2.0 * member[c] + noise * normal(random)) * scale; break;
-      case 3: row[c] = (offset - member[c] + noise * normal(random)) * scale; break;
-      case 4: row[c] = random() % 3 == 0 ? 0.0 : (offset + normal(random)) * scale; break;
-      case 5: row[c] = offset; break;
-      case 6: row[c] = c == 0 ? 1e308 : member[c] * 1e300; break;
-      default: row[c] = std::ldexp(normal(random), static_cast<int>(random() % 200) - 100); break;
+      case 0:
+        row[c] = member[c];
+        break;
+      case 1:
+      case 2:
+        row[c] = (offset + 2.0 * member[c] + noise * normal(random)) * scale;
+        break;
+      case 3:
+        row[c] = (offset - member[c] + noise * normal(random)) * scale;
+        break;
+      case 4:
+        row[c] = random() % 3 == 0 ? 0.0 : (offset + normal(random)) * scale;
+        break;
+      case 5:
+        row[c] = offset;
+        break;
+      case 6:
+        row[c] = c == 0 ? 1e308 : member[c] * 1e300;
+        break;
+      default:
+        row[c] = std::ldexp(normal(random), static_cast<int>(random() % 200) - 100);
+        break;
     }
   }
   return row;
@@ -97,7 +112,8 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
           const bool fused = kFusedWideSums && widest_vectors() >= 512;
           float sums[2][3] = {};
           for (std::size_t j = 0; j < columns.size(); ++j) {
-            const float q = screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
+            const float q =
+                screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
             const float t = member.values()[j];
             float* chain = sums[j % 2];
             chain[0] += q;
@@ -114,7 +130,8 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
   // Both kinds occur, or the test proves nothing.
   EXPECT_GT(rejected, 10000u);
   EXPECT_GT(near_and_kept, 100u);
-  if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
+  if (!has_half_precision())
+    GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
   EXPECT_GT(rejected_in_half, 5000u);
 }
 
@@ -166,7 +183,8 @@ TEST(ScreenTile, RejectsAlmostEveryCandidateClearlyBelow) {
   }
   ASSERT_GT(clearly_below, 1000u);
   EXPECT_EQ(rejected, clearly_below);
-  if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
+  if (!has_half_precision())
+    GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
   EXPECT_EQ(rejected_in_half, well_below);
 }
 
@@ -187,7 +205,7 @@ TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
 
   EXPECT_FALSE(screen_scale(std::vector<double>{1.0, INFINITY, 2.0}).usable);
   EXPECT_FALSE(screen_scale(std::vector<double>{1e300, -1e300, 1e300}).usable);  // the mean overflows
-  EXPECT_FALSE(screen_scale(std::vector<double>{1e-200, 0.0, 3e-200}).usable);    // scale out of range
+  EXPECT_FALSE(screen_scale(std::vector<double>{1e-200, 0.0, 3e-200}).usable);   // scale out of range
   EXPECT_TRUE(screen_scale(std::vector<double>{0.0, 0.0, 0.0}).usable);
 }
 
@@ -196,7 +214,8 @@ TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
 TEST(ScreenTile, EveryInstructionWidthGivesItsOwnSumsBitForBit) {
   std::vector<float> tile(ScreenTile::kWidth * 9);
   std::mt19937_64 random(11);
-  for (float& v : tile) v = std::ldexp(static_cast<float>(random() % 1000) - 500.0f, -10 - static_cast<int>(random() % 20));
+  for (float& v : tile)
+    v = std::ldexp(static_cast<float>(random() % 1000) - 500.0f, -10 - static_cast<int>(random() % 20));
   const std::vector<std::int32_t> columns = {0, 2, 3, 6, 8};
   const float member[] = {0.5f, -0.25f, 1e-3f, 0.75f, -0.125f};
   float sums[3][3][ScreenTile::kWidth];
@@ -225,10 +244,11 @@ TEST(ScreenTile, EveryInstructionWidthGivesItsOwnSumsBitForBit) {
 TEST(ScreenTile, HalfValuesAreTheNearestHalves) {
   if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic";
   std::mt19937_64 random(31);
-  std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.99999f, 0x1p-14f, 0x1p-24f, 0x1p-25f, 0x1.8p-25f, 1e-9f,
-                               1.0f + 0x1p-11f, 1.0f + 0x3p-11f, 65504.0f, -0.5f};
+  std::vector<float> values = {0.0f,     -0.0f,      1.0f,  -1.0f,           0.99999f,        0x1p-14f, 0x1p-24f,
+                               0x1p-25f, 0x1.8p-25f, 1e-9f, 1.0f + 0x1p-11f, 1.0f + 0x3p-11f, 65504.0f, -0.5f};
   for (int i = 0; i < 3000; ++i) {
-    values.push_back(std::ldexp(static_cast<float>(random() % 2000000) / 1e6f - 1.0f, -static_cast<int>(random() % 30)));
+    values.push_back(
+        std::ldexp(static_cast<float>(random() % 2000000) / 1e6f - 1.0f, -static_cast<int>(random() % 30)));
   }
   std::vector<std::uint16_t> halves(values.size());
   to_half(values, halves.data());
