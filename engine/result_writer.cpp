@@ -24,7 +24,16 @@ ResultWriter::ResultWriter(const GeneTable& table, TextOutput& output, TextOutpu
       output_(output),
       report_(report),
       gene_counts_(static_cast<std::size_t>(table.genes()), 0),
-      sample_counts_(static_cast<std::size_t>(table.samples()), 0) {}
+      sample_counts_(static_cast<std::size_t>(table.samples()), 0) {
+  // Every sample's label once, so that a bicluster's sample line is one copy per sample.
+  label_start_.push_back(0);
+  for (std::int32_t s = 0; s < table.samples(); ++s) {
+    sample_labels_ += "sample";
+    append_int(sample_labels_, static_cast<std::int64_t>(s) + 1);
+    sample_labels_ += ", ";
+    label_start_.push_back(sample_labels_.size());
+  }
+}
 
 void ResultWriter::accept(const Bicluster& bicluster) {
   const auto genes = static_cast<std::int32_t>(bicluster.members.size());
@@ -49,9 +58,7 @@ void ResultWriter::accept(const Bicluster& bicluster) {
   line_ += kLineEnd;
   for (std::size_t s = 0; s < bicluster.sample_flags.size(); ++s) {
     if (bicluster.sample_flags[s] != 1) continue;
-    line_ += "sample";
-    append_int(line_, static_cast<std::int64_t>(s) + 1);
-    line_ += ", ";
+    line_.append(sample_labels_, label_start_[s], label_start_[s + 1] - label_start_[s]);
     ++sample_counts_[s];
   }
   line_ += kLineEnd;

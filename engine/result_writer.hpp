@@ -2,6 +2,7 @@
 // The output file and bicluster_report.txt, byte for byte.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/bicluster.hpp"
@@ -30,6 +31,8 @@ class ResultWriter final : public BiclusterSink {
   TextOutput& report_;
   std::vector<std::int32_t> gene_counts_;
   std::vector<std::int32_t> sample_counts_;
+  std::string sample_labels_;               // "sample1, sample2, ...", each label with its ", "
+  std::vector<std::size_t> label_start_;    // per sample, and one past the last
   std::string line_;  // reused for every line
 };
 
