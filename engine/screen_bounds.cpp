@@ -59,6 +59,12 @@
 //    which the decision adds up lane by lane (proven_below_half). In e_num, e3 = eps_h sum |q t|
 //    + eta_h takes the lesser of the group's sum |q t| <= sum |t| and the lane's
 //    sum |q t| <= (sum q^2 + sum t^2) / 2; the rest of e_num keeps the group's form.
+//    The decision itself runs in single precision (sixteen lanes): every bound is rounded up
+//    (rounded_up), the right side's factor down by 2^-20, which covers the rounding of the square
+//    and the product compared; 2^-19 of the magnitudes involved (in place of step 3's 2^-40)
+//    covers the few other operations; A_low must exceed 2^-100 / rhs_factor as well, which keeps
+//    the right side normal (a left side that underflows is below it anyway). Pairs whose
+//    rhs_factor lies outside [2^-60, 2^60] keep the single-precision screen.
 //    The bounds are some 2^13 times wider: the screen then rejects what lies clearly below the
 //    threshold (on expression rows about r < T - 0.1), and the exact tests take the rest.
 
@@ -80,6 +86,13 @@ constexpr std::size_t kMostColumns = std::size_t{1} << 20;
 constexpr double kLargestSquareBound = 0x1p30;
 
 bool finite(double v) { return std::isfinite(v); }
+
+// A single-precision number at least v (v >= 0): rounding to nearest errs by at most 2^-24 of it
+// in the normal range, and anything below that range becomes its least normal number.
+float rounded_up(double v) {
+  const float up = static_cast<float>(v * (1.0 + 0x1p-20));
+  return up < 0x1p-126f ? 0x1p-126f : up;
+}
 
 // The power of two that brings `largest` (> 0) into [0.5, 1), or nothing when it lies too far out.
 bool scale_exponent(double largest, int& exponent) {
@@ -176,11 +189,14 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   floor_per_factor_squared_ = b >= 1.0 ? 0x1p-998 : 0x1p-998 / b;
   usable_ = true;
 
-  // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane.
-  half_usable_ = n <= kHalfMostColumns && has_half_precision();
+  // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane, the
+  // decision in single precision.
+  const double rhs_factor = pair_.rhs_factor;
+  half_usable_ = n <= kHalfMostColumns && has_half_precision() && rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60;
   if (!half_usable_) return;
   half_values_.resize(n);
   to_half(values_, half_values_.data());
+  constexpr double kRoundingSingle = 0x1p-19;
   const double eps_h = 1.25 * (dn + 4.0) * kHalfUnit * (1.0 + 0x1p-12);
   const double eta_h = dn * 0x1p-22;
   const double e1_h = eps_h * dn * kTiny + eta_h;
@@ -189,17 +205,29 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   const double e3_h = eps_h * sum_abs_t + eta_h;
   const double f3_max_h = sum_abs_t * kTiny + e3_h;
   const double per_f2 = eps_h / (1.0 - eps_h);  // e2 <= per_f2 F2 + eta_h (1 + per_f2)
-  half_.base = pair_;
-  half_.base.e_a =
-      kSlack * (eta_h * (1.0 + per_f2) + e1_h * e1_h / dn) + kRounding * (f2_max_h + f1_max_h * f1_max_h / dn);
-  half_.base.e_num =
-      kSlack * ((f1_max_h * e_t + (abs_t1 + e_t) * e1_h) / dn) + kRounding * (f3_max_h + f1_max_h * abs_t1 / dn);
-  half_.a_per_f2 = kSlack * per_f2;
-  half_.a_per_abs_f1 = kSlack * 2.0 * e1_h / dn;
+  half_e_a_ =
+      kSlack * (eta_h * (1.0 + per_f2) + e1_h * e1_h / dn) + kRoundingSingle * (f2_max_h + f1_max_h * f1_max_h / dn);
+  half_e_num_ =
+      kSlack * ((f1_max_h * e_t + (abs_t1 + e_t) * e1_h) / dn) + kRoundingSingle * (f3_max_h + f1_max_h * abs_t1 / dn);
+  // Above this A_low keeps the right side A_low rhs_factor normal in single precision too.
+  half_a_floor_ = std::fmax(pair_.a_floor, 0x1p-100 / rhs_factor);
+  half_.inverse_n = static_cast<float>(pair_.inverse_n);
+  half_.cross = static_cast<float>(pair_.cross);
+  half_.rhs_factor = static_cast<float>(rhs_factor * (1.0 - 0x1p-20));
+  half_.a_per_f2 = rounded_up(kSlack * per_f2);
+  half_.a_per_abs_f1 = rounded_up(kSlack * 2.0 * e1_h / dn);
   // e3 = eps_h sum |q t| + eta_h, with sum |q t| <= min(sum |t|, (sum q^2 + sum t^2) / 2).
-  half_.num_cap = kSlack * e3_h;
-  half_.num_per_f2 = kSlack * 0.5 * eps_h / (1.0 - eps_h);
-  half_.num_at_zero = kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h);
+  half_.num_cap = rounded_up(kSlack * e3_h);
+  half_.num_per_f2 = rounded_up(kSlack * 0.5 * eps_h / (1.0 - eps_h));
+  half_.num_at_zero = rounded_up(kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h));
+}
+
+HalfDecision ScreenMember::half_decision(const GroupScale& group) const {
+  HalfDecision d = half_;
+  d.e_a = rounded_up(half_e_a_ + a_per_square_ * group.square_bound);
+  d.e_num = rounded_up(half_e_num_ + num_per_root_ * group.root_bound);
+  d.a_floor = rounded_up(std::fmax(half_a_floor_, floor_per_factor_squared_ * group.largest_factor_squared));
+  return d;
 }
 
 }  // namespace kova

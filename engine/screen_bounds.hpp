@@ -53,12 +53,13 @@ struct ScreenDecision {
   double rhs_factor;  // T^2 B 4^j, less a margin for the test's own rounding
 };
 
-// The decision for sums in half precision: e_a grows per lane with F2 and |F1|, and e_num's
-// share of F3's error with F2, up to a cap.
+// The decision for sums in half precision, made in single precision: e_a grows per lane with F2
+// and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound is rounded up and the
+// right side's factor down (screen_bounds.cpp, step 4).
 struct HalfDecision {
-  ScreenDecision base;
-  double a_per_f2, a_per_abs_f1;
-  double num_per_f2, num_at_zero, num_cap;
+  float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
+  float a_per_f2, a_per_abs_f1;
+  float num_per_f2, num_at_zero, num_cap;
 };
 
 // Pairs with at most this many selected columns may be screened in half precision.
@@ -89,14 +90,7 @@ class ScreenMember {
     return d;
   }
   // The same for the half-precision screen; half_usable() only.
-  HalfDecision half_decision(const GroupScale& group) const {
-    HalfDecision d = half_;
-    d.base.e_a += a_per_square_ * group.square_bound;
-    d.base.e_num += num_per_root_ * group.root_bound;
-    const double floor = floor_per_factor_squared_ * group.largest_factor_squared;
-    d.base.a_floor = floor > d.base.a_floor ? floor : d.base.a_floor;
-    return d;
-  }
+  HalfDecision half_decision(const GroupScale& group) const;
 
  private:
   std::vector<float> values_;
@@ -108,6 +102,7 @@ class ScreenMember {
   bool usable_ = false;
   std::vector<std::uint16_t> half_values_;
   HalfDecision half_{};  // the half-precision decision's parts that do not depend on the group
+  double half_e_a_ = 0.0, half_e_num_ = 0.0, half_a_floor_ = 0.0;  // theirs, before the group's share
   bool half_usable_ = false;
 };
 
@@ -118,29 +113,31 @@ class ScreenMember {
 // anything. The conditions fold into one comparison through single-condition blends, which
 // vectorise cleanly. Always inlined: a vector must never cross a call into code built for other
 // instructions, where it would be passed differently.
-template <class Real>
+template <class Real, class Decision>
 inline __attribute__((always_inline)) auto proven_below_with(Real f1, Real f2, Real f3, Real e_a, Real e_num,
-                                                             const ScreenDecision& d) {
+                                                             const Decision& d) {
+  using Scalar = decltype(d.a_floor);
   const Real a_low = (f2 - f1 * f1 * d.inverse_n) - e_a;
   const Real num_high = (f3 - f1 * d.cross) + e_num;
-  const Real nothing = Real{} + std::numeric_limits<double>::quiet_NaN();
+  const Real nothing = Real{} + std::numeric_limits<Scalar>::quiet_NaN();
   const Real rhs = a_low > d.a_floor ? a_low * d.rhs_factor : nothing;
-  const Real below = Real{} - std::numeric_limits<double>::infinity();
-  const Real above = Real{} + std::numeric_limits<double>::infinity();
-  return (num_high <= 0.0 ? below : num_high * num_high) < (num_high <= 0.0 ? above : rhs);
+  const Real below = Real{} - std::numeric_limits<Scalar>::infinity();
+  const Real above = Real{} + std::numeric_limits<Scalar>::infinity();
+  return (num_high <= 0 ? below : num_high * num_high) < (num_high <= 0 ? above : rhs);
 }
 template <class Real>
 inline __attribute__((always_inline)) auto proven_below(Real f1, Real f2, Real f3, const ScreenDecision& d) {
   return proven_below_with(f1, f2, f3, Real{} + d.e_a, Real{} + d.e_num, d);
 }
 // The same from half-precision sums, with each lane's own e_a (see screen_bounds.cpp, step 4).
+// `Real` a vector of floats.
 template <class Real>
 inline __attribute__((always_inline)) auto proven_below_half(Real f1, Real f2, Real f3, const HalfDecision& d) {
-  const Real abs_f1 = f1 < 0.0 ? -f1 : f1;
-  const Real e_a = (d.base.e_a + f2 * d.a_per_f2) + abs_f1 * d.a_per_abs_f1;
+  const Real abs_f1 = f1 < 0 ? -f1 : f1;
+  const Real e_a = (d.e_a + f2 * d.a_per_f2) + abs_f1 * d.a_per_abs_f1;
   const Real e3 = d.num_at_zero + f2 * d.num_per_f2;
-  const Real e_num = d.base.e_num + (e3 < d.num_cap ? e3 : Real{} + d.num_cap);  // NaN: the cap
-  return proven_below_with(f1, f2, f3, e_a, e_num, d.base);
+  const Real e_num = d.e_num + (e3 < d.num_cap ? e3 : Real{} + d.num_cap);  // NaN: the cap
+  return proven_below_with(f1, f2, f3, e_a, e_num, d);
 }
 
 }  // namespace kova

@@ -25,6 +25,7 @@ using Floats = float __attribute__((vector_size(64)));
 using HalfFloats = float __attribute__((vector_size(32)));
 using Doubles = double __attribute__((vector_size(64)));
 using Bytes = std::uint8_t __attribute__((vector_size(8)));
+using SixteenBytes = std::uint8_t __attribute__((vector_size(16)));
 
 // Plain products and sums; with 512-bit instructions the product and sum as one fused operation
 // (one rounding instead of two, which the bound allows for).
@@ -109,8 +110,8 @@ using Fused = Separate;
 
 #ifdef KOVA_HALF_PRECISION
 // Half precision: 32 lanes in one vector, the even and the odd columns in sums of their own, each
-// product fused with its sum; then the sums widened to double, eight lanes at a time, for the
-// decision with each lane's own e_a.
+// product fused with its sum; then the sums widened to single precision, sixteen lanes at a time,
+// for the decision with each lane's own e_a.
 #define KOVA_HALF_TARGET __attribute__((target("avx512fp16,avx512f,avx512bw,avx512vl")))
 #define KOVA_HALF_COLUMN(q, qq, qt, j)                                                       \
   {                                                                                          \
@@ -130,17 +131,17 @@ KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std
     KOVA_HALF_COLUMN(q1, qq1, qt1, j + 1)
   }
   if (j < columns.size()) KOVA_HALF_COLUMN(q0, qq0, qt0, j)
-  std::uint16_t sums[3][kW];  // as bits, for the decision eight lanes at a time
+  std::uint16_t sums[3][kW];  // as bits, for the decision sixteen lanes at a time
   _mm512_storeu_si512(sums[0], _mm512_castph_si512(_mm512_add_ph(q0, q1)));
   _mm512_storeu_si512(sums[1], _mm512_castph_si512(_mm512_add_ph(qq0, qq1)));
   _mm512_storeu_si512(sums[2], _mm512_castph_si512(_mm512_add_ph(qt0, qt1)));
-  for (std::size_t block = 0; block < kW; block += 8) {
-    Doubles f[3];
+  for (std::size_t block = 0; block < kW; block += 16) {
+    Floats f[3];
     for (std::size_t s = 0; s < 3; ++s) {
-      const __m128i halves = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sums[s] + block));
-      f[s] = reinterpret_cast<Doubles>(_mm512_cvtph_pd(_mm_castsi128_ph(halves)));
+      const __m256i halves = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums[s] + block));
+      f[s] = reinterpret_cast<Floats>(_mm512_maskz_cvtph_ps(0xFFFF, halves));
     }
-    const auto bytes = __builtin_convertvector(proven_below_half(f[0], f[1], f[2], decision) & 1, Bytes);
+    const auto bytes = __builtin_convertvector(proven_below_half(f[0], f[1], f[2], decision) & 1, SixteenBytes);
     std::memcpy(proven + block, &bytes, sizeof bytes);
   }
 }
