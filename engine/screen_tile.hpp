@@ -49,4 +49,10 @@ inline constexpr bool kFusedWideSums = false;
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width);
 
+// A tile's values: out[c * kWidth + k] = screen_value(rows[k][c], shift[k], factor[k]) for every
+// column c < samples and lane k < kWidth, the same bits at every width. Used by load; exposed for
+// tests.
+void screen_columns(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
+                    float* out, int width);
+
 }  // namespace kova

@@ -240,6 +240,34 @@ TEST(ScreenTile, EveryInstructionWidthGivesItsOwnSumsBitForBit) {
   if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
 }
 
+// Every width lays out a tile's values as screen_value gives them, bit for bit, also for columns
+// beyond a whole block of eight, unusable lanes (NaN shift) and values far out of range.
+TEST(ScreenTile, EveryWidthLaysOutTheTileValuesOfScreenValue) {
+  std::mt19937_64 random(37);
+  std::normal_distribution<double> normal;
+  for (const std::size_t samples : {1u, 7u, 8u, 13u, 128u}) {
+    std::vector<std::vector<double>> rows(ScreenTile::kWidth, std::vector<double>(samples));
+    const double* starts[ScreenTile::kWidth];
+    double shift[ScreenTile::kWidth], factor[ScreenTile::kWidth];
+    for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
+      for (double& v : rows[k]) v = k % 5 == 4 ? std::ldexp(normal(random), 900) : 7.0 + normal(random);
+      starts[k] = rows[k].data();
+      shift[k] = k % 7 == 3 ? NAN : 7.0 + 0.01 * static_cast<double>(k);
+      factor[k] = std::ldexp(1.0, -static_cast<int>(k % 4));
+    }
+    for (const int width : {0, 256, 512}) {
+      std::vector<float> out(samples * ScreenTile::kWidth);
+      screen_columns(starts, shift, factor, samples, out.data(), width);
+      for (std::size_t c = 0; c < samples; ++c) {
+        for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
+          ASSERT_TRUE(same_bits(out[c * ScreenTile::kWidth + k], screen_value(rows[k][c], shift[k], factor[k])))
+              << "width " << width << ", column " << c << ", lane " << k;
+        }
+      }
+    }
+  }
+}
+
 // The half-precision values are the nearest halves, ties to even, through the subnormal range.
 TEST(ScreenTile, HalfValuesAreTheNearestHalves) {
   if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic";
