@@ -35,6 +35,7 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
   }
 
   sums_.refresh(x_, y_);
+  known_r_ = kNaN;
   std::int32_t h = samples_;
   while (h >= 3) {
     // One set of bounds for the step: made for the candidates' divisor, they hold for the step's
@@ -64,6 +65,12 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
 }
 
 bool ColumnEliminator::reaches(double threshold, std::int32_t h, FormulaBounds& bounds) {
+  // The column removed last was chosen on this very r: the literal r of the present columns with
+  // divisor h is the one its candidate had, within that step's spread.
+  const double known = known_r_;
+  known_r_ = kNaN;
+  if (known - threshold > known_spread_) return true;
+  if (threshold - known > known_spread_) return false;
   // Carried sums decide when their bound does; a step too close to call gets the literal sums.
   if (!sums_.exact()) {
     const CorrelationParts parts = correlation_parts(sums_.step(), h);
@@ -132,7 +139,11 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
     const double r = contenders_.r[0];
     const bool above_floor = r + 1.0 > spread;
     const bool above_removed = !removed_in_play || r - removed_r > spread;
-    if (!std::isnan(r) && above_floor && above_removed) return static_cast<std::int32_t>(contenders_.index[0]);
+    if (!std::isnan(r) && above_floor && above_removed) {
+      known_r_ = r;
+      known_spread_ = spread;
+      return static_cast<std::int32_t>(contenders_.index[0]);
+    }
   }
 
   // The literal rule, in ascending column order, over the contenders and the lowest removed
@@ -156,6 +167,10 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
     }
   }
   if (removed_pending && removed_r > best_exact) chosen = -1;
+  if (chosen >= 0) {
+    known_r_ = best_exact;
+    known_spread_ = 0.0;
+  }
   return chosen;
 }
 

@@ -41,6 +41,8 @@ class alignas(64) ColumnEliminator {
   std::int32_t lowest_removed_ = 0;  // lowest column 0 in both rows; S when there is none
   std::int32_t samples_ = 0;
   RunningSums sums_;  // the step's five sums over the present columns
+  // The next step's r as this step's choice found it (NaN when unknown), within known_spread_.
+  double known_r_ = 0.0, known_spread_ = 0.0;
   // Per present column: the approximate estimate of the step's candidate that leaves it out.
   std::vector<double> approx_;
   Contenders contenders_;
