@@ -45,10 +45,10 @@
 //    round the product, the square root and the division: 3.01 u relative each. So every bounded
 //    candidate's literal r lies within
 //      delta = e_num / sqrt((A_min - e_A)(B_min - e_B)) + R (0.6 (a + b) + 10 u)
-//    of its estimate, R the largest |estimate|. The same holds, with magnitudes, when A' and B'
-//    are both negative: A_E and B_E then have their signs. The value returned carries one more
-//    factor K so that the caller's own subtractions (each rounded, relative error u) cannot shrink
-//    a margin below the true delta.
+//    of its estimate, R the largest |estimate| (or any number above it: delta only grows). The
+//    same holds, with magnitudes, when A' and B' are both negative: A_E and B_E then have their
+//    signs. The value returned carries one more factor K so that the caller's own subtractions
+//    (each rounded, relative error u) cannot shrink a margin below the true delta.
 //
 // Decisions made with delta (column_elimination.cpp): a candidate is set aside when its estimate
 // lies more than 2 delta below the best estimate, or more than delta below the exact r shared by

@@ -40,8 +40,8 @@ FormulaBounds formula_bounds(const PairSums& step, const MagnitudeSums& magnitud
 inline constexpr double kBoundedRatio = 1024.0;
 
 // Bound on |literal r - estimated r| for every bounded candidate of a step, given the smallest
-// estimated A and B and the largest |r| among them. Includes the rounding of the comparisons the
-// caller makes with it (see elimination_bounds.cpp).
+// estimated A and B and the largest |r| among them (or more). Includes the rounding of the
+// comparisons the caller makes with it (see elimination_bounds.cpp).
 double correlation_spread(const FormulaBounds& bounds, double min_a, double min_b, double max_abs_r);
 
 // The estimate of one candidate from the step's sums minus its own column's terms. Multiplying by

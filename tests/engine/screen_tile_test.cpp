@@ -54,8 +54,8 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
   return row;
 }
 
-// Whatever the screen proves below the threshold fails the exact test (r below it, or NaN), and the vectorised
-// decision is the scalar one on the same sums.
+// Whatever the screen proves below the threshold, in single and in half precision, fails the exact
+// test (r below it, or NaN), and the single-precision decision is the scalar one on the same sums.
 TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
   std::mt19937_64 random(5);
   std::normal_distribution<double> normal;
