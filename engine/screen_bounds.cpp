@@ -46,12 +46,12 @@
 //      below the normal right side anyway), proves the literal r < T.
 //    A NaN or infinity anywhere fails every comparison: nothing is proven, the test is exact.
 //
-// 4. Half precision. Where the processor has half-precision arithmetic and n <= 64, the tiles and
+// 4. Half precision. Where the processor has half-precision arithmetic and n <= 128, the tiles and
 //    the member hold their single-precision values rounded once more, to half precision (unit
 //    w = 2^-11, spacing 2^-24 below 2^-14), and the sums run in half precision. Steps 2 and 3 hold
 //    with w for v: eps_h = 1.25 (n + 4) w (1 + 2^-12) covers the three input roundings and the n
-//    operations per lane, eta_h = n 2^-22 the underflow, and no sum reaches 65504 (each term is
-//    at most 1 in magnitude). The group's bound n on sum q^2 would make e_A as large as A itself,
+//    operations per lane (n w <= 1/16 keeps gamma's denominator inside the 1.25), eta_h = n 2^-22
+//    the underflow, and no sum reaches 65504 (each term is at most 1 in magnitude). The group's bound n on sum q^2 would make e_A as large as A itself,
 //    so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with the lane's |F1|
 //    for the group's largest,
 //      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (the rounding term of step 3),

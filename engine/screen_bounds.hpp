@@ -63,7 +63,7 @@ struct HalfDecision {
 };
 
 // Pairs with at most this many selected columns may be screened in half precision.
-inline constexpr std::size_t kHalfMostColumns = 64;
+inline constexpr std::size_t kHalfMostColumns = 128;
 
 // One member over the selected columns of a pair.
 class ScreenMember {
