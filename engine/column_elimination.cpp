@@ -102,30 +102,25 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, largest);
 
   // Leaving out a removed column changes no sum: all removed candidates share the step's r with
-  // divisor h - 1. From the literal sums that r is exact. From carried sums it is one more
-  // estimate: its A and B lie within their bounds of the literal ones, so where both exceed
-  // kBoundedRatio times their bounds the literal A and B have their signs. Opposite signs, with a
-  // product far from underflow, make the literal r NaN, never chosen; the same signs (both
-  // negative is possible, the divisor not being the number of columns) give an estimate with a
-  // spread of its own. Unless either sets them aside, the literal sums give their exact r.
-  double removed_r = kNaN;
-  double removed_estimate = kNaN, removed_spread = kNaN;
-  bool removed_never = false;
-  if (has_removed && sums_.exact()) removed_r = correlation(step, divisor);
+  // divisor h - 1. From the literal sums that r is exact.
+  double removed_r = has_removed && sums_.exact() ? correlation(step, divisor) : kNaN;
+  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, widest_vectors());
+
+  // From carried sums it is one more estimate: its A and B lie within their bounds of the literal
+  // ones, so where both exceed kBoundedRatio times their bounds the literal A and B have their
+  // signs. Opposite signs, with a product far from underflow, make the literal r NaN, never
+  // chosen; the same signs (both negative is possible, the divisor not being the number of
+  // columns) give an estimate with a spread of its own. Unless either sets the removed columns
+  // aside, the literal sums give their exact r.
+  bool removed_in_play = has_removed;  // whether the removed columns may still be the literal choice
   if (has_removed && !sums_.exact()) {
     const CandidateEstimate e = estimate_without(step, 0.0, 0.0, inverse);
     const bool signs_known = std::fabs(e.a) > cut_a && std::fabs(e.b) > cut_b;
-    removed_never = signs_known && e.a * e.b <= -kLowestProduct;
-    if (signs_known && !removed_never && std::fabs(e.r) <= kLargest) {
-      removed_estimate = e.r;
-      removed_spread = correlation_spread(bounds, std::fabs(e.a), std::fabs(e.b), std::fabs(e.r));
-    }
-  }
-
-  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, widest_vectors());
-  bool removed_in_play = has_removed;  // whether the removed columns may still be the literal choice
-  if (has_removed && !sums_.exact()) {
-    if (removed_never || contenders_.best - removed_estimate > spread + removed_spread) {
+    const bool never = signs_known && e.a * e.b <= -kLowestProduct;
+    const bool bounded = signs_known && !never && std::fabs(e.r) <= kLargest;
+    const double own_spread =
+        bounded ? correlation_spread(bounds, std::fabs(e.a), std::fabs(e.b), std::fabs(e.r)) : kNaN;
+    if (never || (bounded && contenders_.best - e.r > spread + own_spread)) {
       removed_in_play = false;
     } else {
       sums_.refresh(x_, y_);
