@@ -127,9 +127,9 @@ TEST_F(EngineRun, BadSizesAreRefusedBeforeAnythingIsTruncated) {
   write_file(output(), "previous results");
   const std::string outinfo = matrix().string() + "\r\n" + output().string() + "\r\n";
   describe(outinfo, "five\r\n5\r\n0.9\r\n");
-  expect_error(run(), "the number of genes is missing or not a whole number");
+  expect_error(run(), "the number of genes 'five' is not a whole number");
   describe(outinfo, "5\r\n5\r\n");
-  expect_error(run(), "the correlation threshold is missing or not a number");
+  expect_error(run(), "the correlation threshold is missing");
   describe(outinfo, "-5\r\n5\r\n0.9\r\n");
   expect_error(run(), "the number of genes is negative");
   describe(outinfo, "5\r\n-1\r\n0.9\r\n");
