@@ -10,15 +10,16 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "common/line_layout.hpp"
 #include "common/run_description_paths.hpp"
 #include "common/run_description_reader.hpp"
 #include "engine/block_reader.hpp"
 #include "engine/console.hpp"
+#include "engine/fast_search.hpp"
 #include "engine/file_names.hpp"
 #include "engine/gene_table.hpp"
-#include "engine/fast_search.hpp"
 #include "engine/matrix_loader.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform.hpp"
@@ -41,7 +42,8 @@ std::string system_reason(int error) { return error != 0 ? std::string(": ") + s
 
 void refuse_folder(const fs::path& path, const char* what) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
+  if (fs::is_directory(path, ec))
+    throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
 }
 
 std::ifstream open_run_description(const fs::path& path) {
@@ -57,7 +59,8 @@ fs::path checked_path(const std::string& text, const fs::path& source, const cha
     throw EngineError("the " + std::string(what) + " in " + quoted(source) + " holds a NUL byte");
   }
   std::optional<fs::path> path = path_from_bytes(text);
-  if (!path) throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
+  if (!path)
+    throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
   return *path;
 }
 
@@ -98,7 +101,8 @@ RunSize read_doutinfo(const fs::path& path) {
     throw EngineError("run description file " + quoted(path) + ": " + e.what());
   }
   if (size.genes < 0) throw EngineError("run description file " + quoted(path) + ": the number of genes is negative");
-  if (size.samples < 0) throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
+  if (size.samples < 0)
+    throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
   return size;
 }
 
@@ -162,6 +166,22 @@ std::unique_ptr<OutputFile> create_output(const fs::path& path) {
   }
 }
 
+// Loads the whole matrix and closes it; returns the warnings about it, each naming the file.
+std::vector<std::string> load_input(InputFile input, const fs::path& path, GeneTable& table) {
+  BlockReader reader(input.get());
+  MatrixLoadSummary loaded;
+  try {
+    loaded = load_matrix(reader, table);
+  } catch (const MatrixFormatError& e) {
+    throw EngineError("input matrix " + quoted(path) + ": " + e.what());
+  } catch (const MatrixReadError& e) {
+    throw EngineError("cannot read input matrix " + quoted(path) + ": " + e.what());
+  }
+  std::vector<std::string> warnings = matrix_warnings(loaded, table.genes(), table.samples());
+  for (std::string& warning : warnings) warning = "input matrix " + quoted(path) + ": " + warning;
+  return warnings;
+}
+
 std::string summary(std::int32_t found, const fs::path& output, const fs::path& report) {
   std::error_code ec;
   const fs::path report_shown = fs::absolute(report, ec);
@@ -191,13 +211,9 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
 
   GeneTable table(size.genes, size.samples);
-  BlockReader reader(input.get());
-  try {
-    load_matrix(reader, table);
-  } catch (const MatrixReadError& e) {
-    throw EngineError("cannot read input matrix " + quoted(files.input) + ": " + e.what());
-  }
-  input.reset();
+  const std::vector<std::string> warnings = load_input(std::move(input), files.input, table);
+  for (const std::string& warning : warnings) err << "kova2: warning: " << warning << kLineEnd;
+  err << std::flush;
 
   ResultWriter writer(table, *output, *report);
   ConsoleProgress progress(err, is_terminal(stderr));

@@ -59,5 +59,25 @@ TEST_F(ConsoleWindow, AnErrorFoundAfterThePromptStaysOnTheScreen) {
   EXPECT_EQ(answer_and_close("10", "kova2: error: cannot write '" + (home_ / "full.txt").string()), 1);
 }
 
+TEST_F(ConsoleWindow, ARefusedMatrixAndAWarningStayOnTheScreen) {
+  test::write_file(home_ / "header.txt", "Gene\tS1\tS2\tS3\tS4\tS5\r\n" + test::read_file(home_ / "matrix.txt"));
+  describe(home_ / "header.txt", home_ / "result.txt");
+  EXPECT_EQ(answer_and_close("10", "'S1' is no number: is line 1 a header? remove it"), 1);
+
+  // Four of the five genes: the warning comes before the closing line.
+  describe(home_ / "matrix.txt", home_ / "result.txt");
+  test::write_file(home_ / "doutinfo.txt", "4\r\n5\r\n0.9\r\n");
+  test::PtyProcess engine(KOVA2_PATH, home_.path(), home_ / "work");
+  ASSERT_TRUE(engine.wait_for("Enter maximum number of biclusters")) << engine.shown();
+  engine.type("10\n");
+  ASSERT_TRUE(engine.wait_for("Press Enter to close")) << engine.shown();
+  const std::size_t warning = engine.shown().find("kova2: warning: input matrix '");
+  ASSERT_NE(warning, std::string::npos) << engine.shown();
+  EXPECT_NE(engine.shown().find("only the first 4 of its 5 lines were read", warning), std::string::npos);
+  EXPECT_LT(warning, engine.shown().find("biclusters written to"));
+  engine.type("\n");
+  EXPECT_EQ(engine.wait_exit(), 0);
+}
+
 }  // namespace
 }  // namespace kova
