@@ -68,7 +68,8 @@ std::string place(const std::string& text, std::size_t at) {
 Loaded plain_load(const std::string& text, std::int32_t genes, std::int32_t samples) {
   const std::optional<std::size_t> start = matrix_start(text);
   if (!start) return refusal();
-  Loaded loaded{std::vector<std::string>(genes), std::vector<std::vector<double>>(genes, std::vector<double>(samples))};
+  Loaded loaded{std::vector<std::string>(genes), std::vector<std::vector<double>>(genes, std::vector<double>(samples)),
+                false, "", ""};
   std::size_t i = *start;
   const auto next_piece = [&]() {
     while (i < text.size() && is_space(text[i])) ++i;
