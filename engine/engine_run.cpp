@@ -182,6 +182,26 @@ std::vector<std::string> load_input(InputFile input, const fs::path& path, GeneT
   return warnings;
 }
 
+// Two engines started in one folder would splice their reports into one file that looks complete:
+// the second is refused while the first holds the report's lock.
+std::unique_ptr<OutputFile> lock_report(const fs::path& path) {
+  try {
+    return OutputFile::open_locked(path);
+  } catch (const FileLockedError&) {
+    std::error_code ec;
+    const fs::path shown = fs::absolute(path, ec);
+    throw EngineError("another kova2 run is writing its report " + quoted(ec ? path : shown) +
+                      " in this folder; wait until it has ended, or start this run from another folder");
+  } catch (const OutputError& e) {
+    throw EngineError(e.what());
+  }
+}
+
+void start_report(OutputFile& report) {
+  report.empty();
+  write_report_header(report);
+}
+
 std::string summary(std::int32_t found, const fs::path& output, const fs::path& report) {
   std::error_code ec;
   const fs::path report_shown = fs::absolute(report, ec);
@@ -203,9 +223,9 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   refuse_overwrite(files.output, "output file", paths.outinfo, "run description file");
   refuse_overwrite(files.output, "output file", paths.doutinfo, "run description file");
 
+  std::unique_ptr<OutputFile> report = lock_report(report_path);  // before anything is truncated
   std::unique_ptr<OutputFile> output = create_output(files.output);
-  std::unique_ptr<OutputFile> report = create_output(report_path);
-  write_report_header(*report);
+  start_report(*report);
 
   const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
   if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
