@@ -17,9 +17,9 @@
 #include "common/run_description_reader.hpp"
 #include "engine/block_reader.hpp"
 #include "engine/console.hpp"
-#include "engine/fast_search.hpp"
 #include "engine/file_names.hpp"
 #include "engine/gene_table.hpp"
+#include "engine/fast_search.hpp"
 #include "engine/matrix_loader.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform.hpp"
@@ -42,8 +42,7 @@ std::string system_reason(int error) { return error != 0 ? std::string(": ") + s
 
 void refuse_folder(const fs::path& path, const char* what) {
   std::error_code ec;
-  if (fs::is_directory(path, ec))
-    throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
+  if (fs::is_directory(path, ec)) throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
 }
 
 std::ifstream open_run_description(const fs::path& path) {
@@ -59,8 +58,7 @@ fs::path checked_path(const std::string& text, const fs::path& source, const cha
     throw EngineError("the " + std::string(what) + " in " + quoted(source) + " holds a NUL byte");
   }
   std::optional<fs::path> path = path_from_bytes(text);
-  if (!path)
-    throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
+  if (!path) throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
   return *path;
 }
 
@@ -101,8 +99,7 @@ RunSize read_doutinfo(const fs::path& path) {
     throw EngineError("run description file " + quoted(path) + ": " + e.what());
   }
   if (size.genes < 0) throw EngineError("run description file " + quoted(path) + ": the number of genes is negative");
-  if (size.samples < 0)
-    throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
+  if (size.samples < 0) throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
   return size;
 }
 

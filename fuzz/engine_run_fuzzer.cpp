@@ -38,9 +38,7 @@ class RecordingSink final : public BiclusterSink {
  public:
   explicit RecordingSink(BiclusterSink& next) : next_(next) {}
   void accept(const Bicluster& b) override {
-    found.push_back({b.number,
-                     {b.members.begin(), b.members.end()},
-                     {b.sample_flags.begin(), b.sample_flags.end()},
+    found.push_back({b.number, {b.members.begin(), b.members.end()}, {b.sample_flags.begin(), b.sample_flags.end()},
                      b.selected_samples});
     next_.accept(b);
   }
@@ -135,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace kova::fuzz;
   constexpr double kInf = std::numeric_limits<double>::infinity();
   constexpr std::array<double, 10> kThresholds = {0.9, 0.5, 0.0, -1.0, 1.0, 0.99, -0.5, kInf, -kInf, 2.0};
-  constexpr std::array<std::int32_t, 8> kMaxima = {
-      10, 1, 2, 0, -1, 3, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
+  constexpr std::array<std::int32_t, 8> kMaxima = {10, 1, 2, 0, -1, 3, std::numeric_limits<std::int32_t>::max(),
+                                                   std::numeric_limits<std::int32_t>::min()};
   ByteSource source(data, size);
   const std::int32_t genes = source.take() % 7;
   const std::int32_t samples = source.take() % 8;

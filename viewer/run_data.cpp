@@ -152,8 +152,8 @@ void take_membership(LoadedRun& run) {
   if (problem.empty()) {
     run.counts_from_report = true;
   } else {
-    run.report_note =
-        "report " + quoted(run.files.report) + " not used (" + problem + "); membership counted from the output file";
+    run.report_note = "report " + quoted(run.files.report) + " not used (" + problem +
+                      "); membership counted from the output file";
   }
 }
 

@@ -54,12 +54,9 @@ class PieceGenerator {
     // Runs of zeros and nines reach the rounding boundaries more often than uniform digits.
     const std::uint32_t style = below(4);
     for (std::size_t i = 0; i < count; ++i) {
-      if (style == 0)
-        text += '0';
-      else if (style == 1)
-        text += '9';
-      else
-        text += static_cast<char>('0' + below(10));
+      if (style == 0) text += '0';
+      else if (style == 1) text += '9';
+      else text += static_cast<char>('0' + below(10));
     }
     if (style < 2 && count > 0) text.back() = static_cast<char>('0' + below(10));
     return text;
@@ -67,25 +64,18 @@ class PieceGenerator {
 
   std::size_t digit_count() {
     switch (below(8)) {
-      case 0:
-        return 0;
-      case 1:
-        return 17 + below(10);  // around the digits a double holds
-      case 2:
-        return 30 + below(800);  // far more digits than any double needs
-      default:
-        return 1 + below(6);
+      case 0: return 0;
+      case 1: return 17 + below(10);   // around the digits a double holds
+      case 2: return 30 + below(800);  // far more digits than any double needs
+      default: return 1 + below(6);
     }
   }
 
   std::string sign() {
     switch (below(4)) {
-      case 0:
-        return "-";
-      case 1:
-        return "+";
-      default:
-        return "";
+      case 0: return "-";
+      case 1: return "+";
+      default: return "";
     }
   }
 
@@ -93,24 +83,12 @@ class PieceGenerator {
     std::string text(1, chance(2) ? 'e' : 'E');
     text += sign();
     switch (below(6)) {
-      case 0:
-        text += std::to_string(280 + below(60));
-        break;  // near overflow
-      case 1:
-        text += std::to_string(300 + below(30));
-        break;  // near the subnormals
-      case 2:
-        text += std::to_string(400 + below(100000));
-        break;  // far beyond
-      case 3:
-        text += "0000000000000000000" + std::to_string(below(30));
-        break;
-      case 4:
-        text += "99999999999999999999";
-        break;
-      default:
-        text += std::to_string(below(30));
-        break;
+      case 0: text += std::to_string(280 + below(60)); break;    // near overflow
+      case 1: text += std::to_string(300 + below(30)); break;    // near the subnormals
+      case 2: text += std::to_string(400 + below(100000)); break;  // far beyond
+      case 3: text += "0000000000000000000" + std::to_string(below(30)); break;
+      case 4: text += "99999999999999999999"; break;
+      default: text += std::to_string(below(30)); break;
     }
     return text;
   }
@@ -142,19 +120,16 @@ class PieceGenerator {
   }
 
   Piece cannot_start() {
-    static const char* const kPieces[] = {"inf", "nan",  "NaN", "INF", "infinity", "NA",       "e5", "E",
-                                          "x1",  "gene", ",85", "#",   "\x7f",     "\xc3\xa9", "_1"};
+    static const char* const kPieces[] = {"inf", "nan", "NaN", "INF", "infinity", "NA", "e5", "E", "x1",
+                                          "gene", ",85", "#", "\x7f", "\xc3\xa9", "_1"};
     return {kPieces[below(std::size(kPieces))], Kind::CannotStart, 0, ""};
   }
 
   Piece any() {
     switch (below(6)) {
-      case 0:
-        return lone_sign_or_stop();
-      case 1:
-        return cannot_start();
-      default:
-        return number();
+      case 0: return lone_sign_or_stop();
+      case 1: return cannot_start();
+      default: return number();
     }
   }
 
