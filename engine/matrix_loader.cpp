@@ -58,8 +58,8 @@ void note_name(BlockReader& in, std::string_view name, MatrixLoadSummary& summar
 }
 
 // Finds the last line that holds a piece after the genes read.
-void survey_rest(BlockReader& in, MatrixLoadSummary& summary) {
-  summary.lines_read = summary.last_line = in.line();
+void survey_rest(BlockReader& in, bool read_any, MatrixLoadSummary& summary) {
+  summary.lines_read = summary.last_line = read_any ? in.line() : 0;
   for (std::string_view piece = in.peek_piece(); !piece.empty(); piece = in.peek_piece()) {
     summary.last_line = in.line();
     in.consume(piece.size());
@@ -98,7 +98,7 @@ MatrixLoadSummary load_matrix(BlockReader& in, GeneTable& table) {
     throw MatrixReadError("it holds more than " + std::to_string(BlockReader::kMaxPieceBytes >> 20) +
                           " MiB without white space, so it is no text matrix");
   }
-  survey_rest(in, summary);
+  survey_rest(in, table.genes() > 0, summary);
   if (in.failed()) throw MatrixReadError("reading failed");
   return summary;
 }

@@ -133,6 +133,8 @@ TEST(MatrixLoading, WarnsOfLinesLeftUnreadAnEarlyEndAndNamesThatAreNumbers) {
   EXPECT_EQ(warnings(four_lines, 4, 2), std::vector<std::string>{});
   EXPECT_EQ(warnings(four_lines, 3, 2),
             std::vector<std::string>{"only the first 3 of its 4 lines were read: the run says 3 genes"});
+  EXPECT_EQ(warnings(four_lines, 0, 2),
+            std::vector<std::string>{"only the first 0 of its 4 lines were read: the run says 0 genes"});
   EXPECT_EQ(warnings(four_lines, 6, 2),
             std::vector<std::string>{
                 "it ends in gene 5 of the 6 genes the run says: the missing names are empty and the missing values 0"});
