@@ -7,6 +7,29 @@
 #include "engine/locked_file.hpp"
 
 namespace kova {
+namespace {
+
+// The C library's number for the system's reason, where there is one; 0 leaves the reason out.
+int reason(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return EINVAL;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_DISK_FULL:
+      return ENOSPC;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
 
 LockedFile open_locked(const std::filesystem::path& path) {
   // Readers (a viewer) are welcome; a second writer gets a sharing violation until this handle is
@@ -18,7 +41,7 @@ LockedFile open_locked(const std::filesystem::path& path) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
       return {nullptr, LockedOpen::kHeldByAnother, 0};
     }
-    return {nullptr, LockedOpen::kFailed, error == ERROR_ACCESS_DENIED ? EACCES : ENOENT};
+    return {nullptr, LockedOpen::kFailed, reason(error)};
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
   if (fd < 0) {
