@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace kova {
@@ -29,6 +30,8 @@ struct ThresholdCase {
   EntryFault fault;
   double suggestion;  // 0: none expected
 };
+
+void PrintTo(const ThresholdCase& c, std::ostream* os) { *os << '"' << c.entry << '"'; }
 
 class ThresholdEntryTest : public ::testing::TestWithParam<ThresholdCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct RefusalCase {
   std::int32_t samples;
   std::string message;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.what; }
 
 class MatrixRefusal : public ::testing::TestWithParam<RefusalCase> {};
 
