@@ -18,6 +18,10 @@ configure_build_test() {  # folder, then extra CMake options
 echo "== normal build =="
 configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# The R package is built from the same engine sources; its tests compare with this build's kova2.
+echo "== R package kova: build, install, R CMD check with its tests =="
+KOVA2="$PWD/build/test-release/engine/kova2" bash tools/build-r-package.sh
+
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
 
