@@ -11,8 +11,6 @@
 namespace kova {
 namespace {
 
-namespace fs = std::filesystem;
-
 // Without --genes and --samples the matrix tells them, one gene per line.
 RunSize run_size(const BatchOptions& options) {
   if (options.genes && options.samples) return {*options.genes, *options.samples, options.threshold};
