@@ -24,7 +24,10 @@ const fs::path kSharedAll = fs::path(KOVA_EXAMPLES_DIR) / ".." / ".." / "shared"
 
 std::string command_line(const std::vector<std::string>& arguments) {
   std::string line = shell_quoted(KOVA2_PATH);
-  for (const std::string& argument : arguments) line += " " + shell_quoted(argument);
+  for (const std::string& argument : arguments) {
+    line += ' ';
+    line += shell_quoted(argument);
+  }
   return line;
 }
 
