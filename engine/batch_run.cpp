@@ -1,9 +1,13 @@
 #include "engine/batch_run.hpp"
 
+#include <cstdio>
+
 #include "common/line_layout.hpp"
 #include "engine/batch_arguments.hpp"
+#include "engine/block_reader.hpp"
 #include "engine/engine_run.hpp"
 #include "engine/engine_version.hpp"
+#include "engine/matrix_refusal.hpp"
 #include "engine/matrix_shape.hpp"
 #include "engine/platform.hpp"
 #include "engine/result_writer.hpp"
@@ -15,6 +19,16 @@ namespace {
 RunSize run_size(const BatchOptions& options) {
   if (options.genes && options.samples) return {*options.genes, *options.samples, options.threshold};
   InputFile file = open_input(options.matrix);
+  {
+    // Text in another encoding is refused for what it is, not for lines that seem to disagree.
+    BlockReader reader(file.get());
+    try {
+      check_encoding(reader);
+    } catch (const MatrixReadError& e) {
+      throw EngineError("input matrix " + quoted(options.matrix) + ": " + e.what());
+    }
+  }
+  std::rewind(file.get());
   try {
     const MatrixShape shape = count_matrix_shape(file.get());
     return {shape.genes, shape.samples, options.threshold};

@@ -27,6 +27,9 @@ int draw_png(int argc, char** argv, const kova::viewer::CommandLine& line) {
   QGuiApplication app(argc, argv);
   try {
     const kova::viewer::LoadedRun run = kova::viewer::load_run(*line.run);
+    for (const std::string& warning : run.matrix_warnings) {
+      std::fprintf(stderr, "kovaview: warning: %s\n", warning.c_str());
+    }
     const QString error =
         kova::viewer::save_heatmap(run, line.bicluster, QString::fromStdString(line.png), QGuiApplication::font());
     if (!error.isEmpty()) return fail(error.toStdString());

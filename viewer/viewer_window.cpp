@@ -161,6 +161,9 @@ QString ViewerWindow::open_run(const RunFiles& files) {
                        .arg(files.samples)
                        .arg(timer.elapsed());
   if (!run_->report_note.empty()) status += QStringLiteral("; ") + QString::fromStdString(run_->report_note);
+  for (const std::string& warning : run_->matrix_warnings) {
+    status += QStringLiteral("; warning: ") + QString::fromStdString(warning);
+  }
   statusBar()->showMessage(status);
   return {};
 }

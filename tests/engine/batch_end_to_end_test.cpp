@@ -95,8 +95,8 @@ TEST_F(BatchRun, GivesTheConsoleWaysFilesWithGenesAndSamplesCounted) {
   expect_same_as_console(golub, 500, 38, "0.8", {"--max", "12", "--threads", "1"}, "12");
   // The maximum as the console takes it: 0 still allows one bicluster.
   expect_same_as_console(golub, 500, 38, "0.8", {"--max", "0"}, "0");
-  // Given sizes are taken as given, also when they read less than the file holds.
-  expect_same_as_console(golub, 120, 30, "0.85", {"--genes", "120", "--samples", "30"}, "2147483647");
+  // Given sizes are taken as given: fewer genes than the file holds.
+  expect_same_as_console(golub, 120, 38, "0.85", {"--genes", "120", "--samples", "38"}, "2147483647");
   if (!fs::exists(kSharedAll)) GTEST_SKIP() << "no " << kSharedAll;
   expect_same_as_console(kSharedAll, 12625, 128, "0.9", {"--quiet"}, "2147483647");
   EXPECT_EQ(read_file(home_ / "outinfo.txt"), "garbage\r\n");
@@ -170,9 +170,17 @@ TEST_F(BatchRun, UnevenLinesAskForGenesAndSamplesAndTheInputIsNeverOverwritten) 
             "but line 1 holds 4; give them with --genes and --samples\r\n");
   EXPECT_EQ(read_file(work() / "o.txt"), "earlier results");
 
+  // Text in another encoding is named as such, not as lines that disagree.
+  write_file(work() / "utf16.txt", std::string("\xff\xfeg\0001\0\n\0", 8));
+  const test::EngineResult utf16 = batch({"--matrix", "utf16.txt", "--output", "o.txt", "--threshold", "0.9"});
+  EXPECT_EQ(utf16.status, 1);
+  EXPECT_NE(utf16.err.find("input matrix 'utf16.txt': it is UTF-16 text"), std::string::npos) << utf16.err;
+
+  // Given sizes meet the console way's loading checks.
   const test::EngineResult given =
-      batch({"--matrix", "uneven.txt", "--output", "o.txt", "--threshold", "0.9", "--genes", "2", "--samples", "5"});
-  EXPECT_EQ(given.status, 0) << given.err;
+      batch({"--matrix", "uneven.txt", "--output", "o.txt", "--threshold", "0.9", "--genes", "3", "--samples", "4"});
+  EXPECT_EQ(given.status, 1);
+  EXPECT_NE(given.err.find("line 2 holds a name and 3 values; the run says 4 samples"), std::string::npos) << given.err;
 
   for (const std::string output : {"uneven.txt", "./uneven.txt"}) {
     const test::EngineResult same =
