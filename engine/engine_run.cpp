@@ -31,13 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EngineError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-std::string quoted(const fs::path& path) { return "'" + path_text(path) + "'"; }
-
 std::string system_reason(int error) { return error != 0 ? std::string(": ") + std::strerror(error) : ""; }
 
 void refuse_folder(const fs::path& path, const char* what) {
@@ -125,19 +118,6 @@ void check_table_fits(const RunSize& size) {
   }
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
-
-InputFile open_input(const fs::path& path) {
-  refuse_folder(path, "input matrix");
-  errno = 0;
-  InputFile file(open_file(path, "rb"));
-  if (!file) throw EngineError("cannot open input matrix " + quoted(path) + system_reason(errno));
-  return file;
-}
-
 // A result file must never be one the run reads: truncating it would destroy the user's data.
 bool same_file(const fs::path& a, const fs::path& b) {
   std::error_code ec;
@@ -199,57 +179,82 @@ void start_report(OutputFile& report) {
   write_report_header(report);
 }
 
-std::string summary(std::int32_t found, const fs::path& output, const fs::path& report) {
-  std::error_code ec;
-  const fs::path report_shown = fs::absolute(report, ec);
-  return "kova2: " + std::to_string(found) + (found == 1 ? " bicluster" : " biclusters") + " written to " +
-         quoted(output) + " and " + quoted(ec ? report : report_shown);
-}
-
 int run(std::istream& in, std::ostream& out, std::ostream& err) {
   const RunDescriptionPaths paths = run_description_paths();
   const RunFiles files = read_outinfo(paths.outinfo);
-  const RunSize size = read_doutinfo(paths.doutinfo);
+  RunRequest request;
+  request.input = files.input;
+  request.output = files.output;
+  request.report = kReportFileName;
+  request.size = read_doutinfo(paths.doutinfo);
+  request.run_descriptions = {paths.outinfo, paths.doutinfo};
+  request.show_progress = is_terminal(stderr);
+  const std::int32_t found = perform_run(
+      request, [&] { return ask_maximum_biclusters(in, out); }, err);
+  out << run_summary(found, request.output, request.report) << kLineEnd << std::flush;
+  return 0;
+}
+
+}  // namespace
+
+std::string quoted(const fs::path& path) { return "'" + path_text(path) + "'"; }
+
+InputFile open_input(const fs::path& path) {
+  refuse_folder(path, "input matrix");
+  errno = 0;
+  InputFile file(open_file(path, "rb"));
+  if (!file) throw EngineError("cannot open input matrix " + quoted(path) + system_reason(errno));
+  return file;
+}
+
+std::int32_t perform_run(const RunRequest& request, const std::function<std::optional<std::int32_t>()>& maximum,
+                         std::ostream& err) {
+  const RunSize& size = request.size;
   check_table_fits(size);  // before any result file is truncated
-  const fs::path report_path(kReportFileName);
 
-  InputFile input = open_input(files.input);
-  refuse_overwrite(files.output, "output file", files.input, "input matrix");
-  refuse_overwrite(report_path, "report", files.input, "input matrix");
-  refuse_overwrite(files.output, "output file", report_path, "report");
-  refuse_overwrite(files.output, "output file", paths.outinfo, "run description file");
-  refuse_overwrite(files.output, "output file", paths.doutinfo, "run description file");
+  InputFile input = open_input(request.input);
+  refuse_overwrite(request.output, "output file", request.input, "input matrix");
+  refuse_overwrite(request.report, "report", request.input, "input matrix");
+  refuse_overwrite(request.output, "output file", request.report, "report");
+  for (const fs::path& description : request.run_descriptions) {
+    refuse_overwrite(request.output, "output file", description, "run description file");
+  }
 
-  std::unique_ptr<OutputFile> report = lock_report(report_path);  // before anything is truncated
-  std::unique_ptr<OutputFile> output = create_output(files.output);
+  std::unique_ptr<OutputFile> report = lock_report(request.report);  // before anything is truncated
+  std::unique_ptr<OutputFile> output = create_output(request.output);
   start_report(*report);
 
-  const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
-  if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
+  const std::optional<std::int32_t> maximum_biclusters = maximum();
+  if (!maximum_biclusters) throw EngineError("no maximum number of biclusters was given: the console input ended");
 
   GeneTable table(size.genes, size.samples);
-  const std::vector<std::string> warnings = load_input(std::move(input), files.input, table);
+  const std::vector<std::string> warnings = load_input(std::move(input), request.input, table);
   for (const std::string& warning : warnings) err << "kova2: warning: " << warning << kLineEnd;
   err << std::flush;
 
   ResultWriter writer(table, *output, *report);
-  ConsoleProgress progress(err, is_terminal(stderr));
-  const std::int32_t found = fast_search(table, size.threshold, *maximum, writer, {0, &progress});
+  ConsoleProgress progress(err, request.show_progress);
+  const std::int32_t found =
+      fast_search(table, size.threshold, *maximum_biclusters, writer, {request.workers, &progress});
   progress.finish();
   // The membership lines mark a complete run: they go into the report only once every bicluster
   // is on disk in the output file, so a failed or killed run never leaves them behind.
   output->close();
   writer.write_membership();
   report->close();
-  out << summary(found, files.output, report_path) << kLineEnd << std::flush;
-  return 0;
+  return found;
 }
 
-}  // namespace
+std::string run_summary(std::int32_t found, const fs::path& output, const fs::path& report) {
+  std::error_code ec;
+  const fs::path report_shown = fs::absolute(report, ec);
+  return "kova2: " + std::to_string(found) + (found == 1 ? " bicluster" : " biclusters") + " written to " +
+         quoted(output) + " and " + quoted(ec ? report : report_shown);
+}
 
-int run_engine(std::istream& in, std::ostream& out, std::ostream& err) {
+int report_run_errors(std::ostream& err, const std::function<int()>& body) {
   try {
-    return run(in, out, err);
+    return body();
   } catch (const OutputError& e) {
     err << "kova2: error: " << e.what() << "; the results are incomplete" << kLineEnd << std::flush;
   } catch (const std::runtime_error& e) {  // EngineError, RunDescriptionLocationError and the like
@@ -258,6 +263,10 @@ int run_engine(std::istream& in, std::ostream& out, std::ostream& err) {
     err << "kova2: error: out of memory" << kLineEnd << std::flush;
   }
   return 1;
+}
+
+int run_engine(std::istream& in, std::ostream& out, std::ostream& err) {
+  return report_run_errors(err, [&] { return run(in, out, err); });
 }
 
 }  // namespace kova

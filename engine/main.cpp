@@ -1,16 +1,20 @@
-// kova2: the console engine. Everything is in the engine library; main only adds the pause that
-// keeps a console window open long enough to read how the run ended.
+// kova2: the console engine. Everything is in the engine library; main only picks the batch way
+// when there are arguments, and adds the pause that keeps a console window open long enough to
+// read how a console run ended.
 
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "common/line_layout.hpp"
+#include "engine/batch_run.hpp"
 #include "engine/engine_run.hpp"
 #include "engine/platform.hpp"
 
-int main() {
+int main(int argc, char** argv) {
   kova::use_binary_standard_output();
+  if (argc > 1) return kova::run_batch(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
   const int status = kova::run_engine(std::cin, std::cout, std::cerr);
   if (kova::is_terminal(stdin)) {
     // Keys hit during the run do not close the window, only an Enter pressed once this line shows;

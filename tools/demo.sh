@@ -20,3 +20,13 @@ echo "== output file (result.txt) =="
 cat "$run_home/result.txt"
 echo "== bicluster_report.txt =="
 cat "$run_home/bicluster_report.txt"
+
+# The R package kova, where R is installed: the same search on a matrix held in R.
+if command -v R >/dev/null; then
+  echo
+  echo "== R package kova =="
+  bash tools/build-r-package.sh --no-check
+  R_LIBS="$PWD/build/r-package/library" Rscript -e '
+    x <- as.matrix(read.table(commandArgs(TRUE)[1], row.names = 1))
+    print(kova::kova_biclusters(x, threshold = 0.9))' "$example"
+fi

@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool xterm x11-utils imagemagick                # front end tests under a real X server
   g++-mingw-w64-x86-64-posix wine64                       # Windows build, tested under Wine
   clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
+  r-base-dev r-cran-rcpp r-cran-testthat r-bioc-biobase   # the R package kova and its tests
 )
 
 missing=()

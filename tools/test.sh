@@ -18,6 +18,10 @@ configure_build_test() {  # folder, then extra CMake options
 echo "== normal build =="
 configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# The R package is built from the same engine sources; its tests compare with this build's kova2.
+echo "== R package kova: build, install, R CMD check with its tests =="
+KOVA2="$PWD/build/test-release/engine/kova2" bash tools/build-r-package.sh
+
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
 
@@ -31,7 +35,7 @@ bash tools/check_windows_frontend.sh
 echo "== kovaview under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build/test-asan-viewer -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \
   -DKOVA_SANITIZE=address,undefined >/dev/null
-if ! cmake --build build/test-asan-viewer --target help | grep -q kova_viewer_core_tests; then
+if ! cmake --build build/test-asan-viewer --target help | grep kova_viewer_core_tests >/dev/null; then
   echo "Qt 6 not found: skipped"
 else
   cmake --build build/test-asan-viewer -j "$jobs" --target kova_viewer_core_tests kova_viewer_window_test \

@@ -1,0 +1,49 @@
+#pragma once
+// The command line of kova2's batch way:
+//   kova2 --matrix FILE --output FILE --threshold T [--max M] [--genes G --samples S]
+//         [--report FILE] [--threads N] [--quiet]
+// and kova2 --help, kova2 --version.
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace kova {
+
+// Wrong arguments: the message says which and why; the usage goes with it.
+class ArgumentError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct BatchOptions {
+  std::filesystem::path matrix;
+  std::filesystem::path output;
+  std::optional<std::filesystem::path> report;  // default: bicluster_report.txt beside the output
+  double threshold = 0.0;
+  std::int32_t max_biclusters = std::numeric_limits<std::int32_t>::max();  // no limit
+  std::optional<std::int32_t> genes;  // both given or neither; counted from the matrix when not
+  std::optional<std::int32_t> samples;
+  int threads = 0;  // 0: one per core
+  bool quiet = false;
+};
+
+enum class BatchCommand { Run, Help, Version };
+
+struct BatchArguments {
+  BatchCommand command = BatchCommand::Run;
+  BatchOptions options;
+};
+
+// `arguments` without the program name. Numbers follow the run description's grammar, each
+// argument one whole number. Throws ArgumentError.
+BatchArguments parse_batch_arguments(std::span<const std::string> arguments);
+
+// The usage text, every line ended by CR LF.
+std::string batch_usage();
+
+}  // namespace kova

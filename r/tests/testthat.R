@@ -1,0 +1,4 @@
+library(testthat)
+library(kova)
+
+test_check("kova")

@@ -1,0 +1,35 @@
+test_that("golub_500 gives kova2's files byte for byte", {
+  x <- read_matrix(data_file("golub_500.txt"))
+  expect_equal(dim(x), c(500L, 38L))
+  result <- expect_same_as_kova2(x, 0.9)
+  expect_gt(length(result), 10L)
+  limited <- expect_same_as_kova2(x, 0.8, max = 7)
+  expect_equal(length(limited), 7L)
+})
+
+test_that("ALL_top1000 gives kova2's files byte for byte", {
+  x <- read_matrix(data_file("ALL_top1000.txt"))
+  expect_equal(dim(x), c(1000L, 128L))
+  result <- expect_same_as_kova2(x, 0.9)
+  expect_gt(length(result), 0L)
+})
+
+test_that("values at full precision, long and repeated names reach the files as kova2 writes them", {
+  long <- strrep("a_very_long_gene_name_", 4)
+  set.seed(15)
+  base <- cumsum(rnorm(12))
+  x <- rbind(base + rnorm(12, sd = 1e-3), base * pi + 1 / 3, rnorm(12), base - 1e-9, base + 2^-40,
+             rnorm(12))
+  rownames(x) <- c(long, "dup", "dup", paste0(long, "x"), "dup", "other")
+  expect_gt(nchar(long), 51L)
+  result <- expect_same_as_kova2(x, 0.95, read_back = FALSE)
+  expect_true(long %in% result[[1]]$genes)
+  expect_true("dup" %in% result[[1]]$genes)
+  matrix_file <- tempfile(fileext = ".txt")
+  write_matrix(x, matrix_file)
+  output <- tempfile(fileext = ".txt")
+  kova_write_result(result, output, tempfile(fileext = ".txt"))
+  expect_warning(kova_read_result(output, matrix_file), "names several genes 'dup'")
+  rownames(x)[c(3, 5)] <- c("dup3", "dup5")
+  expect_same_as_kova2(x, 0.95)
+})

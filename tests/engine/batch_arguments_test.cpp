@@ -1,0 +1,102 @@
+// The batch command line: what it takes, and what it refuses with which message.
+
+#include "engine/batch_arguments.hpp"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace kova {
+namespace {
+
+BatchArguments parse(const std::vector<std::string>& arguments) { return parse_batch_arguments(arguments); }
+
+std::string refusal(const std::vector<std::string>& arguments) {
+  try {
+    parse(arguments);
+  } catch (const ArgumentError& e) {
+    return e.what();
+  }
+  return "accepted";
+}
+
+TEST(BatchArguments, TheFewestArgumentsTakeTheDefaults) {
+  const BatchOptions o = parse({"--matrix", "m.txt", "--output", "out dir/o.txt", "--threshold", ".85"}).options;
+  EXPECT_EQ(o.matrix, "m.txt");
+  EXPECT_EQ(o.output, "out dir/o.txt");
+  EXPECT_EQ(o.threshold, 0.85);
+  EXPECT_EQ(o.max_biclusters, std::numeric_limits<std::int32_t>::max());
+  EXPECT_FALSE(o.genes || o.samples || o.report);
+  EXPECT_EQ(o.threads, 0);
+  EXPECT_FALSE(o.quiet);
+}
+
+TEST(BatchArguments, EveryOptionInEitherSpelling) {
+  const BatchOptions o = parse({"--quiet", "--threshold=1e-1", "--max", "-3", "--genes=500", "--samples", "38",
+                                "--report=r.txt", "--threads", "2", "--output=o.txt", "--matrix", "m.txt"})
+                             .options;
+  EXPECT_EQ(o.threshold, 0.1);
+  EXPECT_EQ(o.max_biclusters, -3);  // as the console takes it: at most one bicluster
+  EXPECT_EQ(o.genes, 500);
+  EXPECT_EQ(o.samples, 38);
+  EXPECT_EQ(o.report, "r.txt");
+  EXPECT_EQ(o.threads, 2);
+  EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(parse({"--version"}).command, BatchCommand::Version);
+  EXPECT_EQ(parse({"--matrix", "m.txt", "--help"}).command, BatchCommand::Help);
+  EXPECT_EQ(parse({"-h"}).command, BatchCommand::Help);
+}
+
+TEST(BatchArguments, WrongArgumentsAreNamed) {
+  const std::vector<std::string> base = {"--matrix", "m.txt", "--output", "o.txt", "--threshold", "0.9"};
+  const auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> all = base;
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
+  };
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"--output", "o.txt", "--threshold", "0.9"}, "--matrix is missing"},
+      {{"--matrix", "m.txt", "--threshold", "0.9"}, "--output is missing"},
+      {{"--matrix", "m.txt", "--output", "o.txt"}, "--threshold is missing"},
+      {with({"--genes", "5"}), "--genes and --samples go together"},
+      {with({"--samples", "5"}), "--genes and --samples go together"},
+      {with({"--max"}), "--max needs a value"},
+      {with({"--max", "ten"}), "--max needs a whole number, not 'ten'"},
+      {with({"--max", "10x"}), "--max needs a whole number, not '10x'"},
+      {with({"--max", "2147483648"}), "--max 2147483648 does not fit a 32-bit integer"},
+      {with({"--genes", "-1", "--samples", "3"}), "--genes must be at least 0"},
+      {with({"--threads", "-2"}), "--threads must be at least 0"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "0,9"},
+       "--threshold needs a number such as 0.9, not '0,9'"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "nan"}, "--threshold needs a number"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "-"}, "--threshold needs a number"},
+      {with({"--matrix", "n.txt"}), "--matrix is given twice"},
+      {with({"--colour", "red"}), "unknown option '--colour'"},
+      {with({"extra.txt"}), "unexpected argument 'extra.txt'"},
+      {with({"-q"}), "unexpected argument '-q'"},
+      {with({"--quiet=yes"}), "--quiet takes no value"},
+      {{"--matrix=", "--output", "o.txt", "--threshold", "0.9"}, "--matrix needs a file name"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(refusal(c.arguments).substr(0, c.message.size()), c.message);
+}
+
+TEST(BatchArguments, TheUsageNamesEveryOptionAndEndsItsLinesWithCrLf) {
+  const std::string usage = batch_usage();
+  for (const char* option : {"--matrix", "--output", "--threshold", "--max", "--genes", "--samples", "--report",
+                             "--threads", "--quiet", "--help", "--version"}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  }
+  for (std::size_t end = usage.find('\n'); end != std::string::npos; end = usage.find('\n', end + 1)) {
+    EXPECT_EQ(usage[end - 1], '\r') << "line ending at " << end;
+  }
+  EXPECT_EQ(usage.substr(usage.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace kova

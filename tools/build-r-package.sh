@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds the R package kova from r/ and the engine's own sources (copied into a package tree under
+# build/r-package/, never into git), installs it into build/r-package/library and, unless
+# --no-check is given, runs R CMD check on it, whose tests compare with a kova2 run.
+#
+#   tools/build-r-package.sh [--no-check]
+#
+# KOVA2 names the kova2 binary the tests compare with (default build/engine/kova2). Afterwards:
+#   R_LIBS=build/r-package/library R     then library(kova)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+check=yes
+[ "${1:-}" = "--no-check" ] && check=no
+
+out=$root/build/r-package
+tree=$out/source/kova
+rm -rf "$out/source" "$out/library" "$out/kova.Rcheck"
+mkdir -p "$out/source" "$out/library"
+cp -R r "$tree"
+mkdir -p "$tree/src/engine" "$tree/src/common"
+find engine -maxdepth 1 \( -name '*.cpp' -o -name '*.hpp' \) ! -name main.cpp -exec cp {} "$tree/src/engine/" \;
+cp common/*.cpp common/*.hpp "$tree/src/common/"
+Rscript -e 'invisible(Rcpp::compileAttributes(commandArgs(TRUE)[1]))' "$tree"
+
+version=$(sed -n 's/^Version: //p' r/DESCRIPTION)
+tarball=$out/kova_$version.tar.gz
+(cd "$out" && R CMD build --no-manual source/kova >build.log 2>&1) || { cat "$out/build.log"; exit 1; }
+if [ $check = no ]; then
+  R CMD INSTALL --library="$out/library" "$tarball" >"$out/install.log" 2>&1 || { cat "$out/install.log"; exit 1; }
+  echo "R package kova $version installed in $out/library"
+  exit 0
+fi
+
+# The tests run kova2 and read the data; they must not skip here.
+export KOVA2=${KOVA2:-$root/build/engine/kova2}
+export KOVA_ROOT=$root
+export KOVA_REQUIRE_KOVA2=1
+[ -x "$KOVA2" ] || { echo "no kova2 at $KOVA2 (set KOVA2)" >&2; exit 1; }
+(cd "$out" && _R_CHECK_FORCE_SUGGESTS_=false R CMD check --no-manual "$tarball" >check.log 2>&1) || true
+status=$(sed -n 's/^Status: //p' "$out/check.log")
+if [ -z "$status" ] || grep -qE 'ERROR|WARNING' <<<"$status"; then
+  cat "$out/check.log"
+  [ -f "$out/kova.Rcheck/tests/testthat.Rout.fail" ] && tail -n 60 "$out/kova.Rcheck/tests/testthat.Rout.fail"
+  echo "R CMD check of kova: ${status:-did not finish}" >&2
+  exit 1
+fi
+grep -E '^\* checking tests' -A 3 "$out/check.log"
+echo "R CMD check of kova: $status"
+# The check installed the package from the same tarball; that copy is the installed package.
+cp -R "$out/kova.Rcheck/kova" "$out/library/"
+echo "R package kova $version installed in $out/library"
