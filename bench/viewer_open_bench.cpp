@@ -34,7 +34,9 @@ double draw_both(const LoadedRun& run, const std::vector<std::int32_t>& rows, co
   const auto geometry = kova::viewer::fitted_heatmap_geometry(model, text, painter.fontMetrics(), image.size());
   kova::viewer::draw_heatmap(painter, geometry, model, text);
   std::printf("  heatmap: %.1f ms\n", ms(timer));
-  kova::viewer::draw_profiles(painter, image.rect(), run.table, rows, samples, QStringLiteral("profiles"));
+  kova::viewer::ProfileText profile;
+  profile.title = QStringLiteral("profiles");
+  kova::viewer::draw_profiles(painter, image.rect(), run.table, rows, samples, profile);
   return ms(timer);
 }
 

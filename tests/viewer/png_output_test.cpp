@@ -96,7 +96,7 @@ class PngOutputTest : public QObject {
     const LoadedRun run = load_run(files_);
     const auto paint = [&](QPainter& painter, QSize size) {
       draw_profiles(painter, QRect(QPoint(0, 0), size), run.table, run.gene_rows[0], selected_samples(run, 0),
-                    QStringLiteral("profiles"));
+                    profile_text(run, 0, nullptr));
     };
     const QString svg = QString::fromStdString((dir_->path() / "p.SVG").string());
     QCOMPARE(save_picture(svg, kProfilePictureSize, QGuiApplication::font(), paint), QString());
