@@ -22,6 +22,7 @@
 
 #include "viewer/bicluster_list_model.hpp"
 #include "viewer/chart_view.hpp"
+#include "viewer/genes_view.hpp"
 #include "viewer/table_export.hpp"
 #include "viewer/open_run_dialog.hpp"
 
@@ -64,7 +65,8 @@ ViewerWindow::ViewerWindow(QWidget* parent)
       tabs_(new QTabWidget),
       heatmap_view_(new ChartView),
       profile_view_(new ChartView),
-      membership_view_(new ChartView) {
+      membership_view_(new ChartView),
+      genes_view_(new GenesView) {
   setWindowTitle(QStringLiteral("kovaview"));
   filter_->setSourceModel(list_);
   filter_->setSortRole(BiclusterListModel::kSortRole);
@@ -115,6 +117,8 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   tabs_->addTab(heatmap_view_, QStringLiteral("Heatmap"));
   tabs_->addTab(profile_view_, QStringLiteral("Profiles"));
   tabs_->addTab(membership_view_, QStringLiteral("Samples in biclusters"));
+  genes_view_->setObjectName(QStringLiteral("genesView"));
+  tabs_->addTab(genes_view_, QStringLiteral("Genes in biclusters"));
 
   cluster_->setObjectName(QStringLiteral("clusterOrder"));
   cluster_->setToolTip(QStringLiteral("Order the heatmap's genes and samples by average-linkage clustering on 1 - r"));
@@ -190,8 +194,10 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   show_bicluster(std::nullopt);
   stop_measuring();
   list_->set_run(nullptr);
+  genes_view_->set_run(nullptr);
   run_ = std::move(run);
   list_->set_run(run_.get());
+  genes_view_->set_run(run_.get());
   start_measuring();
   setWindowTitle(QStringLiteral("kovaview - %1").arg(as_text(files.output)));
 
@@ -367,6 +373,7 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
   shown_ = index;
   heatmap_.reset();
   show_measures();
+  genes_view_->show_bicluster(index);
   if (!index) {
     genes_->clear();
     samples_->clear();
@@ -405,7 +412,7 @@ std::pair<PaintFunction, QSize> ViewerWindow::current_picture() const {
     return {[this](QPainter& painter, QSize size) { paint_membership(painter, size); },
             membership_picture_size(run_->files.samples)};
   }
-  if (!shown_ || !heatmap_) return {};
+  if (!shown_ || !heatmap_ || pane == genes_view_) return {};
   if (pane == profile_view_) {
     const std::size_t index = *shown_;
     return {[this, index, text = profile_text(*run_, index, annotation())](QPainter& painter, QSize size) {
@@ -422,7 +429,10 @@ std::pair<PaintFunction, QSize> ViewerWindow::current_picture() const {
 void ViewerWindow::save_current_picture(const QString& format) {
   const auto [paint, size] = current_picture();
   if (!paint) {
-    QMessageBox::information(this, QStringLiteral("kovaview"), QStringLiteral("Open a run and select a bicluster first."));
+    QMessageBox::information(this, QStringLiteral("kovaview"),
+                             tabs_->currentWidget() == genes_view_
+                                 ? QStringLiteral("The genes pane is a table: export it with File > Export.")
+                                 : QStringLiteral("Open a run and select a bicluster first."));
     return;
   }
   const QString suggested = shown_ ? QStringLiteral("bicluster%1.%2").arg(run_->biclusters[*shown_].number).arg(format)

@@ -26,6 +26,7 @@ namespace kova::viewer {
 
 class BiclusterListModel;
 class ChartView;
+class GenesView;
 class BiclusterFilter;
 
 class ViewerWindow final : public QMainWindow {
@@ -91,6 +92,7 @@ class ViewerWindow final : public QMainWindow {
   ChartView* heatmap_view_;
   ChartView* profile_view_;
   ChartView* membership_view_;
+  GenesView* genes_view_;
 };
 
 }  // namespace kova::viewer

@@ -153,6 +153,19 @@ class ViewerWindowTest : public QObject {
     QVERIFY(holds_colour(heatmap->grab().toImage(), bar.colours[0]));
   }
 
+  void the_genes_pane_counts_biclusters_per_gene_and_names_the_shared_ones() {
+    auto* genes = window_->findChild<QTableView*>(QStringLiteral("geneCountTable"));
+    auto* shared = window_->findChild<QLabel*>(QStringLiteral("sharedGenes"));
+    QVERIFY(genes && shared);
+    QCOMPARE(genes->model()->rowCount(), 5);
+    // Sorted by count, most first: g1 heads all three biclusters.
+    QCOMPARE(genes->model()->index(0, 0).data().toString(), QStringLiteral("g1"));
+    QCOMPARE(genes->model()->index(0, 1).data().toInt(), 3);
+    QCOMPARE(genes->model()->index(0, 2).data().toString(), QStringLiteral("1, 2, 3"));
+    table_->selectRow(1);
+    QCOMPARE(shared->text(), QStringLiteral("Bicluster 2 (highlighted) shares 1 of its genes: g1 (also in 1, 3)"));
+  }
+
   void a_bad_run_is_refused_and_the_open_one_stays() {
     table_->selectRow(1);
     RunFiles bad = files_;
