@@ -152,7 +152,7 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   splitter->addWidget(left);
   splitter->addWidget(right);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({300, 900});
+  splitter->setSizes({560, 720});  // wide enough for every column of the list
   setCentralWidget(splitter);
   build_menus();
   resize(1280, 820);
@@ -239,10 +239,12 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
     return QString::fromStdString(error.what());
   }
   show_bicluster(shown_);
-  statusBar()->showMessage(QStringLiteral("Sample annotation %1: %2 class columns%3")
+  const std::size_t classes = annotation_->classes.size();
+  statusBar()->showMessage(QStringLiteral("Sample annotation %1: %2 %3%4")
                                .arg(as_text(path))
-                               .arg(annotation_->classes.size())
-                               .arg(annotation_->names.empty() ? QStringLiteral(", no names") : QString()));
+                               .arg(classes)
+                               .arg(classes == 1 ? QStringLiteral("class column") : QStringLiteral("class columns"))
+                               .arg(annotation_->names.empty() ? QStringLiteral(", no sample names") : QString()));
   return {};
 }
 
