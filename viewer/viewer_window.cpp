@@ -159,10 +159,11 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   statusBar()->showMessage(QStringLiteral("No run open"));
 }
 
-// The run is freed before the base class closes the window, which still asks the list for rows.
+// The run is freed before the base class closes the window, which still asks the lists for rows.
 ViewerWindow::~ViewerWindow() {
   stop_measuring();
   list_->set_run(nullptr);
+  genes_view_->set_run(nullptr);
 }
 
 void ViewerWindow::build_menus() {
