@@ -30,8 +30,8 @@ void write_all_pictures(const LoadedRun& run, const CommandLine& line, const Hea
   const std::size_t count = run.biclusters.size();
   for (std::size_t index = 0; index < count; ++index) {
     const std::filesystem::path path = picture_path(folder, run.biclusters[index].number, count);
-    check(
-        save_heatmap(run, index, QString::fromStdString(path.string()), font, options, QSize(line.width, line.height)));
+    check(save_heatmap(run, index, QString::fromStdString(path.string()), font, options, QSize(line.width, line.height),
+                       line.dpi));
     progress(index + 1, count);
   }
 }
@@ -59,7 +59,7 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Pictur
                                " biclusters, there is no bicluster " + std::to_string(line.bicluster));
     }
     check(save_heatmap(run, static_cast<std::size_t>(line.bicluster - 1), QString::fromStdString(line.png), font,
-                       options, QSize(line.width, line.height)));
+                       options, QSize(line.width, line.height), line.dpi));
   }
   if (!line.all.empty()) write_all_pictures(run, line, options, font, progress);
 }

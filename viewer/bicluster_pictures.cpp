@@ -5,6 +5,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "viewer/clustering.hpp"
@@ -13,8 +14,9 @@ namespace kova::viewer {
 namespace {
 
 // Saved pictures measure text at one resolution, whatever the screen: PNG and SVG alike.
-constexpr int kPictureDpi = 96;
 constexpr int kPictureDotsPerMeter = 3780;  // 96 dpi
+
+int dots_per_meter(int dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
 
 }  // namespace
 
@@ -109,7 +111,7 @@ QString gene_list(const ResultBicluster& bicluster) {
 
 QSize membership_picture_size(std::int32_t samples) { return {std::max(640, 80 + samples * 8), 420}; }
 
-QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint) {
+QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint, int dpi) {
   if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -131,28 +133,34 @@ QString save_picture(const QString& path, QSize size, const QFont& font, const P
     }
     return {};
   }
-  QImage image(size, QImage::Format_RGB32);
+  const double scale = static_cast<double>(dpi) / kPictureDpi;
+  QImage image(QSize(static_cast<int>(std::ceil(size.width() * scale)), static_cast<int>(std::ceil(size.height() * scale))),
+               QImage::Format_RGB32);
+  // Text is measured at the layout's resolution while painting; the file then records the real one.
   image.setDotsPerMeterX(kPictureDotsPerMeter);
   image.setDotsPerMeterY(kPictureDotsPerMeter);
   image.fill(Qt::white);
   {
     QPainter painter(&image);
     painter.setFont(font);
+    painter.scale(scale, scale);
     paint(painter, size);
   }
+  image.setDotsPerMeterX(dots_per_meter(dpi));
+  image.setDotsPerMeterY(dots_per_meter(dpi));
   if (!image.save(path, "PNG")) return QStringLiteral("cannot write the picture '%1'").arg(path);
   return {};
 }
 
 QString save_heatmap(const LoadedRun& run, std::size_t index, const QString& path, const QFont& font,
-                     const HeatmapOptions& options, QSize size) {
+                     const HeatmapOptions& options, QSize size, int dpi) {
   const BiclusterHeatmap heatmap = bicluster_heatmap(run, index, options);
   const QFontMetrics metrics = picture_font_metrics(font);
   const HeatmapGeometry geometry = size.isEmpty() ? natural_heatmap_geometry(heatmap.model, heatmap.text, metrics)
                                                   : fitted_heatmap_geometry(heatmap.model, heatmap.text, metrics, size);
-  return save_picture(path, size.isEmpty() ? geometry.size : size, font, [&](QPainter& painter, QSize) {
-    draw_heatmap(painter, geometry, heatmap.model, heatmap.text);
-  });
+  return save_picture(
+      path, size.isEmpty() ? geometry.size : size, font,
+      [&](QPainter& painter, QSize) { draw_heatmap(painter, geometry, heatmap.model, heatmap.text); }, dpi);
 }
 
 }  // namespace kova::viewer

@@ -50,12 +50,17 @@ QFontMetrics picture_font_metrics(const QFont& font);
 
 using PaintFunction = std::function<void(QPainter&, QSize)>;
 
-// PNG unless the name ends in .svg (any case). Returns an error message naming the file, or empty.
-QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint);
+// Pictures are laid out at this resolution; a PNG at a higher one has more pixels, same layout.
+inline constexpr int kPictureDpi = 96;
+
+// PNG unless the name ends in .svg (any case); a PNG of `size` laid out at kPictureDpi and drawn
+// at `dpi`. Returns an error message naming the file, or empty.
+QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint,
+                     int dpi = kPictureDpi);
 
 // The heatmap of bicluster `index` (0-based) as `kovaview --png` writes it: at its natural size,
-// or fitted into `size` when that is not empty.
+// or fitted into `size` when that is not empty, drawn at `dpi`.
 QString save_heatmap(const LoadedRun& run, std::size_t index, const QString& path, const QFont& font,
-                     const HeatmapOptions& options, QSize size);
+                     const HeatmapOptions& options, QSize size, int dpi = kPictureDpi);
 
 }  // namespace kova::viewer

@@ -52,6 +52,11 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
         return refused("--size needs WIDTHxHEIGHT in pixels, each from 1 to 20000, such as 800x600");
       }
       ++i;
+    } else if (argument == "--dpi") {
+      const std::optional<std::int32_t> dpi = has_value ? whole_int(arguments[i + 1]) : std::nullopt;
+      if (!dpi || *dpi < 24 || *dpi > 1200) return refused("--dpi needs a resolution from 24 to 1200");
+      line.dpi = *dpi;
+      ++i;
     } else if (argument == "--cluster") {
       line.cluster = true;
     } else if (argument == "--bicluster") {
@@ -70,6 +75,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
   const bool pictures = !line.png.empty() || !line.all.empty();
   if (line.width > 0 && !pictures) return refused("--size is only used with --png or --all");
   if (line.cluster && !pictures) return refused("--cluster is only used with --png or --all");
+  if (line.dpi != 96 && !pictures) return refused("--dpi is only used with --png or --all");
   if (positional.empty()) {
     if (line.batch()) return refused("--png, --all, --table and --members need OUTPUT MATRIX GENES SAMPLES");
     if (!line.samples.empty()) return refused("--samples needs OUTPUT MATRIX GENES SAMPLES");

@@ -11,8 +11,9 @@ namespace kova::viewer {
 
 inline constexpr const char* kUsage =
     "usage: kovaview [--samples FILE] [OUTPUT MATRIX GENES SAMPLES]\n"
-    "       kovaview [--samples FILE] [--cluster] [--size WxH] --png FILE --bicluster N OUTPUT MATRIX GENES SAMPLES\n"
-    "       kovaview [--samples FILE] [--cluster] [--size WxH] --all DIR OUTPUT MATRIX GENES SAMPLES\n"
+    "       kovaview [--samples FILE] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX GENES "
+    "SAMPLES\n"
+    "       kovaview [--samples FILE] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX GENES SAMPLES\n"
     "       kovaview [--samples FILE] --table FILE [--members FILE] OUTPUT MATRIX GENES SAMPLES\n"
     "  --png, --all, --table and --members write files without a window; a name ending in .csv\n"
     "  gives CSV, any other tab-separated text";
@@ -27,6 +28,7 @@ struct CommandLine {
   std::string members;          // non-empty: every bicluster's genes and samples to this file
   int width = 0;                // --size; 0: the picture's natural size
   int height = 0;
+  int dpi = 96;                 // --dpi: the same picture with more pixels
   bool cluster = false;         // heatmap rows and columns ordered by clustering
   std::string error;            // non-empty: the arguments are wrong; says why
 

@@ -36,6 +36,7 @@ TEST(CommandLine, TakesARunAndThePictureOptions) {
   EXPECT_EQ(line.all, "pictures");
   EXPECT_EQ(line.width, 800);
   EXPECT_EQ(line.height, 600);
+  EXPECT_EQ(line.dpi, 96);
   EXPECT_TRUE(line.cluster);
   EXPECT_EQ(line.samples, "s.txt");
   EXPECT_EQ(line.table, "t.csv");
@@ -63,6 +64,8 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
       {{"--size", "12", "o", "m", "1", "1"}, "--size needs WIDTHxHEIGHT"},
       {{"--size", "80x60", "o", "m", "1", "1"}, "--size is only used with --png or --all"},
       {{"--table"}, "--table needs a file name"},
+      {{"--dpi", "10", "--png", "b", "--bicluster", "1", "o", "m", "1", "1"}, "--dpi needs a resolution"},
+      {{"--dpi", "300", "--table", "t", "o", "m", "1", "1"}, "--dpi is only used with --png or --all"},
       {{"--all", "d"}, "need OUTPUT MATRIX GENES SAMPLES"},
   };
   for (const auto& bad : cases) {

@@ -107,6 +107,14 @@ class PngOutputTest : public QObject {
 
     QCOMPARE(run_kovaview(QStringList{"--size", "640x300"} + options + run_arguments(files_)).status, 0);
     QCOMPARE(QImage(png).size(), QSize(640, 300));
+
+    // At twice the resolution: the same layout with twice the pixels each way.
+    QCOMPARE(run_kovaview(QStringList{"--dpi", "192"} + options + run_arguments(files_)).status, 0);
+    const QImage sharp(png);
+    QCOMPARE(sharp.size(), geometry.size * 2);
+    QCOMPARE(sharp.dotsPerMeterX(), 7559);
+    const QRect first = geometry.cell_rect(0, 0);
+    QCOMPARE(sharp.pixelColor(first.center() * 2), image.pixelColor(first.center()));
   }
 
   void refuses_what_it_cannot_draw() {
