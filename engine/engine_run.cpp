@@ -10,6 +10,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "common/line_layout.hpp"
 #include "common/run_description_paths.hpp"
@@ -162,6 +163,42 @@ std::unique_ptr<OutputFile> create_output(const fs::path& path) {
   }
 }
 
+// Loads the whole matrix and closes it; returns the warnings about it, each naming the file.
+std::vector<std::string> load_input(InputFile input, const fs::path& path, GeneTable& table) {
+  BlockReader reader(input.get());
+  MatrixLoadSummary loaded;
+  try {
+    loaded = load_matrix(reader, table);
+  } catch (const MatrixFormatError& e) {
+    throw EngineError("input matrix " + quoted(path) + ": " + e.what());
+  } catch (const MatrixReadError& e) {
+    throw EngineError("cannot read input matrix " + quoted(path) + ": " + e.what());
+  }
+  std::vector<std::string> warnings = matrix_warnings(loaded, table.genes(), table.samples());
+  for (std::string& warning : warnings) warning = "input matrix " + quoted(path) + ": " + warning;
+  return warnings;
+}
+
+// Two engines started in one folder would splice their reports into one file that looks complete:
+// the second is refused while the first holds the report's lock.
+std::unique_ptr<OutputFile> lock_report(const fs::path& path) {
+  try {
+    return OutputFile::open_locked(path);
+  } catch (const FileLockedError&) {
+    std::error_code ec;
+    const fs::path shown = fs::absolute(path, ec);
+    throw EngineError("another kova2 run is writing its report " + quoted(ec ? path : shown) +
+                      " in this folder; wait until it has ended, or start this run from another folder");
+  } catch (const OutputError& e) {
+    throw EngineError(e.what());
+  }
+}
+
+void start_report(OutputFile& report) {
+  report.empty();
+  write_report_header(report);
+}
+
 std::string summary(std::int32_t found, const fs::path& output, const fs::path& report) {
   std::error_code ec;
   const fs::path report_shown = fs::absolute(report, ec);
@@ -183,21 +220,17 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
   refuse_overwrite(files.output, "output file", paths.outinfo, "run description file");
   refuse_overwrite(files.output, "output file", paths.doutinfo, "run description file");
 
+  std::unique_ptr<OutputFile> report = lock_report(report_path);  // before anything is truncated
   std::unique_ptr<OutputFile> output = create_output(files.output);
-  std::unique_ptr<OutputFile> report = create_output(report_path);
-  write_report_header(*report);
+  start_report(*report);
 
   const std::optional<std::int32_t> maximum = ask_maximum_biclusters(in, out);
   if (!maximum) throw EngineError("no maximum number of biclusters was given: the console input ended");
 
   GeneTable table(size.genes, size.samples);
-  BlockReader reader(input.get());
-  try {
-    load_matrix(reader, table);
-  } catch (const MatrixReadError& e) {
-    throw EngineError("cannot read input matrix " + quoted(files.input) + ": " + e.what());
-  }
-  input.reset();
+  const std::vector<std::string> warnings = load_input(std::move(input), files.input, table);
+  for (const std::string& warning : warnings) err << "kova2: warning: " << warning << kLineEnd;
+  err << std::flush;
 
   ResultWriter writer(table, *output, *report);
   ConsoleProgress progress(err, is_terminal(stderr));

@@ -13,6 +13,9 @@ int main() {
   kova::use_binary_standard_output();
   const int status = kova::run_engine(std::cin, std::cout, std::cerr);
   if (kova::is_terminal(stdin)) {
+    // Keys hit during the run do not close the window, only an Enter pressed once this line shows;
+    // dropped before the line is shown, so that an Enter pressed the moment it shows still counts.
+    kova::discard_typed_ahead(stdin);
     std::cout << "Press Enter to close" << kova::kLineEnd << std::flush;
     std::cin.clear();
     std::string line;

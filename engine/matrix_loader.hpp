@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "engine/block_reader.hpp"
 #include "engine/gene_table.hpp"
@@ -14,17 +16,36 @@ class MatrixReadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Where the file ran out, for callers that must tell a short matrix from a complete one.
+// The file is read, but it is not a matrix the run can use as it stands: a piece that is not wholly
+// a number where a value is due, a value beyond the range of a double, an empty file, UTF-16 or
+// UTF-32 text. The message names the line and the piece where there is one, and what to do.
+class MatrixFormatError : public MatrixReadError {
+ public:
+  using MatrixReadError::MatrixReadError;
+};
+
+// What the loading met that the run goes on with, and where the file ran out.
 struct MatrixLoadSummary {
   // The gene whose name or values were still due when the file ended; -1 when none was.
   std::int32_t ended_in_gene = -1;
+  // The line of the last piece read, and the last line of the file that holds a piece: beyond it
+  // when the file holds more than the run's genes.
+  std::int64_t lines_read = 0;
+  std::int64_t last_line = 0;
+  // Gene names that are wholly a real number with a '.' or an exponent, such as "-0.0556".
+  std::int32_t numeric_names = 0;
+  std::string first_numeric_name;
+  std::int64_t first_numeric_name_line = 0;
 };
 
-// Fills `table` from `in` with the formatted-read rules: a lone sign or full stop is consumed as 0;
-// a piece that starts a number gives the number and leaves the rest; a piece that cannot start a
-// number ends the gene's values (they stay 0) and becomes the next name; an early end of the file
-// leaves empty names and zeros. Throws MatrixReadError when reading the file fails or a piece is
-// too long for any text matrix.
+// Fills `table` from `in`. A lone sign or full stop, or a sign and a full stop, where a value is due
+// is read as 0. A UTF-8 byte order mark at the start is skipped. Throws MatrixFormatError for a
+// matrix the run cannot use (see above), MatrixReadError when reading the file fails or a piece is
+// too long for any text matrix. An early end of the file leaves empty names and zeros.
 MatrixLoadSummary load_matrix(BlockReader& in, GeneTable& table);
+
+// One sentence per kind of thing worth a warning in `summary`, for a run of `genes` genes and
+// `samples` samples; none for a matrix that is exactly what the run says.
+std::vector<std::string> matrix_warnings(const MatrixLoadSummary& summary, std::int32_t genes, std::int32_t samples);
 
 }  // namespace kova

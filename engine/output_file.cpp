@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/file_names.hpp"
+#include "engine/locked_file.hpp"
 
 namespace kova {
 
@@ -13,6 +14,28 @@ OutputFile::OutputFile(const std::filesystem::path& path) : path_(path) {
   if (file_ == nullptr) fail("cannot create", errno);
   // A large buffer keeps the many small writes of the result formats cheap.
   std::setvbuf(file_, nullptr, _IOFBF, std::size_t{1} << 16);
+}
+
+OutputFile::OutputFile(const std::filesystem::path& path, std::FILE* file) : path_(path), file_(file) {
+  std::setvbuf(file_, nullptr, _IOFBF, std::size_t{1} << 16);
+}
+
+std::unique_ptr<OutputFile> OutputFile::open_locked(const std::filesystem::path& path) {
+  const LockedFile locked = kova::open_locked(path);
+  if (locked.status == LockedOpen::kHeldByAnother) {
+    throw FileLockedError("'" + path_text(path) + "' is locked by another process");
+  }
+  if (locked.status == LockedOpen::kFailed) {
+    std::string message = "cannot create '" + path_text(path) + "'";
+    if (locked.error != 0) message += std::string(": ") + std::strerror(locked.error);
+    throw OutputError(message);
+  }
+  return std::unique_ptr<OutputFile>(new OutputFile(path, locked.file));
+}
+
+void OutputFile::empty() {
+  errno = 0;
+  if (file_ == nullptr || !empty_locked(file_)) fail("cannot empty", errno);
 }
 
 OutputFile::~OutputFile() {

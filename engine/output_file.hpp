@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +13,12 @@ namespace kova {
 class OutputError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// Another process holds the file's lock (see OutputFile::open_locked).
+class FileLockedError : public OutputError {
+ public:
+  using OutputError::OutputError;
 };
 
 class TextOutput {
@@ -25,6 +32,11 @@ class TextOutput {
 class OutputFile final : public TextOutput {
  public:
   explicit OutputFile(const std::filesystem::path& path);  // throws OutputError
+  // Opens `path` under a lock that a second engine sees (locked_file.hpp), leaving what it holds
+  // until empty() is called. Throws FileLockedError when another process holds the lock, and
+  // OutputError when the file cannot be opened.
+  static std::unique_ptr<OutputFile> open_locked(const std::filesystem::path& path);
+  void empty();  // throws OutputError
   ~OutputFile() override;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -35,6 +47,7 @@ class OutputFile final : public TextOutput {
   const std::filesystem::path& path() const { return path_; }
 
  private:
+  OutputFile(const std::filesystem::path& path, std::FILE* file);
   [[noreturn]] void fail(const char* what, int error);
 
   std::filesystem::path path_;

@@ -38,8 +38,10 @@ void write_all_pictures(const LoadedRun& run, const CommandLine& line, const Hea
 
 }  // namespace
 
-void write_batch_output(const CommandLine& line, const QFont& font, const PictureProgress& progress) {
+void write_batch_output(const CommandLine& line, const QFont& font, const MatrixWarning& warn,
+                        const PictureProgress& progress) {
   const LoadedRun run = load_run(*line.run);
+  for (const std::string& warning : run.matrix_warnings) warn(warning);
   std::optional<SampleAnnotation> annotation;
   if (!line.samples.empty()) annotation = read_sample_annotation(line.samples, run.files.samples);
   const HeatmapOptions options{annotation ? &*annotation : nullptr, line.cluster};

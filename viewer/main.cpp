@@ -36,7 +36,10 @@ int write_files(int argc, char** argv, const kova::viewer::CommandLine& line) {
     progress_shown = true;
   };
   try {
-    kova::viewer::write_batch_output(line, QGuiApplication::font(), progress);
+    const auto warn = [](const std::string& warning) {
+      std::fprintf(stderr, "kovaview: warning: %s\n", warning.c_str());
+    };
+    kova::viewer::write_batch_output(line, QGuiApplication::font(), warn, progress);
   } catch (const std::exception& error) {
     if (progress_shown) std::fputc('\n', stderr);
     return fail(error.what());

@@ -46,7 +46,7 @@ std::int64_t count_lines(const std::filesystem::path& path) {
   return std::max<std::int64_t>(1, last == '\n' ? lines : lines + 1);
 }
 
-GeneTable load_table(const RunFiles& files) {
+GeneTable load_table(const RunFiles& files, std::vector<std::string>& warnings) {
   if (files.genes < 0 || files.samples < 0) {
     throw RunLoadError("the run's number of genes and samples must not be negative");
   }
@@ -62,14 +62,19 @@ GeneTable load_table(const RunFiles& files) {
   MatrixLoadSummary summary;
   try {
     summary = load_matrix(reader, *table);
-  } catch (const MatrixReadError&) {
-    throw RunLoadError("cannot read " + quoted(files.matrix));
+  } catch (const MatrixFormatError& error) {
+    throw RunLoadError(quoted(files.matrix) + ": " + error.what());
+  } catch (const MatrixReadError& error) {
+    throw RunLoadError("cannot read " + quoted(files.matrix) + ": " + error.what());
   }
   if (summary.ended_in_gene >= 0) {
     throw RunLoadError(quoted(files.matrix) + " line " + std::to_string(count_lines(files.matrix)) +
                        ": the file ends in gene " + std::to_string(summary.ended_in_gene + 1) + " of " +
                        std::to_string(files.genes) + "; the matrix is smaller than the run says (" +
                        std::to_string(files.genes) + " genes x " + std::to_string(files.samples) + " samples)");
+  }
+  for (const std::string& warning : matrix_warnings(summary, files.genes, files.samples)) {
+    warnings.push_back(quoted(files.matrix) + ": " + warning);
   }
   return std::move(*table);
 }
@@ -157,7 +162,7 @@ void take_membership(LoadedRun& run) {
 LoadedRun load_run(const RunFiles& files) {
   LoadedRun run;
   run.files = files;
-  run.table = load_table(files);
+  run.table = load_table(files, run.matrix_warnings);
   run.biclusters = parse_output_file(read_whole(files.output), files.output.string());
   run.gene_rows = map_onto_table(run.biclusters, run.table, files);
   take_membership(run);

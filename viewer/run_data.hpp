@@ -33,7 +33,8 @@ struct LoadedRun {
   std::vector<std::vector<std::int32_t>> gene_rows;  // per bicluster: its genes' rows in the table
   std::vector<std::int32_t> sample_counts;           // per sample: biclusters that select it
   bool counts_from_report = false;
-  std::string report_note;  // why the report was not used; empty when it was, or none was given
+  std::string report_note;                   // why the report was not used; empty when it was, or none was given
+  std::vector<std::string> matrix_warnings;  // what the engine warns about the matrix, file named
 };
 
 // Reads everything; throws RunLoadError (or ResultFileError) with a message naming the file and,

@@ -216,6 +216,9 @@ QString ViewerWindow::open_run(const RunFiles& files) {
                        .arg(files.samples)
                        .arg(timer.elapsed());
   if (!run_->report_note.empty()) notes.push_back(QString::fromStdString(run_->report_note));
+  for (const std::string& warning : run_->matrix_warnings) {
+    notes.push_back(QStringLiteral("warning: ") + QString::fromStdString(warning));
+  }
   for (const QString& note : notes) status += QStringLiteral("; ") + note;
   statusBar()->showMessage(status);
   return {};

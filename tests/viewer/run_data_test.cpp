@@ -40,7 +40,6 @@ TEST(RunData, AMatrixSmallerThanTheRunIsRefusedWithFileAndLine) {
       {test::matrix_text(test::kWorkedRows).substr(0, test::matrix_text(test::kWorkedRows).size() - 3),
        "line 5: the file ends in gene 5 of 5"},
       {"g1 1 2 3 4 5 g2 2 4 6 8 11 g3 5 1 4 2 3 g4 1 3 3 4 6 g5 3 1 4 1", "line 1: the file ends in gene 5 of 5"},
-      {"", "line 1: the file ends in gene 1 of 5"},
   };
   for (const auto& bad : cases) {
     test::write_file(files.matrix, bad.matrix);
@@ -53,20 +52,35 @@ TEST(RunData, AMatrixSmallerThanTheRunIsRefusedWithFileAndLine) {
 TEST(RunData, OnlyAnEarlyEndCountsAsShort) {
   test::TempDir dir;
   RunFiles files = test::write_run(dir.path(), test::kWorkedRows, 0.9);
-  // Surplus pieces are never read, and a non-number where a value is due starts the next gene,
-  // as the engine reads it; neither is an early end.
+  // Surplus pieces are never read: the engine's warning, no early end.
   test::write_file(files.matrix, test::matrix_text(test::kWorkedRows) + "g6 1 2 3 4 5\n");
   EXPECT_EQ(message_of(files), "(opened)");
+  EXPECT_EQ(load_run(files).matrix_warnings,
+            std::vector<std::string>{"'" + files.matrix.string() +
+                                     "': only the first 5 of its 6 lines were read: the run says 5 genes"});
   files.genes = 2;
   files.samples = 5;
   test::write_file(files.output, "");
   test::write_file(files.report, "");
   files.report.clear();
-  test::write_file(files.matrix, "g1 1 2 h\ng2 1 2 3 4 5\n");
-  const LoadedRun run = load_run(files);
-  EXPECT_EQ(run.table[1].name, "h");
+  test::write_file(files.matrix, "g1 1 2 3 4 5\ng2 1 2 3 4 5");
+  EXPECT_TRUE(load_run(files).matrix_warnings.empty());
   test::write_file(files.matrix, "g1 1 2 3 4 5\ng2 1 2 3 4 5");
   EXPECT_EQ(message_of(files), "(opened)");
+}
+
+TEST(RunData, MatricesTheEngineRefusesAreRefusedWithTheEnginesReason) {
+  test::TempDir dir;
+  RunFiles files = test::write_run(dir.path(), test::kWorkedRows, 0.9);
+  const std::string quoted = "'" + files.matrix.string() + "': ";
+  test::write_file(files.matrix, "Gene S1 S2 S3 S4 S5\n" + test::matrix_text(test::kWorkedRows));
+  EXPECT_EQ(message_of(files), quoted + "line 1, piece 2: 'S1' is no number: is line 1 a header? remove it");
+  test::write_file(files.matrix, "g1 1 2 NA 4 5\n");
+  EXPECT_EQ(
+      message_of(files),
+      quoted + "line 1, piece 4: 'NA' is no number: a missing value? write - or 0 in its place (both are read as 0)");
+  test::write_file(files.matrix, "");
+  EXPECT_EQ(message_of(files), quoted + "it holds nothing, but the run says 5 genes: is it the right file?");
 }
 
 TEST(RunData, ResultsThatDoNotFitTheMatrixAreRefused) {

@@ -273,6 +273,58 @@ for same in 'c:\\my runs\\today\\bicluster_report.txt' 'C:\\MY RUNS\\TODAY\\Bicl
   end
 done
 
+begin "a matrix with a header line is refused, naming the line and the piece"
+{ printf 'Gene\tS1\tS2\tS3\tS4\tS5\r\n'; cat "$matrix"; } >"$c/expr data/header.txt"
+describe 'C:\\expr data\\header.txt\r\nC:\\expr data\\result.txt\r\n'
+run_kova2 10
+expect_error "input matrix 'C:\\expr data\\header.txt': line 1, piece 2: 'S1' is no number: is line 1 a header? remove it"
+grep -q -a 'gene in number of Bicluster' "$c/my runs/today/bicluster_report.txt" && fail "the report looks complete"
+end
+
+begin "a threshold typed as 85 is refused"
+describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\result.txt\r\n' '5\r\n5\r\n85\r\n'
+run_kova2 10
+expect_error "the correlation threshold 85 lies outside -1 to 1: did you mean 0.85?"
+end
+
+# The report's lock: a second kova2 in the same folder is refused while the first waits at its
+# prompt (the first holds the report open from before its prompt to its end); a killed run leaves
+# no lock.
+begin "a second kova2 in the same folder is refused while the first writes its report"
+describe 'C:\\expr data\\genes.txt\r\nC:\\expr data\\result.txt\r\n'
+rm -f "$c/my runs/today/bicluster_report.txt" "$tmp/answer"
+mkfifo "$tmp/answer"
+(cd "$c/my runs/today" && "$wine" 'C:\KOVA\kova2.exe' <"$tmp/answer" >"$tmp/first.out" 2>"$tmp/first.err") &
+first=$!
+exec 7>"$tmp/answer"  # holds the first run at its prompt
+for _ in $(seq 300); do grep -q 'Enter maximum' "$tmp/first.out" 2>/dev/null && break; sleep 0.1; done
+grep -q 'Enter maximum' "$tmp/first.out" || fail "the first run never asked: $(cat -A "$tmp/first.err")"
+status=0
+(cd "$c/my runs/today" && printf '10\r\n' | "$wine" 'C:\KOVA\kova2.exe' >"$out" 2>"$err") || status=$?
+expect_error "another kova2 run is writing its report 'C:\\my runs\\today\\bicluster_report.txt' in this folder"
+printf '10\r\n' >&7
+exec 7>&-
+wait "$first" || fail "the first run failed: $(cat -A "$tmp/first.err")"
+expect_bytes "$c/my runs/today/bicluster_report.txt" "$worked_report"
+end
+
+begin "a killed kova2 leaves no lock"
+rm -f "$tmp/answer"
+mkfifo "$tmp/answer"
+(cd "$c/my runs/today" && exec "$wine" 'C:\KOVA\kova2.exe' <"$tmp/answer" >"$tmp/killed.out" 2>&1) &
+killed=$!
+exec 7>"$tmp/answer"
+for _ in $(seq 300); do grep -q 'Enter maximum' "$tmp/killed.out" 2>/dev/null && break; sleep 0.1; done
+kill -KILL "$killed" 2>/dev/null || true
+wait "$killed" 2>/dev/null || true
+exec 7>&-
+sleep 1  # the Wine server closes the dead process's handles
+status=0  # the report stays where it is: the next run opens the very file the killed one held
+(cd "$c/my runs/today" && printf '10\r\n' | "$wine" 'C:\KOVA\kova2.exe' >"$out" 2>"$err") || status=$?
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+expect_bytes "$c/my runs/today/bicluster_report.txt" "$worked_report"
+end
+
 echo "   runs took $(awk -v a="$runs_started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
