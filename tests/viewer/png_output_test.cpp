@@ -117,6 +117,19 @@ class PngOutputTest : public QObject {
     QCOMPARE(sharp.pixelColor(first.center() * 2), image.pixelColor(first.center()));
   }
 
+  // A matrix longer than the run: the engine's warning, file named, before the table is written.
+  void writes_tables_and_passes_on_the_matrix_warnings() {
+    test::write_file(files_.matrix, test::matrix_text(test::kWorkedRows) + "g6\t1\t2\t3\t4\t5\n");
+    const std::filesystem::path table = dir_->path() / "t.tsv";
+    const Finished finished =
+        run_kovaview(QStringList{"--table", QString::fromStdString(table.string())} + run_arguments(files_));
+    QCOMPARE(finished.status, 0);
+    QVERIFY2(finished.err.contains(QStringLiteral("kovaview: warning: '") + QString::fromStdString(files_.matrix.string()) +
+                                   QStringLiteral("': only the first 5")),
+             qPrintable(finished.err));
+    QVERIFY(test::read_file(table).starts_with("bicluster\tgenes\tsamples\tsize\tmin_r\tmedian_r\tmax_r\tgene_names\r\n1\t3\t5\t15\t"));
+  }
+
   void refuses_what_it_cannot_draw() {
     const QString png = QString::fromStdString((dir_->path() / "x.png").string());
     Finished finished = run_kovaview(QStringList{"--png", png, "--bicluster", "4"} + run_arguments(files_));
