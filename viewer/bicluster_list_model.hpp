@@ -47,7 +47,9 @@ class BiclusterFilter final : public QSortFilterProxyModel {
   explicit BiclusterFilter(QObject* parent = nullptr) : QSortFilterProxyModel(parent) {}
   void set_gene_text(const QString& text);
   void set_least_plain_r(std::optional<double> least);
-  void measures_arrived() { invalidateRowsFilter(); }
+  void measures_arrived() {
+    if (least_r_) invalidateRowsFilter();  // a new filtering of every row only when it can change
+  }
 
  protected:
   bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override;

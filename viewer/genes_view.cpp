@@ -108,13 +108,30 @@ GenesView::GenesView(QWidget* parent)
 void GenesView::set_run(const LoadedRun* run) {
   model_->set_run(nullptr, nullptr);
   run_ = run;
-  membership_ = run != nullptr ? gene_membership(*run) : GeneMembership{};
-  model_->set_run(run, &membership_);
-  table_->resizeColumnToContents(GeneCountModel::Gene);
+  membership_ = {};
+  filled_ = false;
+  shown_.reset();
   shared_->clear();
+  if (isVisible()) fill();
+}
+
+void GenesView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  fill();
+}
+
+void GenesView::fill() {
+  if (filled_ || run_ == nullptr) return;
+  membership_ = gene_membership(*run_);
+  model_->set_run(run_, &membership_);
+  table_->resizeColumnToContents(GeneCountModel::Gene);
+  filled_ = true;
+  show_bicluster(shown_);
 }
 
 void GenesView::show_bicluster(std::optional<std::size_t> index) {
+  shown_ = index;
+  if (!filled_) return;
   model_->mark_bicluster(index);
   if (run_ == nullptr || !index) {
     shared_->clear();

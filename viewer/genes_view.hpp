@@ -37,11 +37,20 @@ class GeneCountModel final : public QAbstractTableModel {
 class GenesView final : public QWidget {
  public:
   explicit GenesView(QWidget* parent = nullptr);
+  // The table is filled when the pane is first shown, so that opening a large run does not wait
+  // for a pane nobody has looked at.
   void set_run(const LoadedRun* run);  // nullptr: empty
   void show_bicluster(std::optional<std::size_t> index);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
+  void fill();
+
   const LoadedRun* run_ = nullptr;
+  bool filled_ = false;
+  std::optional<std::size_t> shown_;
   GeneMembership membership_;
   GeneCountModel* model_;
   QLabel* shared_;

@@ -80,6 +80,14 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   table_->setTabKeyNavigation(false);  // Tab leaves the list instead of walking its cells
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // An r reads "undefined" at its widest: fixed widths spare measuring every row when they arrive.
+  const QFontMetrics metrics = table_->fontMetrics();
+  const int r_width = std::max(metrics.horizontalAdvance(QStringLiteral("Median r")) + 24,
+                               metrics.horizontalAdvance(QStringLiteral("undefined")) + 12);
+  for (int column = BiclusterListModel::SmallestR; column <= BiclusterListModel::LargestR; ++column) {
+    table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Fixed);
+    table_->horizontalHeader()->resizeSection(column, r_width);
+  }
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { on_current_row(current); });
 

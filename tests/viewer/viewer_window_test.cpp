@@ -157,6 +157,10 @@ class ViewerWindowTest : public QObject {
     auto* genes = window_->findChild<QTableView*>(QStringLiteral("geneCountTable"));
     auto* shared = window_->findChild<QLabel*>(QStringLiteral("sharedGenes"));
     QVERIFY(genes && shared);
+    // Filled when first shown.
+    QCOMPARE(genes->model()->rowCount(), 0);
+    auto* tabs = window_->findChild<QTabWidget*>(QStringLiteral("pictureTabs"));
+    tabs->setCurrentWidget(window_->findChild<QWidget*>(QStringLiteral("genesView")));
     QCOMPARE(genes->model()->rowCount(), 5);
     // Sorted by count, most first: g1 heads all three biclusters.
     QCOMPARE(genes->model()->index(0, 0).data().toString(), QStringLiteral("g1"));
