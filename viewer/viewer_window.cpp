@@ -228,6 +228,7 @@ QString ViewerWindow::open_run(const RunFiles& files) {
     notes.push_back(QStringLiteral("warning: ") + QString::fromStdString(warning));
   }
   for (const QString& note : notes) status += QStringLiteral("; ") + note;
+  run_status_ = status;
   statusBar()->showMessage(status);
   return {};
 }
@@ -252,7 +253,9 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   }
   show_bicluster(shown_);
   const std::size_t classes = annotation_->classes.size();
-  statusBar()->showMessage(QStringLiteral("Sample annotation %1: %2 %3%4")
+  // The run's own line (its warnings included) stays in front.
+  statusBar()->showMessage(QStringLiteral("%1; sample annotation %2: %3 %4%5")
+                               .arg(run_status_)
                                .arg(as_text(path))
                                .arg(classes)
                                .arg(classes == 1 ? QStringLiteral("class column") : QStringLiteral("class columns"))

@@ -78,6 +78,7 @@ class ViewerWindow final : public QMainWindow {
   std::optional<std::size_t> shown_;
   std::optional<BiclusterHeatmap> heatmap_;
   std::optional<SampleAnnotation> annotation_;
+  QString run_status_;  // what the status bar said when the run opened
 
   BiclusterListModel* list_;
   BiclusterFilter* filter_;

@@ -148,6 +148,9 @@ class ViewerWindowTest : public QObject {
              qPrintable(error));
     test::write_file(path, "s1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcase\ns5\tcontrol\n");
     QCOMPARE(window_->open_annotation(path), QString());
+    const QString status = window_->statusBar()->currentMessage();
+    QVERIFY2(status.startsWith(QStringLiteral("3 biclusters;")) && status.contains(QStringLiteral("sample annotation")),
+             qPrintable(status));
     auto* heatmap = window_->findChild<ChartView*>(QStringLiteral("heatmapView"));
     const ClassBar bar = class_bars(read_sample_annotation(path, 5), std::vector<std::int32_t>{0})[0];
     QVERIFY(holds_colour(heatmap->grab().toImage(), bar.colours[0]));
