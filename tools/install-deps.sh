@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build libgtest-dev          # engine and its tests
+  python3                                                 # viewer: exports read back with its csv module
   qt6-base-dev libgl-dev                                  # front end and viewer
   qt6-svg-dev                                             # viewer: saving pictures as SVG
   xvfb xdotool xterm x11-utils imagemagick                # front end tests under a real X server

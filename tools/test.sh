@@ -38,7 +38,7 @@ cmake -S . -B build/test-asan-viewer -G Ninja -DKOVA_WERROR=ON -DCMAKE_BUILD_TYP
 if ! cmake --build build/test-asan-viewer --target help | grep kova_viewer_core_tests >/dev/null; then
   echo "Qt 6 not found: skipped"
 else
-  cmake --build build/test-asan-viewer -j "$jobs" --target kova_viewer_core_tests kova_viewer_window_test \
+  cmake --build build/test-asan-viewer -j "$jobs" --target kova_viewer_core_tests kova_viewer_window_test kova2 \
     kova_png_output_test kovaview
   ctest --test-dir build/test-asan-viewer -L viewer -j "$jobs" --output-on-failure --timeout 600
 fi

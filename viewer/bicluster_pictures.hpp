@@ -13,17 +13,30 @@
 
 #include "viewer/chart_drawing.hpp"
 #include "viewer/run_data.hpp"
+#include "viewer/sample_annotation.hpp"
 
 namespace kova::viewer {
 
 // 0-based selected samples of bicluster `index` (0-based position in the run).
 std::vector<std::int32_t> selected_samples(const LoadedRun& run, std::size_t index);
 
+struct HeatmapOptions {
+  const SampleAnnotation* annotation = nullptr;  // sample names and class bars, where given
+  bool clustered = false;                        // rows and columns by clustering, else matrix order
+};
+
 struct BiclusterHeatmap {
   HeatmapModel model;
   HeatmapText text;
 };
-BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index);
+BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index, const HeatmapOptions& options = {});
+
+// The class bars of `annotation` over `columns` (0-based samples, in drawing order). A label has
+// the same colour wherever it is drawn: colours go by first appearance in column order.
+std::vector<ClassBar> class_bars(const SampleAnnotation& annotation, std::span<const std::int32_t> columns);
+
+// Title, gene names, sample names and class bars for the profiles of bicluster `index`.
+ProfileText profile_text(const LoadedRun& run, std::size_t index, const SampleAnnotation* annotation);
 
 // The samples as the output file writes them ("sample2, sample5, "), and the genes one a line.
 QString sample_list(const ResultBicluster& bicluster);
@@ -37,10 +50,17 @@ QFontMetrics picture_font_metrics(const QFont& font);
 
 using PaintFunction = std::function<void(QPainter&, QSize)>;
 
-// PNG unless the name ends in .svg (any case). Returns an error message naming the file, or empty.
-QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint);
+// Pictures are laid out at this resolution; a PNG at a higher one has more pixels, same layout.
+inline constexpr int kPictureDpi = 96;
 
-// The heatmap of bicluster `number` (1-based) at its natural size, as `kovaview --png` writes it.
-QString save_heatmap(const LoadedRun& run, std::int32_t number, const QString& path, const QFont& font);
+// PNG unless the name ends in .svg (any case); a PNG of `size` laid out at kPictureDpi and drawn
+// at `dpi`. Returns an error message naming the file, or empty.
+QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint,
+                     int dpi = kPictureDpi);
+
+// The heatmap of bicluster `index` (0-based) as `kovaview --png` writes it: at its natural size,
+// or fitted into `size` when that is not empty, drawn at `dpi`.
+QString save_heatmap(const LoadedRun& run, std::size_t index, const QString& path, const QFont& font,
+                     const HeatmapOptions& options, QSize size, int dpi = kPictureDpi);
 
 }  // namespace kova::viewer

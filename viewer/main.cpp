@@ -1,4 +1,4 @@
-// kovaview: opens a finished run in a window, or draws one heatmap to a PNG file (--png).
+// kovaview: opens a finished run in a window, or writes pictures and tables of it without one.
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "viewer/bicluster_pictures.hpp"
+#include "viewer/batch_output.hpp"
 #include "viewer/command_line.hpp"
 #include "viewer/last_run.hpp"
 #include "viewer/viewer_window.hpp"
@@ -21,21 +21,30 @@ int fail(const std::string& message) {
   return 1;
 }
 
-int draw_png(int argc, char** argv, const kova::viewer::CommandLine& line) {
-  // Pictures for reports and scripts need no display.
+int write_files(int argc, char** argv, const kova::viewer::CommandLine& line) {
+  // Pictures and tables for reports and scripts need no display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  bool progress_shown = false;
+  std::size_t shown_percent = 101;
+  const auto progress = [&](std::size_t done, std::size_t total) {
+    // One line, rewritten at most once per percent, so a log of it stays short.
+    const std::size_t percent = done * 100 / total;
+    if (percent == shown_percent && done != total) return;
+    shown_percent = percent;
+    std::fprintf(stderr, "\rkovaview: picture %zu of %zu", done, total);
+    progress_shown = true;
+  };
   try {
-    const kova::viewer::LoadedRun run = kova::viewer::load_run(*line.run);
-    for (const std::string& warning : run.matrix_warnings) {
+    const auto warn = [](const std::string& warning) {
       std::fprintf(stderr, "kovaview: warning: %s\n", warning.c_str());
-    }
-    const QString error =
-        kova::viewer::save_heatmap(run, line.bicluster, QString::fromStdString(line.png), QGuiApplication::font());
-    if (!error.isEmpty()) return fail(error.toStdString());
+    };
+    kova::viewer::write_batch_output(line, QGuiApplication::font(), warn, progress);
   } catch (const std::exception& error) {
+    if (progress_shown) std::fputc('\n', stderr);
     return fail(error.what());
   }
+  if (progress_shown) std::fprintf(stderr, " written to '%s'\n", line.all.c_str());
   return 0;
 }
 
@@ -49,7 +58,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kovaview: error: %s\n%s\n", line.error.c_str(), kova::viewer::kUsage);
     return 2;
   }
-  if (!line.png.empty()) return draw_png(argc, argv, line);
+  if (line.batch()) return write_files(argc, argv, line);
 
   QApplication app(argc, argv);
   kova::viewer::ViewerWindow window;
@@ -60,6 +69,8 @@ int main(int argc, char** argv) {
       QMessageBox::critical(&window, QStringLiteral("kovaview"), error);
       window.choose_run(*line.run, {});
     }
+    const QString annotation_error = line.samples.empty() ? QString() : window.open_annotation(line.samples);
+    if (!annotation_error.isEmpty()) QMessageBox::critical(&window, QStringLiteral("kovaview"), annotation_error);
   } else {
     const kova::viewer::LastRun last = kova::viewer::read_last_run(here);
     const QString note = last.files ? QStringLiteral("The last run prepared with KOVA:")

@@ -7,6 +7,7 @@
 #include "tests/support/temp_dir.hpp"
 #include "tests/viewer/written_run.hpp"
 #include "viewer/bicluster_pictures.hpp"
+#include "viewer/clustering.hpp"
 
 namespace kova::viewer {
 
@@ -73,6 +74,62 @@ class PngOutputTest : public QObject {
     }
   }
 
+  // Bicluster 1 (g1, g2, g4 over all five samples) clustered and annotated: rows and columns in
+  // the clustered order, and each column's class colour in the bar above it.
+  void draws_clustered_and_annotated_heatmaps_at_any_size() {
+    const std::filesystem::path samples = dir_->path() / "samples.txt";
+    test::write_file(samples, "#name\ttype\nA\tcase\nB\tcontrol\nC\tcase\nD\tcase\nE\tcontrol\n");
+    const QString png = QString::fromStdString((dir_->path() / "b1.png").string());
+    const QStringList options = {"--cluster", "--samples", QString::fromStdString(samples.string()), "--png", png,
+                                 "--bicluster", "1"};
+    QCOMPARE(run_kovaview(options + run_arguments(files_)).status, 0);
+    const QImage image(png);
+
+    const LoadedRun run = load_run(files_);
+    const SampleAnnotation annotation = read_sample_annotation(samples, 5);
+    const BiclusterHeatmap heatmap = bicluster_heatmap(run, 0, {&annotation, true});
+    const HeatmapGeometry geometry =
+        natural_heatmap_geometry(heatmap.model, heatmap.text, picture_font_metrics(QGuiApplication::font()));
+    QCOMPARE(image.size(), geometry.size);
+    const ClusteredOrder order = clustered_order(run.table, run.gene_rows[0], selected_samples(run, 0));
+    QCOMPARE(heatmap.model.rows, order.rows);
+    QCOMPARE(heatmap.text.sample_names.front(), QString::fromStdString(annotation.label(order.samples.front())));
+    for (int c = 0; c < 5; ++c) {
+      const auto sample = static_cast<std::size_t>(order.samples[static_cast<std::size_t>(c)]);
+      const QRect cell = geometry.cell_rect(0, c);
+      const QColor expected_class = class_bars(annotation, order.samples)[0].colours[static_cast<std::size_t>(c)];
+      QCOMPARE(image.pixelColor(cell.center().x(), class_bar_top(geometry, 0) + 2), expected_class);
+      for (int r = 0; r < 3; ++r) {
+        const std::vector<double> centred = centred_row(run.table.row(order.rows[static_cast<std::size_t>(r)]));
+        QCOMPARE(image.pixelColor(geometry.cell_rect(r, c).center()), colour_of(diverging_colour(centred[sample])));
+      }
+    }
+
+    QCOMPARE(run_kovaview(QStringList{"--size", "640x300"} + options + run_arguments(files_)).status, 0);
+    QCOMPARE(QImage(png).size(), QSize(640, 300));
+
+    // At twice the resolution: the same layout with twice the pixels each way.
+    QCOMPARE(run_kovaview(QStringList{"--dpi", "192"} + options + run_arguments(files_)).status, 0);
+    const QImage sharp(png);
+    QCOMPARE(sharp.size(), geometry.size * 2);
+    QCOMPARE(sharp.dotsPerMeterX(), 7559);
+    const QRect first = geometry.cell_rect(0, 0);
+    QCOMPARE(sharp.pixelColor(first.center() * 2), image.pixelColor(first.center()));
+  }
+
+  // A matrix longer than the run: the engine's warning, file named, before the table is written.
+  void writes_tables_and_passes_on_the_matrix_warnings() {
+    test::write_file(files_.matrix, test::matrix_text(test::kWorkedRows) + "g6\t1\t2\t3\t4\t5\n");
+    const std::filesystem::path table = dir_->path() / "t.tsv";
+    const Finished finished =
+        run_kovaview(QStringList{"--table", QString::fromStdString(table.string())} + run_arguments(files_));
+    QCOMPARE(finished.status, 0);
+    QVERIFY2(finished.err.contains(QStringLiteral("kovaview: warning: '") + QString::fromStdString(files_.matrix.string()) +
+                                   QStringLiteral("': only the first 5")),
+             qPrintable(finished.err));
+    QVERIFY(test::read_file(table).starts_with("bicluster\tgenes\tsamples\tsize\tmin_r\tmedian_r\tmax_r\tgene_names\r\n1\t3\t5\t15\t"));
+  }
+
   void refuses_what_it_cannot_draw() {
     const QString png = QString::fromStdString((dir_->path() / "x.png").string());
     Finished finished = run_kovaview(QStringList{"--png", png, "--bicluster", "4"} + run_arguments(files_));
@@ -96,7 +153,7 @@ class PngOutputTest : public QObject {
     const LoadedRun run = load_run(files_);
     const auto paint = [&](QPainter& painter, QSize size) {
       draw_profiles(painter, QRect(QPoint(0, 0), size), run.table, run.gene_rows[0], selected_samples(run, 0),
-                    QStringLiteral("profiles"));
+                    profile_text(run, 0, nullptr));
     };
     const QString svg = QString::fromStdString((dir_->path() / "p.SVG").string());
     QCOMPARE(save_picture(svg, kProfilePictureSize, QGuiApplication::font(), paint), QString());

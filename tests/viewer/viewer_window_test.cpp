@@ -1,6 +1,9 @@
 // Opens a small finished run in the real window and walks through its biclusters.
 
+#include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
@@ -88,6 +91,86 @@ class ViewerWindowTest : public QObject {
     QCOMPARE(shown_number(table_, 0), 3);
     table_->sortByColumn(BiclusterListModel::Genes, Qt::DescendingOrder);
     QCOMPARE(shown_number(table_, 0), 1);
+  }
+
+  // Bicluster 1 (g1, g2, g4 over all samples): plain r 0.957, 0.969 and 0.996; bicluster 2
+  // (g1, g3 over samples 2, 4, 5) 0.982; bicluster 3 (g1, g5 over 1, 3, 5) exactly 1.
+  void the_plain_r_columns_arrive_and_sort_and_filter() {
+    QTRY_VERIFY(window_->measures_ready());
+    const auto cell = [this](int row, int column) { return table_->model()->index(row, column).data().toString(); };
+    QCOMPARE(cell(0, BiclusterListModel::SmallestR), QStringLiteral("0.957"));
+    QCOMPARE(cell(0, BiclusterListModel::MedianR), QStringLiteral("0.969"));
+    QCOMPARE(cell(0, BiclusterListModel::LargestR), QStringLiteral("0.996"));
+    auto* label = window_->findChild<QLabel*>(QStringLiteral("measureLabel"));
+    QVERIFY(label);
+    QVERIFY2(label->text().contains(QStringLiteral("smallest 0.9574, median 0.9693, largest 0.9959 (3 gene pairs)")),
+             qPrintable(label->text()));
+
+    table_->sortByColumn(BiclusterListModel::SmallestR, Qt::AscendingOrder);
+    QCOMPARE(shown_number(table_, 0), 1);
+    QCOMPARE(shown_number(table_, 1), 2);
+    QCOMPARE(shown_number(table_, 2), 3);
+
+    auto* least = window_->findChild<QDoubleSpinBox*>(QStringLiteral("leastPlainR"));
+    QVERIFY(least);
+    QCOMPARE(least->text(), QStringLiteral("any"));
+    least->setValue(0.98);
+    QCOMPARE(table_->model()->rowCount(), 2);
+    least->setValue(0.99);
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 3);
+  }
+
+  void opening_another_run_clears_the_filters_and_says_so() {
+    auto* filter = window_->findChild<QLineEdit*>(QStringLiteral("geneFilter"));
+    filter->setText(QStringLiteral("no such gene"));
+    QCOMPARE(table_->model()->rowCount(), 0);
+    QCOMPARE(window_->open_run(files_), QString());
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QVERIFY(window_->statusBar()->currentMessage().contains(QStringLiteral("filters cleared")));
+  }
+
+  void tab_moves_on_from_the_list() {
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    table_->setFocus();
+    QVERIFY(table_->hasFocus());
+    QTest::keyClick(table_, Qt::Key_Tab);
+    QVERIFY(!table_->hasFocus());
+  }
+
+  void a_sample_annotation_must_fit_the_matrix() {
+    const std::filesystem::path path = dir_->path() / "samples.txt";
+    test::write_file(path, "s1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcase\n");
+    const QString error = window_->open_annotation(path);
+    QVERIFY2(error.contains(QStringLiteral("line 4: one line per sample")) && error.contains(QStringLiteral("the matrix has 5")),
+             qPrintable(error));
+    test::write_file(path, "s1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcase\ns5\tcontrol\n");
+    QCOMPARE(window_->open_annotation(path), QString());
+    const QString status = window_->statusBar()->currentMessage();
+    QVERIFY2(status.startsWith(QStringLiteral("3 biclusters;")) && status.contains(QStringLiteral("sample annotation")),
+             qPrintable(status));
+    auto* heatmap = window_->findChild<ChartView*>(QStringLiteral("heatmapView"));
+    const ClassBar bar = class_bars(read_sample_annotation(path, 5), std::vector<std::int32_t>{0})[0];
+    QVERIFY(holds_colour(heatmap->grab().toImage(), bar.colours[0]));
+  }
+
+  void the_genes_pane_counts_biclusters_per_gene_and_names_the_shared_ones() {
+    auto* genes = window_->findChild<QTableView*>(QStringLiteral("geneCountTable"));
+    auto* shared = window_->findChild<QLabel*>(QStringLiteral("sharedGenes"));
+    QVERIFY(genes && shared);
+    // Filled when first shown.
+    QCOMPARE(genes->model()->rowCount(), 0);
+    auto* tabs = window_->findChild<QTabWidget*>(QStringLiteral("pictureTabs"));
+    tabs->setCurrentWidget(window_->findChild<QWidget*>(QStringLiteral("genesView")));
+    QCOMPARE(genes->model()->rowCount(), 5);
+    // Sorted by count, most first: g1 heads all three biclusters.
+    QCOMPARE(genes->model()->index(0, 0).data().toString(), QStringLiteral("g1"));
+    QCOMPARE(genes->model()->index(0, 1).data().toInt(), 3);
+    QCOMPARE(genes->model()->index(0, 2).data().toString(), QStringLiteral("1, 2, 3"));
+    table_->selectRow(1);
+    QCOMPARE(shared->text(), QStringLiteral("Bicluster 2 (highlighted) shares 1 of its genes: g1 (also in 1, 3)"));
   }
 
   void a_bad_run_is_refused_and_the_open_one_stays() {
