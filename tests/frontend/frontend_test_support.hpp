@@ -8,11 +8,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <optional>
 
-#include "frontend/alert.hpp"
-#include "frontend/engine_launcher.hpp"
+#include "frontend/core/engine_launcher.hpp"
+#include "frontend/qt/alert.hpp"
 
 namespace kova::test {
 
@@ -55,9 +54,9 @@ class RecordingAlert : public Alert {
 
 class RecordingLauncher : public EngineLauncher {
  public:
-  void start(const QString& engine_name) override {
-    if (failure) throw LaunchError(*failure);
-    started << engine_name;
+  void start(const std::string& engine_name) override {
+    if (failure) throw LaunchError(failure->toStdString());
+    started << QString::fromStdString(engine_name);
   }
   QStringList started;
   std::optional<QString> failure;  // set: every start fails with this text

@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "frontend/file_dialog.hpp"
-#include "frontend/form1.hpp"
-#include "frontend/workflow.hpp"
+#include "frontend/core/workflow.hpp"
+#include "frontend/qt/file_dialog.hpp"
+#include "frontend/qt/form1.hpp"
 #include "tests/frontend/frontend_test_support.hpp"
 
 namespace kova {
@@ -44,7 +44,9 @@ T* control(QWidget* window, const QString& name) {
   return found;
 }
 
-void click(QWidget* window, const QString& button) { QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton); }
+void click(QWidget* window, const QString& button) {
+  QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
+}
 
 QString caption(QWidget* w) {
   if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
@@ -68,7 +70,8 @@ QStringList tab_walk(QWidget* window, int steps) {
   return names;
 }
 
-const QString kMessage3 = "Selected file for storing result is /d/out.txt.    Next action: Click [Start Clustering] to start ZOVA clustering";
+const QString kMessage3 =
+    "Selected file for storing result is /d/out.txt.    Next action: Click [Start Clustering] to start ZOVA clustering";
 
 }  // namespace
 
@@ -97,8 +100,9 @@ class WindowsTest : public QObject {
     click(main_.get(), "Open");
     QCOMPARE(dialog_->qt_dialog().windowTitle(), QString("Select Input File for Clustering"));
     QCOMPARE(dialog_->qt_dialog().acceptMode(), QFileDialog::AcceptOpen);
-    QCOMPARE(help(), QString("Selected input file for clustering is /d/expr data/in.txt.    Next action: Click [Enter "
-                             "Input Description] to enter number of genes and samples in input file /d/expr data/in.txt"));
+    QCOMPARE(help(),
+             QString("Selected input file for clustering is /d/expr data/in.txt.    Next action: Click [Enter "
+                     "Input Description] to enter number of genes and samples in input file /d/expr data/in.txt"));
 
     click(main_.get(), "Command4");
     QWidget* form2 = top_level("Form2");
@@ -110,8 +114,9 @@ class WindowsTest : public QObject {
     click(form2, "Command1");
     QCOMPARE(visible_windows(), QStringList{"Form1"});
     QCOMPARE(file_bytes(home_->doutinfo()), QByteArray("5\r\n5\r\n0.9\r\n"));
-    QCOMPARE(help(), QString("Number of gene in input file is 5 and number of samples are 5. If entries are correct "
-                             "then next action: Click [Enter Output File Name] to select file name that will store result"));
+    QCOMPARE(help(),
+             QString("Number of gene in input file is 5 and number of samples are 5. If entries are correct "
+                     "then next action: Click [Enter Output File Name] to select file name that will store result"));
 
     dialog_->preset_choice("/d/out.txt");
     click(main_.get(), "Command1");
@@ -145,28 +150,94 @@ class WindowsTest : public QObject {
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QRect>("pixels");  // at 96 dots per inch: 15 twips a pixel
-    QTest::newRow("main window") << "Form1" << "" << "" << "KOVA" << QRect(0, 0, 360, 254);
-    QTest::newRow("Frame1") << "Form1" << "Frame1" << "Form1" << "Controls" << QRect(8, 16, 137, 233);
-    QTest::newRow("Open") << "Form1" << "Open" << "Form1" << "Select Input File" << QRect(16, 40, 113, 25);
-    QTest::newRow("Command4") << "Form1" << "Command4" << "Frame1" << "Enter Input Description" << QRect(8, 64, 113, 33);
-    QTest::newRow("Command1") << "Form1" << "Command1" << "Frame1" << "Enter Output File Name" << QRect(8, 112, 113, 33);
-    QTest::newRow("Command2") << "Form1" << "Command2" << "Frame1" << "Start Biclustering" << QRect(8, 152, 113, 25);
-    QTest::newRow("Command3") << "Form1" << "Command3" << "Frame1" << "Exit" << QRect(32, 192, 49, 33);
-    QTest::newRow("Frame2") << "Form1" << "Frame2" << "Form1" << "Help Window" << QRect(200, 24, 145, 217);
-    QTest::newRow("Text1 help") << "Form1" << "Text1" << "Frame2" << "" << QRect(8, 16, 129, 193);
-    QTest::newRow("input window") << "Form2" << "" << "" << "Input parameters" << QRect(0, 0, 312, 262);
-    QTest::newRow("Enter Data") << "Form2" << "Frame1" << "Form2" << "Enter Data" << QRect(24, 16, 273, 193);
-    QTest::newRow("genes box") << "Form2" << "Text1" << "Form2" << "" << QRect(32, 40, 73, 25);
-    QTest::newRow("Label1") << "Form2" << "Label1" << "Frame1" << "Number of Genes in Input File" << QRect(88, 32, 153, 33);
-    QTest::newRow("samples box") << "Form2" << "Text2" << "Frame1" << "" << QRect(8, 80, 73, 25);
-    QTest::newRow("Label2") << "Form2" << "Label2" << "Frame1" << "Number of Samples in Input File" << QRect(88, 88, 161, 17);
-    QTest::newRow("threshold box") << "Form2" << "Text3" << "Frame1" << "" << QRect(8, 128, 73, 25);
-    QTest::newRow("Label3") << "Form2" << "Label3" << "Frame1" << "Correlation threshold" << QRect(88, 136, 105, 17);
-    QTest::newRow("Submit") << "Form2" << "Command1" << "Form2" << "Submit" << QRect(112, 216, 73, 33);
-    QTest::newRow("engine window") << "Form3" << "" << "" << "Execute" << QRect(0, 0, 147, 144);
-    QTest::newRow("KOVA") << "Form3" << "Command1" << "Form3" << "KOVA" << QRect(24, 24, 89, 25);
-    QTest::newRow("OR") << "Form3" << "Label1" << "Form3" << "OR" << QRect(56, 64, 65, 25);
-    QTest::newRow("no overlapping") << "Form3" << "Command2" << "Form3" << "KOVA (no overlapping)" << QRect(8, 96, 129, 33);
+    QTest::newRow("main window") << "Form1"
+                                 << ""
+                                 << ""
+                                 << "KOVA" << QRect(0, 0, 360, 254);
+    QTest::newRow("Frame1") << "Form1"
+                            << "Frame1"
+                            << "Form1"
+                            << "Controls" << QRect(8, 16, 137, 233);
+    QTest::newRow("Open") << "Form1"
+                          << "Open"
+                          << "Form1"
+                          << "Select Input File" << QRect(16, 40, 113, 25);
+    QTest::newRow("Command4") << "Form1"
+                              << "Command4"
+                              << "Frame1"
+                              << "Enter Input Description" << QRect(8, 64, 113, 33);
+    QTest::newRow("Command1") << "Form1"
+                              << "Command1"
+                              << "Frame1"
+                              << "Enter Output File Name" << QRect(8, 112, 113, 33);
+    QTest::newRow("Command2") << "Form1"
+                              << "Command2"
+                              << "Frame1"
+                              << "Start Biclustering" << QRect(8, 152, 113, 25);
+    QTest::newRow("Command3") << "Form1"
+                              << "Command3"
+                              << "Frame1"
+                              << "Exit" << QRect(32, 192, 49, 33);
+    QTest::newRow("Frame2") << "Form1"
+                            << "Frame2"
+                            << "Form1"
+                            << "Help Window" << QRect(200, 24, 145, 217);
+    QTest::newRow("Text1 help") << "Form1"
+                                << "Text1"
+                                << "Frame2"
+                                << "" << QRect(8, 16, 129, 193);
+    QTest::newRow("input window") << "Form2"
+                                  << ""
+                                  << ""
+                                  << "Input parameters" << QRect(0, 0, 312, 262);
+    QTest::newRow("Enter Data") << "Form2"
+                                << "Frame1"
+                                << "Form2"
+                                << "Enter Data" << QRect(24, 16, 273, 193);
+    QTest::newRow("genes box") << "Form2"
+                               << "Text1"
+                               << "Form2"
+                               << "" << QRect(32, 40, 73, 25);
+    QTest::newRow("Label1") << "Form2"
+                            << "Label1"
+                            << "Frame1"
+                            << "Number of Genes in Input File" << QRect(88, 32, 153, 33);
+    QTest::newRow("samples box") << "Form2"
+                                 << "Text2"
+                                 << "Frame1"
+                                 << "" << QRect(8, 80, 73, 25);
+    QTest::newRow("Label2") << "Form2"
+                            << "Label2"
+                            << "Frame1"
+                            << "Number of Samples in Input File" << QRect(88, 88, 161, 17);
+    QTest::newRow("threshold box") << "Form2"
+                                   << "Text3"
+                                   << "Frame1"
+                                   << "" << QRect(8, 128, 73, 25);
+    QTest::newRow("Label3") << "Form2"
+                            << "Label3"
+                            << "Frame1"
+                            << "Correlation threshold" << QRect(88, 136, 105, 17);
+    QTest::newRow("Submit") << "Form2"
+                            << "Command1"
+                            << "Form2"
+                            << "Submit" << QRect(112, 216, 73, 33);
+    QTest::newRow("engine window") << "Form3"
+                                   << ""
+                                   << ""
+                                   << "Execute" << QRect(0, 0, 147, 144);
+    QTest::newRow("KOVA") << "Form3"
+                          << "Command1"
+                          << "Form3"
+                          << "KOVA" << QRect(24, 24, 89, 25);
+    QTest::newRow("OR") << "Form3"
+                        << "Label1"
+                        << "Form3"
+                        << "OR" << QRect(56, 64, 65, 25);
+    QTest::newRow("no overlapping") << "Form3"
+                                    << "Command2"
+                                    << "Form3"
+                                    << "KOVA (no overlapping)" << QRect(8, 96, 129, 33);
   }
   void captions_and_geometry() {
     QFETCH(QString, window);
@@ -189,7 +260,8 @@ class WindowsTest : public QObject {
 
   void controls_drawn_over_their_frame() {
     // Open and the genes box belong to the window but lie inside the frame, in front of it.
-    for (const auto& [window, over, frame] : {std::tuple{"Form1", "Open", "Frame1"}, std::tuple{"Form2", "Text1", "Frame1"}}) {
+    for (const auto& [window, over, frame] :
+         {std::tuple{"Form1", "Open", "Frame1"}, std::tuple{"Form2", "Text1", "Frame1"}}) {
       QWidget* w = open_window(window);
       QWidget* top = w->childAt(control(w, over)->geometry().center());
       QVERIFY(top == control(w, over) || control(w, over)->isAncestorOf(top));
@@ -198,7 +270,8 @@ class WindowsTest : public QObject {
   }
 
   void focus_order_by_tab_index() {
-    QCOMPARE(tab_walk(main_.get(), 7), QStringList({"Open", "Command1", "Command2", "Command3", "Text1", "Command4", "Open"}));
+    QCOMPARE(tab_walk(main_.get(), 7),
+             QStringList({"Open", "Command1", "Command2", "Command3", "Text1", "Command4", "Open"}));
     QCOMPARE(tab_walk(open_window("Form2"), 5), QStringList({"Text1", "Text2", "Command1", "Text3", "Text1"}));
     QCOMPARE(tab_walk(open_window("Form3"), 3), QStringList({"Command1", "Command2", "Command1"}));
   }
@@ -257,7 +330,10 @@ class WindowsTest : public QObject {
              qPrintable(alert_.errors[0]));
     // A failed Submit keeps its window, so the user can try again; a failed input choice shows no message.
     QCOMPARE(visible_windows(), QStringList{file == "doutinfo.txt" ? "Form2" : "Form1"});
-    if (file == "outinfo.txt") QCOMPARE(help(), QString("Number of gene in input file is  and number of samples are . If entries are correct then next action: Click [Enter Output File Name] to select file name that will store result"));
+    if (file == "outinfo.txt")
+      QCOMPARE(help(),
+               QString("Number of gene in input file is  and number of samples are . If entries are correct then next "
+                       "action: Click [Enter Output File Name] to select file name that will store result"));
   }
 
   void engine_that_cannot_start_gives_a_message_box() {

@@ -4,18 +4,20 @@
 
 #include <QFileDialog>
 #include <QString>
-
 #include <optional>
+
+#include "frontend/core/file_chooser.hpp"
 
 namespace kova {
 
-class FileDialog {
+class FileDialog : public FileChooser {
  public:
   FileDialog();
 
-  // The full path chosen (native separators), or nothing when the user cancelled.
-  std::optional<QString> choose_open(const QString& title);
-  std::optional<QString> choose_save(const QString& title);
+  // The full path chosen (native separators, as file name bytes), or nothing when the user
+  // cancelled.
+  std::optional<std::string> choose_open(std::string_view title) override;
+  std::optional<std::string> choose_save(std::string_view title) override;
 
   // The next use is set up as usual but answers with `path` (or a cancel) without being shown.
   void preset_choice(const QString& path);
@@ -25,7 +27,7 @@ class FileDialog {
   const QFileDialog& qt_dialog() const { return dialog_; }
 
  private:
-  std::optional<QString> choose(const QString& title, QFileDialog::AcceptMode mode);
+  std::optional<std::string> choose(std::string_view title, QFileDialog::AcceptMode mode);
 
   QFileDialog dialog_;
   std::optional<std::optional<QString>> preset_;

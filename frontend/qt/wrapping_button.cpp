@@ -1,4 +1,4 @@
-#include "frontend/wrapping_button.hpp"
+#include "frontend/qt/wrapping_button.hpp"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

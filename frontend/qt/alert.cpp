@@ -1,4 +1,4 @@
-#include "frontend/alert.hpp"
+#include "frontend/qt/alert.hpp"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "frontend/launcher.hpp"
+#include "frontend/qt/launcher.hpp"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,12 +13,15 @@ QString find_engine(const QString& name, const QString& own_folder) {
   return QStandardPaths::findExecutable(name);
 }
 
-void ProcessLauncher::start(const QString& engine_name) {
+void ProcessLauncher::start(const std::string& name) {
+  const QString engine_name = QString::fromStdString(name);
   const QString own_folder = QCoreApplication::applicationDirPath();
   const QString engine = find_engine(engine_name, own_folder);
   if (engine.isEmpty()) {
-    throw LaunchError("Cannot start the engine " + engine_name + ": it is neither in the folder of KOVA (" +
-                      QDir::toNativeSeparators(own_folder) + ") nor on the search path (PATH).");
+    throw LaunchError(("Cannot start the engine " + engine_name + ": it is neither in the folder of KOVA (" +
+                       QDir::toNativeSeparators(own_folder) + ") nor on the search path (PATH).")
+                          .toLocal8Bit()
+                          .toStdString());
   }
   start_in_own_window(engine);
 }

@@ -1,17 +1,17 @@
 #pragma once
 // The run being prepared in the front end, click by click: what each step writes to the run
-// description files, which help message it shows and which engine it starts. No widgets, so the
-// whole workflow is tested without windows.
+// description files, which help message it shows, what it refuses and which engine it starts.
+// Standard library only, so that the Qt and the Win32 windows sit on the same workflow and it is
+// tested without windows. Texts are bytes: paths in the platform's file name encoding, typed
+// entries in the system's code page (UTF-8 on Linux, the ANSI code page on Windows).
 
-#include <QFile>
-#include <QString>
-
-#include <functional>
-#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
-#include "frontend/engine_launcher.hpp"
+#include "frontend/core/description_file.hpp"
+#include "frontend/core/engine_launcher.hpp"
+#include "frontend/core/file_chooser.hpp"
 
 namespace kova {
 
@@ -19,21 +19,14 @@ namespace kova {
 // says what failed and what to do, for a message box.
 class WorkflowError : public std::runtime_error {
  public:
-  explicit WorkflowError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
-  const QString& text() const { return text_; }
-
- private:
-  QString text_;
+  using std::runtime_error::runtime_error;
 };
-
-// Asks the user for a path; nothing when the user cancels.
-using PathChooser = std::function<std::optional<QString>()>;
 
 // The texts of the three boxes of the input parameters window, exactly as typed.
 struct RunParameters {
-  QString genes;
-  QString samples;
-  QString threshold;
+  std::string genes;
+  std::string samples;
+  std::string threshold;
 };
 
 class Workflow {
@@ -47,14 +40,14 @@ class Workflow {
   // reported before the user picks anything), then writes the chosen path as line 1 and keeps the
   // file open. Returns the help message, or nothing when the choice was cancelled; a cancelled
   // choice leaves the run file as it was.
-  std::optional<QString> select_input(const PathChooser& choose);
+  std::optional<std::string> select_input(FileChooser& chooser);
 
   // "Submit": writes the second run description file whole and closes it. Returns the help message.
-  QString submit(const RunParameters& parameters);
+  std::string submit(const RunParameters& parameters);
 
   // "Enter Output File Name": writes the chosen path as line 2 of the open run file; a later choice
   // replaces it. Returns the help message, or nothing when the choice was cancelled.
-  std::optional<QString> select_output(const PathChooser& choose);
+  std::optional<std::string> select_output(FileChooser& chooser);
 
   // "Start Biclustering": closes the run file, so that it is complete on disk. After it has been
   // closed once, a repeated click closes nothing and goes on.
@@ -69,14 +62,14 @@ class Workflow {
   void rewrite_run_file();
 
   RunFile state_ = RunFile::NeverOpened;
-  std::unique_ptr<QFile> run_file_;
-  QString input_path_;
-  std::optional<QString> output_path_;
+  std::optional<DescriptionFile> run_file_;
+  std::string input_path_;
+  std::optional<std::string> output_path_;
 };
 
 // The help messages of the main window.
-QString input_chosen_message(const QString& path);
-QString parameters_message(const RunParameters& parameters);
-QString output_chosen_message(const QString& path);
+std::string input_chosen_message(const std::string& path);
+std::string parameters_message(const RunParameters& parameters);
+std::string output_chosen_message(const std::string& path);
 
 }  // namespace kova

@@ -4,28 +4,30 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "frontend/launcher.hpp"
+#include "frontend/qt/launcher.hpp"
 
 namespace kova {
-
-QString engine_file_name(Engine engine) { return engine == Engine::Kova1 ? "kova1" : "kova2"; }
 
 void start_in_own_window(const QString& engine_path) {
   // The system's chosen terminal first; xterm understands the same "-e program" call.
   QString terminal = QStandardPaths::findExecutable("x-terminal-emulator");
   if (terminal.isEmpty()) terminal = QStandardPaths::findExecutable("xterm");
   if (terminal.isEmpty()) {
-    throw LaunchError("Cannot start the engine " + engine_path +
-                      ": no terminal window program was found (neither x-terminal-emulator nor xterm is on the "
-                      "search path).");
+    throw LaunchError(QString("Cannot start the engine " + engine_path +
+                              ": no terminal window program was found (neither x-terminal-emulator nor xterm is on the "
+                              "search path).")
+                          .toLocal8Bit()
+                          .toStdString());
   }
   QProcess process;
   process.setProgram(terminal);
   process.setArguments({"-e", engine_path});
   // Detached: the terminal and the engine in it go on running when KOVA ends.
   if (!process.startDetached()) {
-    throw LaunchError("Cannot start the terminal window " + terminal + " for the engine " + engine_path + ": " +
-                      process.errorString());
+    throw LaunchError(QString("Cannot start the terminal window " + terminal + " for the engine " + engine_path + ": " +
+                              process.errorString())
+                          .toLocal8Bit()
+                          .toStdString());
   }
 }
 

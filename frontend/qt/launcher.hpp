@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "frontend/engine_launcher.hpp"
+#include "frontend/core/engine_launcher.hpp"
 
 namespace kova {
 
@@ -19,7 +19,7 @@ void start_in_own_window(const QString& engine_path);
 
 class ProcessLauncher : public EngineLauncher {
  public:
-  void start(const QString& engine_name) override;
+  void start(const std::string& engine_name) override;
 };
 
 }  // namespace kova

@@ -2,12 +2,9 @@
 // The main window "KOVA": one button per step of preparing a run, and the help pane.
 
 #include <QWidget>
-
 #include <memory>
 
-class QGroupBox;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace kova {
 
@@ -46,14 +43,7 @@ class Form1 : public QWidget {
   void start_biclustering();
 
   FrontEndServices services_;
-  QGroupBox* frame1_;
-  QPushButton* open_;
-  QPushButton* command4_;
-  QPushButton* command1_;
-  QPushButton* command2_;
-  QPushButton* command3_;
-  QGroupBox* frame2_;
-  QPlainTextEdit* text1_;
+  QPlainTextEdit* help_pane_;
   // Created on their first showing, afterwards only hidden, so that they keep their state.
   std::unique_ptr<Form2> form2_;
   std::unique_ptr<Form3> form3_;

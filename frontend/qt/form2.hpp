@@ -4,10 +4,7 @@
 
 #include <QWidget>
 
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace kova {
 
@@ -31,14 +28,9 @@ class Form2 : public QWidget {
   Workflow& workflow_;
   Alert& alert_;
   Form1& main_window_;
-  QGroupBox* frame1_;
-  QLineEdit* text1_;
-  QLabel* label1_;
-  QLineEdit* text2_;
-  QLabel* label2_;
-  QLineEdit* text3_;
-  QLabel* label3_;
-  QPushButton* command1_;
+  QLineEdit* genes_;
+  QLineEdit* samples_;
+  QLineEdit* threshold_;
 };
 
 }  // namespace kova

@@ -2,17 +2,16 @@
 // dialogs, message boxes and engine start to the main window.
 
 #include <QApplication>
-
 #include <cstring>
 #include <iostream>
 
 #include "common/line_layout.hpp"
-#include "frontend/alert.hpp"
-#include "frontend/file_dialog.hpp"
-#include "frontend/form1.hpp"
-#include "frontend/launcher.hpp"
-#include "frontend/version.hpp"
-#include "frontend/workflow.hpp"
+#include "frontend/core/version.hpp"
+#include "frontend/core/workflow.hpp"
+#include "frontend/qt/alert.hpp"
+#include "frontend/qt/file_dialog.hpp"
+#include "frontend/qt/form1.hpp"
+#include "frontend/qt/launcher.hpp"
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -3,10 +3,7 @@
 
 #include <QWidget>
 
-#include "frontend/engine_launcher.hpp"
-
-class QLabel;
-class QPushButton;
+#include "frontend/core/engine_launcher.hpp"
 
 namespace kova {
 
@@ -31,9 +28,6 @@ class Form3 : public QWidget {
   Alert& alert_;
   EngineLauncher& launcher_;
   Form1& main_window_;
-  QPushButton* command1_;
-  QLabel* label1_;
-  QPushButton* command2_;
 };
 
 }  // namespace kova
