@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# The Windows front end's resource script (icon, version record) compiles with windres.
+# The Windows front end as a user gets it: tools/package-windows.sh builds KOVA-<version>-setup.exe
+# and the zip, then tests/wine/frontend_wine_test.sh installs the setup under Wine and clicks a
+# whole run through. Usage: check_windows_frontend.sh LAYOUT_DUMP (the host build's
+# kova_layout_dump, which prints the windows' control tables for the clicks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-
-x86_64-w64-mingw32-windres frontend/win32/KOVA.rc -O coff -o "$out/KOVA.res.o"
-x86_64-w64-mingw32-objdump -h "$out/KOVA.res.o" | grep -q '\.rsrc' || { echo "no resources in KOVA.rc's output" >&2; exit 1; }
-echo "Windows front-end resource script compiles"
+layout_dump=$1
+mapfile -t downloads < <(bash tools/package-windows.sh | tail -n 2)
+[ -f "${downloads[0]}" ] && [ -f "${downloads[1]}" ] || { echo "FAIL: package-windows.sh made no downloads" >&2; exit 1; }
+# The zip holds the same programs as the installer, with its own readme.
+listing=$(unzip -Z1 "${downloads[1]}")
+for file in KOVA/KOVA.exe KOVA/kova2.exe KOVA/README.txt KOVA/examples/worked_example.txt KOVA/examples/golub_500.txt; do
+  grep -qx "$file" <<<"$listing" || { echo "FAIL: $file is not in ${downloads[1]}" >&2; exit 1; }
+done
+bash tests/wine/frontend_wine_test.sh "${downloads[0]}" "$layout_dump" examples/worked_example.txt

@@ -1,5 +1,6 @@
 #include "frontend/win32/form_window.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -68,11 +69,12 @@ struct ControlClass {
 ControlClass control_class(ControlKind kind) {
   switch (kind) {
     case ControlKind::Button:
-      return {"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
+      // Drawn here (draw_button): captions wrap at word boundaries on every system.
+      return {"BUTTON", WS_TABSTOP | BS_OWNERDRAW, 0};
     case ControlKind::Frame:
       return {"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::Label:
-      return {"STATIC", SS_LEFT, 0};
+      return {"STATIC", 0, 0};  // wrapping or not: fit_label
     case ControlKind::TextBox:
       return {"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::HelpPane:
@@ -80,6 +82,51 @@ ControlClass control_class(ControlKind kind) {
       return {"EDIT", WS_TABSTOP | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
   }
   return {"STATIC", 0, 0};
+}
+
+// A push button: the system's frame, the caption centred and wrapped at blanks onto as many lines
+// as it needs, and the focus rectangle.
+void draw_button(const DRAWITEMSTRUCT& item) {
+  RECT frame = item.rcItem;
+  const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+  DrawFrameControl(item.hDC, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  char caption[256] = {};
+  GetWindowTextA(item.hwndItem, caption, sizeof caption);
+  const auto font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+  if (font != nullptr) SelectObject(item.hDC, font);
+  RECT text = item.rcItem;
+  InflateRect(&text, -3, -3);
+  RECT needed = text;
+  DrawTextA(item.hDC, caption, -1, &needed, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+  text.top += std::max(0L, ((text.bottom - text.top) - (needed.bottom - needed.top)) / 2);
+  if (pushed) OffsetRect(&text, 1, 1);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor((item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  DrawTextA(item.hDC, caption, -1, &text, DT_CENTER | DT_WORDBREAK);
+  if ((item.itemState & ODS_FOCUS) != 0) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -4, -4);
+    DrawFocusRect(item.hDC, &focus);
+  }
+}
+
+// A label too short for two lines of its font shows its caption on one line, as wide as the
+// caption needs: cut into two lines it would lose the second.
+struct LabelFit {
+  DWORD style;
+  int width;
+};
+LabelFit fit_label(HFONT font, const std::string& caption, int width, int height) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(screen, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(screen, &metrics);
+  SIZE extent{};
+  GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  SelectObject(screen, previous);
+  ReleaseDC(nullptr, screen);
+  if (height >= 2 * metrics.tmHeight) return {SS_LEFT, width};
+  return {SS_LEFTNOWORDWRAP, std::max(width, static_cast<int>(extent.cx) + 1)};
 }
 
 bool takes_focus(ControlKind kind) { return kind != ControlKind::Frame && kind != ControlKind::Label; }
@@ -136,13 +183,19 @@ void FormWindow::create_controls() {
     if (spec.kind == ControlKind::Frame) order.push_back(&spec);
   }
   for (const ControlSpec* spec : order) {
-    const ControlClass cls = control_class(spec->kind);
+    ControlClass cls = control_class(spec->kind);
     const TwipsRect r = window_rect(layout_, *spec);
+    const std::string caption(spec->caption);
+    int width = twips_to_pixels(r.width, dpi);
+    const int height = twips_to_pixels(r.height, dpi);
+    if (spec->kind == ControlKind::Label) {
+      const LabelFit fit = fit_label(font_, caption, width, height);
+      cls.style |= fit.style;
+      width = fit.width;
+    }
     const auto id = kFirstControlId + static_cast<int>(spec - layout_.controls.data());
-    HWND child = CreateWindowExA(cls.ex_style, cls.name, std::string(spec->caption).c_str(),
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, twips_to_pixels(r.left, dpi),
-                                 twips_to_pixels(r.top, dpi), twips_to_pixels(r.width, dpi),
-                                 twips_to_pixels(r.height, dpi), window_,
+    HWND child = CreateWindowExA(cls.ex_style, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
+                                 twips_to_pixels(r.left, dpi), twips_to_pixels(r.top, dpi), width, height, window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (child == nullptr) throw std::runtime_error("Cannot create the control " + std::string(spec->name));
     if (font_ != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -199,6 +252,12 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM w, LPARAM l) {
           handler();
           return 0;
         }
+      }
+      break;
+    case WM_DRAWITEM:
+      if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l); item->CtlType == ODT_BUTTON) {
+        draw_button(*item);
+        return TRUE;
       }
       break;
     case WM_ACTIVATE:

@@ -68,7 +68,18 @@ end() {
 }
 give_up() {  # a step without which the rest cannot run (also from within $(...): to stderr)
   echo "FAIL [$case_name] $*" >&2
-  [ -n "$shots" ] && mkdir -p "$shots" && import -window root "$shots/failure.png" 2>/dev/null
+  if [ -n "$shots" ]; then
+    mkdir -p "$shots"
+    import -window root "$shots/failure.png" 2>/dev/null
+    cp "$tmp/kova.log" "$shots/kova.log" 2>/dev/null
+  fi
+  {
+    echo "windows shown:"
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do echo "  $w $(xdotool getwindowname "$w" 2>/dev/null)"; done
+    echo "Windows programs running:"
+    pgrep -af '\.exe' | sed 's/^/  /' || true
+    [ -n "${work:-}" ] && ls -l "$work" | sed 's/^/  /'
+  } >&2
   echo "$passed passed, $((failed + 1)) failed" >&2
   exit 1
 }
