@@ -14,4 +14,8 @@ listing=$(unzip -Z1 "${downloads[1]}")
 for file in KOVA/KOVA.exe KOVA/kova2.exe KOVA/README.txt KOVA/examples/worked_example.txt KOVA/examples/golub_500.txt; do
   grep -qx "$file" <<<"$listing" || { echo "FAIL: $file is not in ${downloads[1]}" >&2; exit 1; }
 done
-bash tests/wine/frontend_wine_test.sh "${downloads[0]}" "$layout_dump" examples/worked_example.txt
+# At 100 % and at 150 % display scaling: the windows keep their proportions.
+for dpi in 96 144; do
+  echo "-- display scaling: $dpi dots per inch"
+  KOVA_WINE_DPI=$dpi bash tests/wine/frontend_wine_test.sh "${downloads[0]}" "$layout_dump" examples/worked_example.txt
+done

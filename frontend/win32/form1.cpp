@@ -5,10 +5,7 @@ namespace kova::win32 {
 void show_error(HWND owner, const std::string& text) { MessageBoxA(owner, text.c_str(), "KOVA", MB_OK | MB_ICONERROR); }
 
 Form1::Form1(Workflow& workflow, EngineLauncher& launcher)
-    : workflow_(workflow),
-      launcher_(launcher),
-      window_(main_window_layout(), true),
-      dialog_(window_.handle()) {
+    : workflow_(workflow), launcher_(launcher), window_(main_window_layout(), true), dialog_(window_.handle()) {
   window_.on_click("Open", [this] { select_input(); });
   window_.on_click("Command4", [this] { enter_input_description(); });
   window_.on_click("Command1", [this] { enter_output(); });

@@ -118,7 +118,8 @@ struct LabelFit {
 };
 LabelFit fit_label(HFONT font, const std::string& caption, int width, int height) {
   HDC screen = GetDC(nullptr);
-  HGDIOBJ previous = SelectObject(screen, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  HGDIOBJ previous =
+      SelectObject(screen, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
   TEXTMETRICA metrics{};
   GetTextMetricsA(screen, &metrics);
   SIZE extent{};
@@ -150,9 +151,9 @@ void FormWindow::register_class(HINSTANCE instance, HICON main_icon) {
 
 FormWindow::FormWindow(const WindowLayout& layout, bool with_icon) : layout_(layout) {
   const std::string caption(layout.caption);
-  window_ = CreateWindowExA(0, with_icon ? kIconClassName : kClassName, caption.c_str(), kWindowStyle, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr),
-                            this);
+  window_ =
+      CreateWindowExA(0, with_icon ? kIconClassName : kClassName, caption.c_str(), kWindowStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr), this);
   if (window_ == nullptr) throw std::runtime_error("Cannot create the window " + caption);
   // The client area in twips at this window's DPI; the frame around it as the system draws it.
   const UINT dpi = window_dpi(window_);
@@ -194,9 +195,10 @@ void FormWindow::create_controls() {
       width = fit.width;
     }
     const auto id = kFirstControlId + static_cast<int>(spec - layout_.controls.data());
-    HWND child = CreateWindowExA(cls.ex_style, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
-                                 twips_to_pixels(r.left, dpi), twips_to_pixels(r.top, dpi), width, height, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    HWND child =
+        CreateWindowExA(cls.ex_style, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
+                        twips_to_pixels(r.left, dpi), twips_to_pixels(r.top, dpi), width, height, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (child == nullptr) throw std::runtime_error("Cannot create the control " + std::string(spec->name));
     if (font_ != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Text boxes take text of any length.
@@ -224,7 +226,9 @@ std::string FormWindow::text(std::string_view name) const {
   return text;
 }
 
-void FormWindow::set_text(std::string_view name, const std::string& text) { SetWindowTextA(control(name), text.c_str()); }
+void FormWindow::set_text(std::string_view name, const std::string& text) {
+  SetWindowTextA(control(name), text.c_str());
+}
 
 bool FormWindow::is_form(HWND handle) {
   char name[32] = {};

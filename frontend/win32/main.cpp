@@ -2,7 +2,7 @@
 // boxes and the engine start in a new console to the main window, and runs the message loop.
 
 #include <windows.h>
-
+// After windows.h, whose types it uses.
 #include <commctrl.h>
 
 #include <exception>

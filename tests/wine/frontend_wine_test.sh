@@ -8,6 +8,7 @@
 # kova1.exe (a message box each, KOVA keeps running), a cancelled dialog, the programs' DLL
 # imports, and the uninstaller (program files gone, the user's results kept).
 # Usage: frontend_wine_test.sh SETUP.EXE LAYOUT_DUMP WORKED_EXAMPLE [SCREENSHOT_FOLDER]
+# KOVA_WINE_DPI (default 96) sets the display's scaling: 120 is 125 %, 144 is 150 %.
 # Skips (exit 0) only where Wine is not installed.
 set -euo pipefail
 
@@ -85,7 +86,7 @@ give_up() {  # a step without which the rest cannot run (also from within $(...)
 }
 
 # --- driving the windows -------------------------------------------------------------------------
-dpi=96  # Wine's default: 15 twips a pixel
+dpi=${KOVA_WINE_DPI:-96}  # 96: 15 twips a pixel
 
 # The visible window whose title is exactly $1; gives up after $2 seconds (30).
 window_id() {
@@ -188,6 +189,9 @@ begin "silent install"
 for font in /usr/share/wine/fonts/ms_sans_serif.ttf /usr/share/wine/fonts/tahoma.ttf; do
   [ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
 done
+# The user's display scaling, as Windows keeps it.
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
+  give_up "the display scaling could not be set"
 "$wine" "$setup" /S >/dev/null 2>&1 || give_up "the installer failed"
 program_folder=$WINEPREFIX/drive_c/Program\ Files/KOVA
 for file in KOVA.exe kova2.exe README.txt uninstall.exe examples/worked_example.txt examples/golub_500.txt; do
@@ -225,11 +229,10 @@ outinfo=$WINEPREFIX/drive_c/outinfo.txt doutinfo=$WINEPREFIX/drive_c/doutinfo.tx
 (cd "$tmp" && exec "$wine" start "$(tr -d '\r' <<<"$("$wine" winepath.exe -w "$shortcut" 2>/dev/null)")" \
   >"$tmp/start.log" 2>"$tmp/kova.log") || give_up "wine start of the shortcut failed"
 main=$(window_id KOVA 60)
-# The client area is the table's, at the display's DPI.
+# The client area is the table's, at the display's DPI (so every control is where its twips say).
 read -r _ _ w h <<<"$(twips KOVA -)"
 geometry=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "$(px "$w")x$(px "$h")" ] || fail "main window client area $geometry, expected $(px "$w")x$(px "$h")"
-shot frontend_windows_main "$main"
 end
 
 begin "a click out of order is refused with a message box"
@@ -272,6 +275,7 @@ wait_for_bytes "$doutinfo" $'5\r\n5\r\n0.9\r\n' || fail "c:\\doutinfo.txt"
 click KOVA Command1
 answer_dialog "Enter Output File for Storing Clustered Output" "$output"
 wait_for_bytes "$outinfo" "$input"$'\r\n'"$output"$'\r\n' || fail "c:\\outinfo.txt after the output file"
+shot frontend_windows_main "$main"
 
 click KOVA Command2
 window_id Execute >/dev/null
