@@ -8,11 +8,12 @@ cd "$(dirname "$0")/.."
 if [ -z "${KOVA_SCREENSHOT_DISPLAY_READY:-}" ]; then
   tools/install-deps.sh
   cmake -S . -B build -G Ninja >/dev/null
-  cmake --build build --target KOVA -j 2
+  cmake --build build --target KOVA kova_layout_dump -j 2
   KOVA_SCREENSHOT_DISPLAY_READY=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
 fi
 
 source tests/frontend/kova_xdriver.sh
+export KOVA_LAYOUT_DUMP="$PWD/build/tests/frontend/core/kova_layout_dump"
 run=$(mktemp -d "${TMPDIR:-/tmp}/kova-shots-XXXXXX")
 kova_pid=""
 trap '[ -n "$kova_pid" ] && kill "$kova_pid" 2>/dev/null; rm -rf "$run"' EXIT

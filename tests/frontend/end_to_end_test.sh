@@ -2,7 +2,7 @@
 # The real KOVA under Xvfb, driven with xdotool through a whole run: input file, parameters,
 # output file, engine kova2 in its xterm window, where the answer is typed. KOVA is ended while
 # the engine still waits, and the worked example's two result files must come out exactly.
-# Usage: end_to_end_test.sh KOVA kova2 worked_example.txt
+# Usage: end_to_end_test.sh KOVA kova2 worked_example.txt kova_layout_dump
 set -euo pipefail
 
 if [ -z "${KOVA_E2E_DISPLAY_READY:-}" ]; then
@@ -36,6 +36,7 @@ if [ -z "${KOVA_E2E_DISPLAY_READY:-}" ]; then
 fi
 
 kova=$1 engine=$2 example=$3
+export KOVA_LAYOUT_DUMP=$4
 source "$(dirname "$0")/kova_xdriver.sh"
 
 # No "." in the folder names: a path piece with a "." ends a path in the run description.

@@ -1,5 +1,6 @@
 # Drives the real KOVA on an X display with xdotool: finds its windows, clicks controls at their
-# layout positions (in twips, scaled by the window's real width) and types into dialogs.
+# places in the control tables (in twips, scaled by the window's real width) and types into
+# dialogs.
 # Sourced by the end-to-end test and by tools/screenshots.sh.
 
 xdriver_fail() {
@@ -33,13 +34,23 @@ wait_until_gone() {
   xdriver_fail "window \"$title\" still there after ${limit}s"
 }
 
-# click_control TITLE CLIENT_WIDTH_TWIPS LEFT TOP WIDTH HEIGHT: clicks the middle of a control whose
-# rectangle is given in twips relative to the window.
+# The windows' control tables, as kova_layout_dump prints them: "caption<TAB>name<TAB>left top
+# width height" in twips within the client area; KOVA_LAYOUT_DUMP names the program.
+xdriver_layout() {
+  [ -n "${KOVA_LAYOUT_DUMP:-}" ] || xdriver_fail "KOVA_LAYOUT_DUMP is not set"
+  "$KOVA_LAYOUT_DUMP" | awk -F'\t' -v w="$1" -v n="$2" '$1 == w && $2 == n { print $3 }'
+}
+
+# click_control TITLE CONTROL: clicks the middle of the control where its twips put it, scaled
+# by the window's real width.
 click_control() {
-  local win width_px
+  local win width_px client l t w h
   win=$(wait_for_window "$1")
+  read -r _ _ client _ <<<"$(xdriver_layout "$1" -)"
+  read -r l t w h <<<"$(xdriver_layout "$1" "$2")"
+  [ -n "$h" ] || xdriver_fail "no control $2 in the table of \"$1\""
   width_px=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-  local x=$(( ($3 + $5 / 2) * width_px / $2 )) y=$(( ($4 + $6 / 2) * width_px / $2 ))
+  local x=$(( (l + w / 2) * width_px / client )) y=$(( (t + h / 2) * width_px / client ))
   # Qt may drop a press that comes without the pointer first entering the window (seen right after
   # a modal dialog closed): enter at a corner, then move to the control.
   xdotool mousemove --window "$win" 2 2
@@ -50,30 +61,30 @@ click_control() {
   sleep 0.3
 }
 
-# Controls of the three windows, by what they do (window rectangles in twips).
+# Controls of the three windows, by what they do.
 main_click() {
   case $1 in
-    select-input) click_control KOVA 5400 240 600 1695 375 ;;
-    input-description) click_control KOVA 5400 240 1200 1695 495 ;;
-    output) click_control KOVA 5400 240 1920 1695 495 ;;
-    start) click_control KOVA 5400 240 2520 1695 375 ;;
-    exit) click_control KOVA 5400 600 3120 735 495 ;;
+    select-input) click_control KOVA Open ;;
+    input-description) click_control KOVA Command4 ;;
+    output) click_control KOVA Command1 ;;
+    start) click_control KOVA Command2 ;;
+    exit) click_control KOVA Command3 ;;
     *) xdriver_fail "no main window control $1" ;;
   esac
 }
 parameters_click() {
   case $1 in
-    genes) click_control "Input parameters" 4680 480 600 1095 375 ;;
-    samples) click_control "Input parameters" 4680 480 1440 1095 375 ;;
-    threshold) click_control "Input parameters" 4680 480 2160 1095 375 ;;
-    submit) click_control "Input parameters" 4680 1680 3240 1095 495 ;;
+    genes) click_control "Input parameters" Text1 ;;
+    samples) click_control "Input parameters" Text2 ;;
+    threshold) click_control "Input parameters" Text3 ;;
+    submit) click_control "Input parameters" Command1 ;;
     *) xdriver_fail "no input parameters control $1" ;;
   esac
 }
 engine_click() {
   case $1 in
-    kova1) click_control Execute 2205 360 360 1335 375 ;;
-    kova2) click_control Execute 2205 120 1440 1935 495 ;;
+    kova1) click_control Execute Command1 ;;
+    kova2) click_control Execute Command2 ;;
     *) xdriver_fail "no engine selection control $1" ;;
   esac
 }
