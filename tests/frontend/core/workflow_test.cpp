@@ -3,7 +3,6 @@
 #include "frontend/core/workflow.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "tests/frontend/core/core_test_support.hpp"
 
@@ -208,10 +207,10 @@ TEST(Workflow, AnEngineThatCannotStartIsReportedAsItsLauncherSays) {
   EXPECT_EQ(launcher.started, std::vector<std::string>{"kova2"});
 }
 
-enum class Unwritable { FoldersInTheirPlace, FullDevice, ReadOnlyHome, HomeThatHoldsNoFiles };
+enum class Unwritable { FoldersInTheirPlace, FullDevice, MissingHomeFolder, HomeThatHoldsNoFiles };
 
 std::string unwritable_name(const testing::TestParamInfo<Unwritable>& info) {
-  const char* const names[] = {"FoldersInTheirPlace", "FullDevice", "ReadOnlyHome", "HomeThatHoldsNoFiles"};
+  const char* const names[] = {"FoldersInTheirPlace", "FullDevice", "MissingHomeFolder", "HomeThatHoldsNoFiles"};
   return names[static_cast<int>(info.param)];
 }
 
@@ -231,10 +230,10 @@ TEST_P(UnwritableRunDescriptionFiles, AreReportedNamingTheFile) {
       std::filesystem::create_symlink("/dev/full", home.doutinfo());
       expected = "Cannot write the run description file";
       break;
-    case Unwritable::ReadOnlyHome:
-      if (geteuid() == 0) GTEST_SKIP() << "running as root, which may write to any folder";
-      std::filesystem::permissions(home.path(),
-                                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    case Unwritable::MissingHomeFolder:
+      // Root may write anywhere, but not into a folder that is not there.
+      folder = home.path() / "gone";
+      setenv("HOME", folder.c_str(), 1);
       break;
     case Unwritable::HomeThatHoldsNoFiles:
       folder = "/proc/self";
@@ -256,7 +255,7 @@ TEST_P(UnwritableRunDescriptionFiles, AreReportedNamingTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(Homes, UnwritableRunDescriptionFiles,
                          testing::Values(Unwritable::FoldersInTheirPlace, Unwritable::FullDevice,
-                                         Unwritable::ReadOnlyHome, Unwritable::HomeThatHoldsNoFiles),
+                                         Unwritable::MissingHomeFolder, Unwritable::HomeThatHoldsNoFiles),
                          unwritable_name);
 
 TEST(Workflow, HomeNotSetIsReportedBeforeAnyDialog) {
