@@ -7,38 +7,10 @@
 # Usage: end_to_end_test.sh KOVA kova2 worked_example.txt
 set -euo pipefail
 
-if [ -z "${KOVA_E2E_DISPLAY_READY:-}" ]; then
-  if ! command -v Xvfb >/dev/null; then
-    echo "SKIP: Xvfb is not installed, so the front end cannot be shown on an X display"
-    exit 77
-  fi
-  for tool in xdotool xterm openbox xprop; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
-  done
-  # Xvfb picks a free display itself (-displayfd): xvfb-run -a can race with another X server
-  # starting at the same time and leave the test without a display.
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$display_file" ] && break
-    sleep 0.1
-  done
-  if [ ! -s "$display_file" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    echo "FAIL: Xvfb did not start" >&2
-    exit 1
-  fi
-  status=0
-  DISPLAY=":$(head -n 1 "$display_file")" KOVA_E2E_DISPLAY_READY=1 bash "$0" "$@" || status=$?
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  rm -f "$display_file"
-  exit "$status"
-fi
+source "$(dirname "$0")/kova_xdriver.sh"
+[ -n "${KOVA_E2E_DISPLAY_READY:-}" ] || rerun_on_own_display "$0" "$@"
 
 kova=$1 engine=$2 example=$3
-source "$(dirname "$0")/kova_xdriver.sh"
 
 # No "." in the folder names: a path piece with a "." ends a path in the run description.
 run=$(mktemp -d "${TMPDIR:-/tmp}/kova-e2e-XXXXXX")
