@@ -2,6 +2,7 @@
 
 #include <streambuf>
 
+#include "common/entry_check.hpp"
 #include "common/number_syntax.hpp"
 
 namespace kova {
@@ -28,29 +29,30 @@ std::string take_while(std::streambuf& buf, Pred wanted, std::size_t limit = std
 
 std::optional<std::string> read_piece(std::streambuf& buf, std::size_t limit) {
   skip_white_space(buf);
-  std::string piece = take_while(buf, [](char c) { return !is_white_space(c); }, limit + 1);
-  if (piece.size() > limit) throw RunDescriptionError("a path is longer than " + std::to_string(kMaxPathLength) + " characters");
+  std::string piece = take_while(
+      buf, [](char c) { return !is_white_space(c); }, limit + 1);
+  if (piece.size() > limit)
+    throw RunDescriptionError("a path is longer than " + std::to_string(kMaxPathLength) + " characters");
   if (piece.empty()) return std::nullopt;
   return piece;
 }
 
-bool may_continue_number(char c) {
-  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+// No entry of a run description is this long; reading stops there.
+constexpr std::size_t kMaxEntryLength = 4096;
+
+std::string read_entry(std::streambuf& buf, const char* what) {
+  skip_white_space(buf);
+  std::string entry = take_while(
+      buf, [](char c) { return !is_white_space(c); }, kMaxEntryLength + 1);
+  if (entry.size() > kMaxEntryLength) throw RunDescriptionError(std::string(what) + " is too long to be a number");
+  return entry;
 }
 
-std::int32_t read_int(std::streambuf& buf, const char* what) {
-  skip_white_space(buf);
-  std::string text;
-  const int first = buf.sgetc();
-  if (first == '+' || first == '-') {
-    text.push_back(Traits::to_char_type(first));
-    buf.sbumpc();
-  }
-  text += take_while(buf, [](char c) { return c >= '0' && c <= '9'; });
-  const IntScan scan = scan_int32(text);
-  if (scan.length == 0) throw RunDescriptionError(std::string(what) + " is missing or not a whole number");
-  if (!scan.value) throw RunDescriptionError(std::string(what) + " does not fit a 32-bit integer");
-  return *scan.value;
+std::int32_t read_whole_number(std::streambuf& buf, const char* what) {
+  const std::string entry = read_entry(buf, what);
+  const WholeNumberEntry check = check_whole_number(entry);
+  if (!check.ok()) throw RunDescriptionError(describe_entry(what, entry, check));
+  return check.value;
 }
 
 }  // namespace
@@ -75,13 +77,13 @@ RunSize read_run_size(std::istream& in) {
   std::streambuf* buf = in.rdbuf();
   if (buf == nullptr) throw RunDescriptionError("the file could not be read");
   RunSize size;
-  size.genes = read_int(*buf, "the number of genes");
-  size.samples = read_int(*buf, "the number of samples");
-  skip_white_space(*buf);
-  const std::string text = take_while(*buf, may_continue_number);
-  const RealScan scan = scan_real(text);
-  if (!scan.is_number) throw RunDescriptionError("the correlation threshold is missing or not a number");
-  size.threshold = real_value(std::string_view(text).substr(0, scan.length));
+  size.genes = read_whole_number(*buf, "the number of genes");
+  size.samples = read_whole_number(*buf, "the number of samples");
+  const char* const what = "the correlation threshold";
+  const std::string entry = read_entry(*buf, what);
+  const ThresholdEntry check = check_threshold(entry);
+  if (!check.ok()) throw RunDescriptionError(describe_entry(what, entry, check));
+  size.threshold = check.value;
   return size;
 }
 

@@ -30,8 +30,10 @@ struct RunSize {
   double threshold = 0.0;
 };
 
-// The formatted read "%d %d %lf": two integers and a real, separated by any white space.
-// Throws RunDescriptionError naming the first item that is missing, malformed or out of range.
+// Two whole numbers and a real, separated by any white space (the formatted read "%d %d %lf"),
+// each wholly a number: "0,85", "85%" or "5.5" for a whole number are refused rather than read as
+// far as a number goes, and so is a threshold outside -1 to 1 (see entry_check.hpp). Throws
+// RunDescriptionError naming the first entry that is missing, malformed or out of range.
 RunSize read_run_size(std::istream& in);
 
 }  // namespace kova

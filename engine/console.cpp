@@ -40,9 +40,15 @@ std::optional<std::int32_t> ask_maximum_biclusters(std::istream& in, std::ostrea
       c = buf->snextc();
     }
     const IntScan scan = scan_int32(text);
-    if (scan.length != 0 && scan.value) return scan.value;
+    if (scan.length != 0 && scan.value) {
+      // The answer is a line: what follows the number on it (at least its Enter) belongs to it, and
+      // must not be taken later as the Enter that closes the console window.
+      discard_line(*buf);
+      return scan.value;
+    }
 
-    out << (scan.length == 0 ? "Please type a whole number, such as 100." : "That number is too large; type at most 2147483647.")
+    out << (scan.length == 0 ? "Please type a whole number, such as 100."
+                             : "That number is too large; type at most 2147483647.")
         << kLineEnd;
     discard_line(*buf);
   }

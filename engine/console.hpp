@@ -12,7 +12,7 @@ inline constexpr const char* kMaximumPrompt = "Enter maximum number of bicluster
 
 // Prompts on `out` (flushed before reading) and reads an optionally signed integer, skipping white
 // space. An answer that is no integer, or too large for 32 bits, is explained and asked again.
-// Returns nothing when the input ends first.
+// The rest of the answer's line is consumed with it. Returns nothing when the input ends first.
 std::optional<std::int32_t> ask_maximum_biclusters(std::istream& in, std::ostream& out);
 
 }  // namespace kova

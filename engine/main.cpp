@@ -14,6 +14,8 @@ int main() {
   const int status = kova::run_engine(std::cin, std::cout, std::cerr);
   if (kova::is_terminal(stdin)) {
     std::cout << "Press Enter to close" << kova::kLineEnd << std::flush;
+    // Only an Enter pressed after this line closes the window: keys hit during the run do not.
+    kova::discard_typed_ahead(stdin);
     std::cin.clear();
     std::string line;
     std::getline(std::cin, line);

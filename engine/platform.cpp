@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -12,6 +13,11 @@ namespace kova {
 
 #ifdef _WIN32
 bool is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+void discard_typed_ahead(std::FILE* stream) {
+  const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  if (console != INVALID_HANDLE_VALUE) FlushConsoleInputBuffer(console);
+}
 
 void use_binary_standard_output() {
   std::fflush(stdout);
@@ -27,6 +33,8 @@ std::uint64_t physical_memory_bytes() {
 }
 #else
 bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+void discard_typed_ahead(std::FILE* stream) { tcflush(fileno(stream), TCIFLUSH); }
 
 void use_binary_standard_output() {}
 

@@ -3,6 +3,7 @@
 // result is held against a plain reading of the same bytes with the C library.
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -73,26 +74,21 @@ void check_outinfo(const std::string& bytes) {
 
 struct ExpectedSize {
   RunSize size;
-  std::string error;  // empty: the read succeeds
+  std::string refused_entry;  // empty: the read succeeds; else the entry the refusal names
 };
 
-// One "%d": an optional sign and digits, refused when it does not fit 32 bits.
-bool plain_int(const std::string& bytes, std::size_t& i, std::int32_t& value, const std::string& what,
-               std::string& error) {
-  while (i < bytes.size() && is_space(bytes[i])) ++i;
-  const std::size_t start = i;
-  if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) ++i;
+// A whole "%d" piece: an optional sign and digits and nothing else, within 32 bits.
+bool plain_int(const std::vector<std::string>& pieces, std::size_t index, std::int32_t& value) {
+  if (index >= pieces.size() || pieces[index].size() > 4096) return false;
+  const std::string& piece = pieces[index];
+  std::size_t i = (piece[0] == '+' || piece[0] == '-') ? 1 : 0;
   const std::size_t digits = i;
-  while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9') ++i;
-  if (i == digits) {
-    error = what + " is missing or not a whole number";
-    return false;
-  }
+  while (i < piece.size() && piece[i] >= '0' && piece[i] <= '9') ++i;
+  if (i == digits || i != piece.size()) return false;
   errno = 0;
-  const long long wide = std::strtoll(bytes.substr(start, i - start).c_str(), nullptr, 10);
+  const long long wide = std::strtoll(piece.c_str(), nullptr, 10);
   if (errno == ERANGE || wide < std::numeric_limits<std::int32_t>::min() ||
       wide > std::numeric_limits<std::int32_t>::max()) {
-    error = what + " does not fit a 32-bit integer";
     return false;
   }
   value = static_cast<std::int32_t>(wide);
@@ -100,18 +96,27 @@ bool plain_int(const std::string& bytes, std::size_t& i, std::int32_t& value, co
 }
 
 ExpectedSize plain_size(const std::string& bytes) {
+  const std::vector<std::string> pieces = pieces_of(bytes);
   ExpectedSize expected;
-  std::size_t i = 0;
-  if (!plain_int(bytes, i, expected.size.genes, "the number of genes", expected.error)) return expected;
-  if (!plain_int(bytes, i, expected.size.samples, "the number of samples", expected.error)) return expected;
-  while (i < bytes.size() && is_space(bytes[i])) ++i;
-  const std::string rest = bytes.substr(i);
-  const GrammarMatch match = match_number(rest);
-  if (!match.is_number) {
-    expected.error = "the correlation threshold is missing or not a number";
+  if (!plain_int(pieces, 0, expected.size.genes)) {
+    expected.refused_entry = "the number of genes";
     return expected;
   }
-  expected.size.threshold = c_library_value(std::string_view(rest).substr(0, match.length));
+  if (!plain_int(pieces, 1, expected.size.samples)) {
+    expected.refused_entry = "the number of samples";
+    return expected;
+  }
+  const std::string threshold = pieces.size() > 2 ? pieces[2] : "";
+  const GrammarMatch match = match_number(threshold);
+  double value = 0.0;
+  if (match.is_number && match.length == threshold.size() && threshold.size() <= 4096) {
+    value = c_library_value(threshold);
+  }
+  if (!match.is_number || match.length != threshold.size() || threshold.size() > 4096 || !(std::fabs(value) <= 1.0)) {
+    expected.refused_entry = "the correlation threshold";
+    return expected;
+  }
+  expected.size.threshold = value;
   return expected;
 }
 
@@ -120,12 +125,13 @@ void check_doutinfo(const std::string& bytes) {
   std::istringstream file(bytes);
   try {
     const RunSize got = read_run_size(file);
-    check(expected.error.empty(), "a malformed size was accepted");
+    check(expected.refused_entry.empty(), "a malformed size was accepted");
     check(got.genes == expected.size.genes, "number of genes differs from strtoll");
     check(got.samples == expected.size.samples, "number of samples differs from strtoll");
     check(same_bits(got.threshold, expected.size.threshold), "threshold differs from strtod");
   } catch (const RunDescriptionError& e) {
-    check(expected.error == e.what(), "a size was refused for the wrong reason, or a good one refused");
+    check(!expected.refused_entry.empty(), "a good size was refused");
+    check(std::string(e.what()).rfind(expected.refused_entry, 0) == 0, "a size was refused naming the wrong entry");
   }
 }
 

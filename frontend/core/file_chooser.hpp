@@ -18,9 +18,11 @@ class FileChooser {
  public:
   virtual ~FileChooser() = default;
   // The full path chosen, in the platform's file name bytes (UTF-8 on Linux, the ANSI code page
-  // on Windows), or nothing when the user cancelled.
-  virtual std::optional<std::string> choose_open(std::string_view title) = 0;
-  virtual std::optional<std::string> choose_save(std::string_view title) = 0;
+  // on Windows), or nothing when the user cancelled. `proposed` is the full path the dialog
+  // offers (its folder and name filled in), or empty for none. The Save dialog asks before an
+  // existing file is replaced, the platform's usual way, and answers only once the user agreed.
+  virtual std::optional<std::string> choose_open(std::string_view title, std::string_view proposed) = 0;
+  virtual std::optional<std::string> choose_save(std::string_view title, std::string_view proposed) = 0;
 };
 
 }  // namespace kova

@@ -87,3 +87,24 @@ std::vector<const ControlSpec*> focus_order(const WindowLayout& window) {
 }
 
 }  // namespace kova
+
+namespace kova {
+
+double pixels_per_twip(int text_height_pixels, int dots_per_inch) {
+  return std::max(static_cast<double>(text_height_pixels) / kLayoutTextHeightTwips, dots_per_inch / 1440.0);
+}
+
+double scale_to_fit(const WindowLayout& window, double pixels_per_twip,
+                    const std::function<bool(const ControlSpec&, double)>& fits) {
+  // Four times the text's own scale is far beyond any caption; stop there rather than loop.
+  const double most = 4 * pixels_per_twip;
+  double scale = pixels_per_twip;
+  const auto all_fit = [&] {
+    return std::ranges::all_of(window.controls,
+                               [&](const ControlSpec& spec) { return spec.caption.empty() || fits(spec, scale); });
+  };
+  while (!all_fit() && scale < most) scale *= 1.02;
+  return scale;
+}
+
+}  // namespace kova

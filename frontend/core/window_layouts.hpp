@@ -2,6 +2,8 @@
 // The three windows' controls, in twips (1/1440 inch) relative to each control's container: the
 // one definition that the Qt and the Win32 windows, and the tests that click them, are built from.
 
+#include <cmath>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -57,5 +59,22 @@ std::vector<const ControlSpec*> focus_order(const WindowLayout& window);
 
 // Twips to pixels at `dots_per_inch` (96 at 100 % scaling), rounded to the nearest pixel.
 inline int twips_to_pixels(int twips, int dots_per_inch) { return (twips * dots_per_inch + 720) / 1440; }
+
+// The layouts were drawn for 8-point text, 13 pixels high at 96 dots per inch: 195 twips.
+inline constexpr int kLayoutTextHeightTwips = 195;
+
+// Pixels per twip for windows whose text is `text_height_pixels` high (the font's line height), so
+// that controls grow with their text and keep the layout's proportions; never less than the
+// screen's own twips (`dots_per_inch` / 1440).
+double pixels_per_twip(int text_height_pixels, int dots_per_inch);
+
+// The smallest scale from `pixels_per_twip` upward, in steps of 2 %, at which `fits` holds for
+// every control of the window with a caption: a font wider than the one the layout was drawn for
+// still shows every caption whole. `fits` tells whether the control's caption fits it at a scale.
+double scale_to_fit(const WindowLayout& window, double pixels_per_twip,
+                    const std::function<bool(const ControlSpec&, double pixels_per_twip)>& fits);
+
+// Twips to pixels at a scale, rounded to the nearest pixel.
+inline int scaled(int twips, double pixels_per_twip) { return static_cast<int>(std::lround(twips * pixels_per_twip)); }
 
 }  // namespace kova

@@ -38,16 +38,30 @@ class Workflow {
 
   // "Select Input File": opens the run file before asking (so a file that cannot be created is
   // reported before the user picks anything), then writes the chosen path as line 1 and keeps the
-  // file open. Returns the help message, or nothing when the choice was cancelled; a cancelled
-  // choice leaves the run file as it was.
+  // file open. While a run is being prepared it starts that run again with the new file: the run
+  // file holds only the new line 1. Returns the help message, or nothing when the choice was
+  // cancelled; a cancelled choice, or a path that the engine would read otherwise (WorkflowError),
+  // leaves the run file as it was.
   std::optional<std::string> select_input(FileChooser& chooser);
 
   // "Submit": writes the second run description file whole and closes it. Returns the help message.
+  // Entries that the engine cannot use are refused (WorkflowError) and nothing is written.
   std::string submit(const RunParameters& parameters);
 
+  // Before "Submit": when the chosen input matrix can be read and disagrees with the entries (its
+  // gene lines, values per gene, a header line), a question for the user whether to submit them
+  // all the same. Nothing when they agree, or when there is nothing to compare.
+  std::optional<std::string> compare_with_input(const RunParameters& parameters) const;
+
   // "Enter Output File Name": writes the chosen path as line 2 of the open run file; a later choice
-  // replaces it. Returns the help message, or nothing when the choice was cancelled.
+  // replaces it. The dialog proposes a new file beside the input, never the input itself, and a
+  // path that the engine would read otherwise, or the input itself, is refused (WorkflowError).
+  // Returns the help message, or nothing when the choice was cancelled.
   std::optional<std::string> select_output(FileChooser& chooser);
+
+  // What the Save dialog offers: "result.txt" beside the input matrix, or "result2.txt" and so on
+  // when that exists, so that an earlier result is never offered for replacing.
+  std::string proposed_output_path() const;
 
   // "Start Biclustering": closes the run file, so that it is complete on disk. After it has been
   // closed once, a repeated click closes nothing and goes on.
@@ -60,12 +74,18 @@ class Workflow {
   enum class RunFile { NeverOpened, Open, Closed };
 
   void rewrite_run_file();
+  // Writes line 1 of a run just begun; a failure leaves no run being prepared.
+  void write_new_run();
 
   RunFile state_ = RunFile::NeverOpened;
   std::optional<DescriptionFile> run_file_;
   std::string input_path_;
   std::optional<std::string> output_path_;
 };
+
+// Nothing when the engine can use the three entries; otherwise a message that names the first
+// entry it cannot use and what would work.
+std::optional<std::string> parameters_problem(const RunParameters& parameters);
 
 // The help messages of the main window.
 std::string input_chosen_message(const std::string& path);

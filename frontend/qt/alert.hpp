@@ -1,5 +1,5 @@
 #pragma once
-// Error messages of the front end: a message box in the program, recorded in tests.
+// Error messages and questions of the front end: message boxes in the program, recorded in tests.
 
 #include <QString>
 
@@ -11,11 +11,14 @@ class Alert {
  public:
   virtual ~Alert() = default;
   virtual void error(QWidget* parent, const QString& text) = 0;
+  // A yes-or-no question; true for yes. No is the default answer.
+  virtual bool ask(QWidget* parent, const QString& text) = 0;
 };
 
 class MessageBoxAlert : public Alert {
  public:
   void error(QWidget* parent, const QString& text) override;
+  bool ask(QWidget* parent, const QString& text) override;
 };
 
 }  // namespace kova

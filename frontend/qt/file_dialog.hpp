@@ -1,6 +1,6 @@
 #pragma once
-// The Open and Save dialog of the main window: one Qt file dialog whose state (folder, last name)
-// serves both uses. Tests pre-set the next answer instead of showing it.
+// The Open and Save dialog of the main window: one Qt file dialog whose state (folder) serves both
+// uses. Tests pre-set the next answer instead of showing it.
 
 #include <QFileDialog>
 #include <QString>
@@ -15,9 +15,9 @@ class FileDialog : public FileChooser {
   FileDialog();
 
   // The full path chosen (native separators, as file name bytes), or nothing when the user
-  // cancelled.
-  std::optional<std::string> choose_open(std::string_view title) override;
-  std::optional<std::string> choose_save(std::string_view title) override;
+  // cancelled. The Save dialog asks before an existing file is replaced.
+  std::optional<std::string> choose_open(std::string_view title, std::string_view proposed) override;
+  std::optional<std::string> choose_save(std::string_view title, std::string_view proposed) override;
 
   // The next use is set up as usual but answers with `path` (or a cancel) without being shown.
   void preset_choice(const QString& path);
@@ -27,7 +27,8 @@ class FileDialog : public FileChooser {
   const QFileDialog& qt_dialog() const { return dialog_; }
 
  private:
-  std::optional<std::string> choose(std::string_view title, QFileDialog::AcceptMode mode);
+  std::optional<std::string> choose(std::string_view title, std::string_view proposed, QFileDialog::AcceptMode mode);
+  void close_name_completion();
 
   QFileDialog dialog_;
   std::optional<std::optional<QString>> preset_;

@@ -38,6 +38,13 @@ void Form1::show_again() {
   activateWindow();
 }
 
+// The keys go to this window again once a dialog has closed, also where no window manager hands
+// the focus back.
+void Form1::take_focus_back() {
+  raise();
+  activateWindow();
+}
+
 void Form1::set_help_text(const QString& text) { help_pane_->setPlainText(text); }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -55,6 +62,7 @@ void Form1::select_input() {
   } catch (const WorkflowError& e) {
     services_.alert.error(this, QString::fromLocal8Bit(e.what()));
   }
+  take_focus_back();
 }
 
 void Form1::enter_input_description() {
@@ -72,6 +80,7 @@ void Form1::enter_output() {
   } catch (const WorkflowError& e) {
     services_.alert.error(this, QString::fromLocal8Bit(e.what()));
   }
+  take_focus_back();
 }
 
 void Form1::start_biclustering() {

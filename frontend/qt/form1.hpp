@@ -41,6 +41,7 @@ class Form1 : public QWidget {
   void enter_input_description();
   void enter_output();
   void start_biclustering();
+  void take_focus_back();
 
   FrontEndServices services_;
   QPlainTextEdit* help_pane_;

@@ -27,11 +27,16 @@ void Form2::closeEvent(QCloseEvent* event) {
 }
 
 void Form2::submit() {
+  const RunParameters parameters{genes_->text().toLocal8Bit().toStdString(),
+                                 samples_->text().toLocal8Bit().toStdString(),
+                                 threshold_->text().toLocal8Bit().toStdString()};
+  // Entries that disagree with the chosen matrix go in only when the user says so.
+  if (const auto question = workflow_.compare_with_input(parameters)) {
+    if (!alert_.ask(this, QString::fromLocal8Bit(*question))) return;
+  }
   QString message;
   try {
-    message = QString::fromLocal8Bit(
-        workflow_.submit({genes_->text().toLocal8Bit().toStdString(), samples_->text().toLocal8Bit().toStdString(),
-                          threshold_->text().toLocal8Bit().toStdString()}));
+    message = QString::fromLocal8Bit(workflow_.submit(parameters));
   } catch (const WorkflowError& e) {
     // Stays open with the entries as typed, so that the user can try again.
     alert_.error(this, QString::fromLocal8Bit(e.what()));

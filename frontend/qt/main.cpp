@@ -26,5 +26,7 @@ int main(int argc, char** argv) {
   kova::ProcessLauncher launcher;
   kova::Form1 main_window({workflow, file_dialog, alert, launcher});
   main_window.show();
+  // The focus starts on "Select Input File", also where no window manager activates a new window.
+  main_window.activateWindow();
   return app.exec();
 }

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <limits>
 
 #include "frontend/qt/wrapping_button.hpp"
@@ -13,11 +15,44 @@ namespace {
 
 QString text_of(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-void place(QWidget& widget, const TwipsRect& r) {
-  const int dx = widget.logicalDpiX();
-  const int dy = widget.logicalDpiY();
-  widget.setGeometry(twips_to_pixels(r.left, dx), twips_to_pixels(r.top, dy), twips_to_pixels(r.width, dx),
-                     twips_to_pixels(r.height, dy));
+QRect pixels(const TwipsRect& r, double scale) {
+  return {scaled(r.left, scale), scaled(r.top, scale), scaled(r.width, scale), scaled(r.height, scale)};
+}
+
+// A label as tall as two lines wraps a caption wider than itself onto the second line.
+bool wraps(const QLabel& label, int height) { return height >= 2 * label.fontMetrics().lineSpacing(); }
+
+bool fits_label(const QLabel& label, QSize room) {
+  const QFontMetrics metrics = label.fontMetrics();
+  if (!wraps(label, room.height())) {
+    return metrics.horizontalAdvance(label.text()) <= room.width() && metrics.height() <= room.height();
+  }
+  const QRect needed = metrics.boundingRect(QRect(QPoint(0, 0), room), Qt::TextWordWrap, label.text());
+  return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// The caption as WrappingButton draws it: word-wrapped within the style's contents rectangle.
+bool fits_button(const QPushButton& button, QSize room) {
+  QStyleOptionButton option;
+  option.initFrom(&button);
+  option.rect = QRect(QPoint(0, 0), room);
+  option.text = button.text();
+  const QRect contents = button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+  const QRect needed = button.fontMetrics().boundingRect(contents, Qt::AlignCenter | Qt::TextWordWrap, button.text());
+  return needed.width() <= contents.width() && needed.height() <= contents.height();
+}
+
+// The title sits on the frame's top edge, indented by about a character on either side.
+bool fits_frame(const QGroupBox& frame, QSize room) {
+  const QFontMetrics metrics = frame.fontMetrics();
+  return metrics.horizontalAdvance(frame.title()) + 4 * metrics.averageCharWidth() <= room.width();
+}
+
+bool caption_fits(const QWidget& widget, QSize room) {
+  if (const auto* label = qobject_cast<const QLabel*>(&widget)) return fits_label(*label, room);
+  if (const auto* button = qobject_cast<const QPushButton*>(&widget)) return fits_button(*button, room);
+  if (const auto* frame = qobject_cast<const QGroupBox*>(&widget)) return fits_frame(*frame, room);
+  return true;
 }
 
 QPlainTextEdit* help_pane(QWidget* container) {
@@ -58,8 +93,6 @@ QWidget* create(const ControlSpec& spec, QWidget* container) {
 BuiltControls build_window(QWidget& window, const WindowLayout& layout) {
   window.setObjectName(text_of(layout.name));
   window.setWindowTitle(text_of(layout.caption));
-  window.resize(twips_to_pixels(layout.client_width, window.logicalDpiX()),
-                twips_to_pixels(layout.client_height, window.logicalDpiY()));
 
   BuiltControls built;
   // Containers come before what they contain in every table.
@@ -67,12 +100,19 @@ BuiltControls build_window(QWidget& window, const WindowLayout& layout) {
     QWidget* container = spec.container.empty() ? &window : built.widgets_.at(std::string(spec.container));
     QWidget* widget = create(spec, container);
     widget->setObjectName(text_of(spec.name));
-    place(*widget, spec.rect);
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-      // A label tall enough for two lines wraps a caption wider than itself onto the second line.
-      label->setWordWrap(label->height() >= 2 * label->fontMetrics().lineSpacing());
-    }
     built.widgets_[std::string(spec.name)] = widget;
+  }
+  // The twips grow with the window's font, and further where a caption would be clipped.
+  const double scale =
+      scale_to_fit(layout, pixels_per_twip(window.fontMetrics().height(), window.logicalDpiY()),
+                   [&](const ControlSpec& spec, double at) {
+                     return caption_fits(*built.widgets_.at(std::string(spec.name)), pixels(spec.rect, at).size());
+                   });
+  window.resize(scaled(layout.client_width, scale), scaled(layout.client_height, scale));
+  for (const ControlSpec& spec : layout.controls) {
+    QWidget* widget = built.widgets_.at(std::string(spec.name));
+    widget->setGeometry(pixels(spec.rect, scale));
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setWordWrap(wraps(*label, label->height()));
   }
   // Controls of the window that lie over a frame are drawn in front of it.
   for (const ControlSpec& spec : layout.controls) {

@@ -1,6 +1,7 @@
 #pragma once
 // Builds a Qt window's controls from its control table: each control in its container, placed at
-// its twips converted with the logical DPI of the screen, frames behind, focus in tab order.
+// its twips scaled with the window's font (so that every caption shows whole), frames behind,
+// focus in tab order.
 
 #include <QWidget>
 #include <map>

@@ -1,9 +1,20 @@
 #include "frontend/qt/wrapping_button.hpp"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 namespace kova {
+
+void WrappingButton::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+    event->accept();
+    click();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
+}
 
 void WrappingButton::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);

@@ -1,6 +1,7 @@
 #pragma once
 // A push button whose caption wraps onto further lines when it is wider than the button, so that
-// captions such as "Enter Input Description" fit the two-line buttons of the layouts.
+// captions such as "Enter Input Description" fit the two-line buttons of the layouts. Enter and
+// Return press it when it has the focus, as Space does.
 
 #include <QPushButton>
 
@@ -14,6 +15,7 @@ class WrappingButton : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace kova

@@ -24,7 +24,8 @@ TEST_P(JoinedPathTest, ReadsInputThenOutputPath) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, JoinedPathTest,
     ::testing::Values(
-        PathCase{"C:\\expr data\\genes.txt\r\nC:\\out\\result.txt\r\n", "C:\\expr data\\genes.txt", "C:\\out\\result.txt"},
+        PathCase{"C:\\expr data\\genes.txt\r\nC:\\out\\result.txt\r\n", "C:\\expr data\\genes.txt",
+                 "C:\\out\\result.txt"},
         // a '.' in a folder name ends the path there
         PathCase{"C:\\run 1.5 data\\genes.txt\r\nC:\\out\\result.txt\r\n", "C:\\run 1.5", "data\\genes.txt"},
         // no '.' at all: the end of the file comes before the output path is complete
@@ -33,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"  /home/u/my   \t data/m.txt  \r\n\t/tmp/o.txt\r\n", "/home/u/my data/m.txt", "/tmp/o.txt"},
         // a third line (output chosen twice) is never read
         PathCase{"/d/m.txt\r\n/d/first.txt\r\n/d/second.txt\r\n", "/d/m.txt", "/d/first.txt"},
-        PathCase{"", std::nullopt, std::nullopt},
-        PathCase{"\r\n  \r\n", std::nullopt, std::nullopt}));
+        PathCase{"", std::nullopt, std::nullopt}, PathCase{"\r\n  \r\n", std::nullopt, std::nullopt}));
 
 TEST(JoinedPath, HoldsPiecesAndPathsFarLongerThanFiftyOneCharacters) {
   const std::string folder(300, 'a');
@@ -45,20 +45,14 @@ TEST(JoinedPath, HoldsPiecesAndPathsFarLongerThanFiftyOneCharacters) {
 }
 
 TEST(RunSize, ReadsTwoIntegersAndARealSeparatedByAnyWhiteSpace) {
-  for (const char* text : {"120\r\n17\r\n0.85\r\n", "120 17 0.85", "  120\t\t17 \r\n\r\n .85xyz", "+120 17 85e-2"}) {
+  for (const char* text :
+       {"120\r\n17\r\n0.85\r\n", "120 17 0.85", "  120\t\t17 \r\n\r\n .85 and more", "+120 17 85e-2"}) {
     std::istringstream in(text);
     const RunSize size = read_run_size(in);
     EXPECT_EQ(size.genes, 120) << text;
     EXPECT_EQ(size.samples, 17) << text;
     EXPECT_EQ(size.threshold, 0.85) << text;
   }
-}
-
-TEST(RunSize, ADecimalCommaOrHexadecimalFormReadsAsTheNumberBeforeIt) {
-  std::istringstream comma("5\r\n5\r\n0,85\r\n");
-  EXPECT_EQ(read_run_size(comma).threshold, 0.0);
-  std::istringstream hex("5 5 0x1p-1");
-  EXPECT_EQ(read_run_size(hex).threshold, 0.0);
 }
 
 TEST(RunSize, NegativeNumbersAreReadForTheCallerToJudge) {
@@ -88,17 +82,27 @@ TEST_P(BadRunSizeTest, NamesTheItemThatCouldNotBeRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Refused, BadRunSizeTest,
-    ::testing::Values(BadSizeCase{"", "the number of genes is missing or not a whole number"},
-                      BadSizeCase{"abc 5 0.9", "the number of genes is missing or not a whole number"},
-                      BadSizeCase{"- 5 0.9", "the number of genes is missing or not a whole number"},
-                      BadSizeCase{"5", "the number of samples is missing or not a whole number"},
-                      BadSizeCase{"5.5 5 0.9", "the number of samples is missing or not a whole number"},
-                      BadSizeCase{"5 5", "the correlation threshold is missing or not a number"},
-                      BadSizeCase{"5 5 inf", "the correlation threshold is missing or not a number"},
-                      BadSizeCase{"5 5 nan", "the correlation threshold is missing or not a number"},
-                      BadSizeCase{"5 5 .", "the correlation threshold is missing or not a number"},
-                      BadSizeCase{"2147483648 5 0.9", "the number of genes does not fit a 32-bit integer"},
-                      BadSizeCase{"5 -2147483649 0.9", "the number of samples does not fit a 32-bit integer"}));
+    ::testing::Values(
+        BadSizeCase{"", "the number of genes is missing"},
+        BadSizeCase{"abc 5 0.9", "the number of genes 'abc' is not a whole number"},
+        BadSizeCase{"- 5 0.9", "the number of genes '-' is not a whole number"},
+        BadSizeCase{"5", "the number of samples is missing"},
+        BadSizeCase{"5 5.5 0.9", "the number of samples '5.5' is not a whole number"},
+        BadSizeCase{"5 38% 0.9",
+                    "the number of samples '38%' is not a whole number: a number followed by other characters"},
+        BadSizeCase{"5 5", "the correlation threshold is missing"},
+        BadSizeCase{"5 5 inf", "the correlation threshold 'inf' is not a number"},
+        BadSizeCase{"5 5 nan", "the correlation threshold 'nan' is not a number"},
+        BadSizeCase{"5 5 .", "the correlation threshold '.' is not a number"},
+        BadSizeCase{"5 5 0x1p-1",
+                    "the correlation threshold '0x1p-1' is not a number: a number followed by other characters"},
+        BadSizeCase{"5\r\n5\r\n0,85\r\n",
+                    "the correlation threshold '0,85' is written with a decimal comma; the decimal "
+                    "separator is '.': did you mean 0.85?"},
+        BadSizeCase{"5 5 85", "the correlation threshold 85 lies outside -1 to 1: did you mean 0.85?"},
+        BadSizeCase{"5 5 1.5", "the correlation threshold 1.5 lies outside -1 to 1"},
+        BadSizeCase{"2147483648 5 0.9", "the number of genes '2147483648' does not fit a 32-bit integer"},
+        BadSizeCase{"5 -2147483649 0.9", "the number of samples '-2147483649' does not fit a 32-bit integer"}));
 
 }  // namespace
 }  // namespace kova

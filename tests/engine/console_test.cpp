@@ -43,6 +43,16 @@ TEST(AskMaximum, AnAnswerThatIsNoIntegerIsExplainedAndAskedAgain) {
   EXPECT_NE(large.shown.find("That number is too large"), std::string::npos);
 }
 
+TEST(AskMaximum, TheRestOfTheAnswersLineGoesWithIt) {
+  // Otherwise its line end would be taken as the Enter that closes the console window.
+  std::istringstream in("10 or so\r\nnext\n");
+  std::ostringstream out;
+  EXPECT_EQ(ask_maximum_biclusters(in, out), 10);
+  std::string rest;
+  std::getline(in, rest);
+  EXPECT_EQ(rest, "next");
+}
+
 TEST(AskMaximum, TheEndOfInputGivesNoAnswer) {
   EXPECT_FALSE(ask("").answer.has_value());
   EXPECT_FALSE(ask("  \n").answer.has_value());

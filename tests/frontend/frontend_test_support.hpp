@@ -49,7 +49,13 @@ inline void write_bytes(const QString& path, const QByteArray& bytes) {
 class RecordingAlert : public Alert {
  public:
   void error(QWidget*, const QString& text) override { errors << text; }
+  bool ask(QWidget*, const QString& text) override {
+    questions << text;
+    return answer_yes;
+  }
   QStringList errors;
+  QStringList questions;
+  bool answer_yes = false;
 };
 
 class RecordingLauncher : public EngineLauncher {

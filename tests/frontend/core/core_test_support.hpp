@@ -67,15 +67,21 @@ class ScriptedChooser : public FileChooser {
     answers.push_back(std::move(answer));
     return *this;
   }
-  std::optional<std::string> choose_open(std::string_view title) override { return answer("open", title); }
-  std::optional<std::string> choose_save(std::string_view title) override { return answer("save", title); }
+  std::optional<std::string> choose_open(std::string_view title, std::string_view proposed) override {
+    return answer("open", title, proposed);
+  }
+  std::optional<std::string> choose_save(std::string_view title, std::string_view proposed) override {
+    return answer("save", title, proposed);
+  }
 
   std::deque<std::optional<std::string>> answers;
-  std::vector<std::string> shown;  // "open: title" or "save: title"
+  std::vector<std::string> shown;     // "open: title" or "save: title"
+  std::vector<std::string> proposed;  // what each dialog offered
 
  private:
-  std::optional<std::string> answer(const char* kind, std::string_view title) {
+  std::optional<std::string> answer(const char* kind, std::string_view title, std::string_view offered) {
     shown.push_back(std::string(kind) + ": " + std::string(title));
+    proposed.emplace_back(offered);
     if (answers.empty()) return std::string("/not/expected/to/be/asked.txt");
     auto next = answers.front();
     answers.pop_front();

@@ -91,3 +91,40 @@ TEST(WindowLayouts, TwipsBecomePixelsInProportionAtEveryScaling) {
 
 }  // namespace
 }  // namespace kova
+
+namespace kova {
+namespace {
+
+TEST(LayoutScale, ControlsGrowWithTheTextAndNeverShrinkBelowTheScreensTwips) {
+  // 13-pixel text at 96 dots per inch is what the layouts were drawn for: 15 twips a pixel.
+  EXPECT_DOUBLE_EQ(pixels_per_twip(13, 96), 96 / 1440.0);
+  EXPECT_DOUBLE_EQ(pixels_per_twip(26, 96), 2 * 96 / 1440.0);
+  EXPECT_DOUBLE_EQ(pixels_per_twip(10, 96), 96 / 1440.0);
+  EXPECT_DOUBLE_EQ(pixels_per_twip(13, 192), 192 / 1440.0);
+  EXPECT_EQ(scaled(1695, 96 / 1440.0), 113);
+}
+
+TEST(LayoutScale, GrowsUntilEveryCaptionFitsAndKeepsItsProportions) {
+  const WindowLayout& form2 = input_parameters_layout();
+  // A caption "fits" when the control is at least as wide as 10 pixels a character.
+  const auto fits = [](const ControlSpec& spec, double scale) {
+    return scaled(spec.rect.width, scale) >= 10 * static_cast<int>(spec.caption.size());
+  };
+  const double scale = scale_to_fit(form2, pixels_per_twip(13, 96), fits);
+  EXPECT_GT(scale, pixels_per_twip(13, 96));
+  for (const ControlSpec& spec : form2.controls) {
+    if (!spec.caption.empty()) {
+      EXPECT_TRUE(fits(spec, scale)) << spec.name;
+    }
+  }
+  // Not more than one step beyond what the narrowest room asks: "Correlation threshold".
+  const ControlSpec& label3 = control(form2, "Label3");
+  EXPECT_FALSE(fits(label3, scale / 1.02));
+  // A caption that never fits stops the growth at four times the text's scale instead of hanging.
+  const double most = scale_to_fit(form2, 0.1, [](const ControlSpec&, double) { return false; });
+  EXPECT_GE(most, 0.4);
+  EXPECT_LT(most, 0.4 * 1.02);
+}
+
+}  // namespace
+}  // namespace kova
