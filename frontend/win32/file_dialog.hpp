@@ -1,6 +1,6 @@
 #pragma once
-// The Open and Save dialog of comdlg32: one file name buffer for both uses, so that a dialog
-// opens with the name last chosen.
+// The Open and Save dialog of comdlg32, opened in the folder of the path the workflow proposes
+// with its file name filled in.
 
 #include <windows.h>
 
@@ -14,14 +14,13 @@ class CommonFileDialog : public FileChooser {
  public:
   explicit CommonFileDialog(HWND owner) : owner_(owner) {}
 
-  std::optional<std::string> choose_open(std::string_view title) override;
-  std::optional<std::string> choose_save(std::string_view title) override;
+  std::optional<std::string> choose_open(std::string_view title, std::string_view proposed) override;
+  std::optional<std::string> choose_save(std::string_view title, std::string_view proposed) override;
 
  private:
-  std::optional<std::string> choose(std::string_view title, bool open);
+  std::optional<std::string> choose(std::string_view title, std::string_view proposed, bool open);
 
   HWND owner_;
-  std::string file_name_ = std::string(32768, '\0');  // the longest path Windows has
 };
 
 }  // namespace kova::win32

@@ -13,12 +13,20 @@ Form2::Form2(Workflow& workflow, Form1& main_window)
 }
 
 void Form2::submit() {
+  const RunParameters parameters{window_.text("Text1"), window_.text("Text2"), window_.text("Text3")};
+  // Entries that disagree with the chosen matrix go in only when the user says so.
+  if (const auto question = workflow_.compare_with_input(parameters)) {
+    const bool agreed = ask(window_.handle(), *question);
+    window_.take_focus();
+    if (!agreed) return;
+  }
   std::string message;
   try {
-    message = workflow_.submit({window_.text("Text1"), window_.text("Text2"), window_.text("Text3")});
+    message = workflow_.submit(parameters);
   } catch (const WorkflowError& e) {
     // Stays open with the entries as typed, so that the user can try again.
     show_error(window_.handle(), e.what());
+    window_.take_focus();
     return;
   }
   window_.hide();

@@ -19,7 +19,7 @@ void Form3::start(Engine engine) {
   try {
     workflow_.start_engine(engine, launcher_);
   } catch (const std::runtime_error& e) {  // WorkflowError or LaunchError
-    show_error(main_window_.handle(), e.what());
+    main_window_.show_error(e.what());
   }
 }
 

@@ -11,6 +11,8 @@ constexpr const char* kClassName = "KovaForm";
 constexpr const char* kIconClassName = "KovaFormWithIcon";
 constexpr int kFirstControlId = 100;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+// The margin between a button's edge and its caption, in pixels.
+constexpr int kButtonTextInset = 3;
 
 // The window's DPI where the system tells it per window (Windows 10 and later), else the
 // screen's; at 125 % scaling 120, at 150 % 144.
@@ -74,7 +76,7 @@ ControlClass control_class(ControlKind kind) {
     case ControlKind::Frame:
       return {"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::Label:
-      return {"STATIC", 0, 0};  // wrapping or not: fit_label
+      return {"STATIC", 0, 0};  // wrapping or not: label_wraps
     case ControlKind::TextBox:
       return {"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::HelpPane:
@@ -95,7 +97,7 @@ void draw_button(const DRAWITEMSTRUCT& item) {
   const auto font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
   if (font != nullptr) SelectObject(item.hDC, font);
   RECT text = item.rcItem;
-  InflateRect(&text, -3, -3);
+  InflateRect(&text, -kButtonTextInset, -kButtonTextInset);
   RECT needed = text;
   DrawTextA(item.hDC, caption, -1, &needed, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
   text.top += std::max(0L, ((text.bottom - text.top) - (needed.bottom - needed.top)) / 2);
@@ -110,24 +112,64 @@ void draw_button(const DRAWITEMSTRUCT& item) {
   }
 }
 
-// A label too short for two lines of its font shows its caption on one line, as wide as the
-// caption needs: cut into two lines it would lose the second.
-struct LabelFit {
-  DWORD style;
-  int width;
+// How a caption needs to be drawn to be whole: measured with the control's font, as the system
+// or draw_button draws it.
+class CaptionMeasure {
+ public:
+  explicit CaptionMeasure(HFONT font) : screen_(GetDC(nullptr)) {
+    previous_ = SelectObject(screen_, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextMetricsA(screen_, &metrics_);
+  }
+  ~CaptionMeasure() {
+    SelectObject(screen_, previous_);
+    ReleaseDC(nullptr, screen_);
+  }
+  CaptionMeasure(const CaptionMeasure&) = delete;
+  CaptionMeasure& operator=(const CaptionMeasure&) = delete;
+
+  int line_height() const { return metrics_.tmHeight; }
+
+  // Whether `caption`, wrapped at blanks, fits a box `width` by `height` pixels.
+  bool fits_wrapped(const std::string& caption, int width, int height) const {
+    RECT needed{0, 0, width, height};
+    DrawTextA(screen_, caption.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+    return needed.right <= width && needed.bottom <= height;
+  }
+  int line_width(const std::string& caption) const {
+    SIZE extent{};
+    GetTextExtentPoint32A(screen_, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    return extent.cx;
+  }
+  int average_char_width() const { return metrics_.tmAveCharWidth; }
+
+ private:
+  HDC screen_;
+  HGDIOBJ previous_;
+  TEXTMETRICA metrics_{};
 };
-LabelFit fit_label(HFONT font, const std::string& caption, int width, int height) {
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ previous =
-      SelectObject(screen, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(screen, &metrics);
-  SIZE extent{};
-  GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &extent);
-  SelectObject(screen, previous);
-  ReleaseDC(nullptr, screen);
-  if (height >= 2 * metrics.tmHeight) return {SS_LEFT, width};
-  return {SS_LEFTNOWORDWRAP, std::max(width, static_cast<int>(extent.cx) + 1)};
+
+// A label as tall as two lines wraps its caption; a shorter one shows it on one line.
+bool label_wraps(const CaptionMeasure& measure, int height) { return height >= 2 * measure.line_height(); }
+
+bool caption_fits(const CaptionMeasure& measure, const ControlSpec& spec, double scale) {
+  const std::string caption(spec.caption);
+  const int width = scaled(spec.rect.width, scale);
+  const int height = scaled(spec.rect.height, scale);
+  switch (spec.kind) {
+    case ControlKind::Button:
+      // Within the text area draw_button leaves inside the frame.
+      return measure.fits_wrapped(caption, width - 2 * kButtonTextInset, height - 2 * kButtonTextInset);
+    case ControlKind::Label:
+      if (label_wraps(measure, height)) return measure.fits_wrapped(caption, width, height);
+      return measure.line_width(caption) <= width && measure.line_height() <= height;
+    case ControlKind::Frame:
+      // The title sits on the frame's top edge, indented by about a character on either side.
+      return measure.line_width(caption) + 4 * measure.average_char_width() <= width;
+    case ControlKind::TextBox:
+    case ControlKind::HelpPane:
+      return true;
+  }
+  return true;
 }
 
 bool takes_focus(ControlKind kind) { return kind != ControlKind::Frame && kind != ControlKind::Label; }
@@ -155,14 +197,20 @@ FormWindow::FormWindow(const WindowLayout& layout, bool with_icon) : layout_(lay
       CreateWindowExA(0, with_icon ? kIconClassName : kClassName, caption.c_str(), kWindowStyle, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr), this);
   if (window_ == nullptr) throw std::runtime_error("Cannot create the window " + caption);
-  // The client area in twips at this window's DPI; the frame around it as the system draws it.
+  // The twips grow with the font (the layouts were drawn for 8-point text) and further where a
+  // caption would be clipped, so that text and controls keep the layout's proportions.
   const UINT dpi = window_dpi(window_);
-  RECT frame{0, 0, twips_to_pixels(layout.client_width, static_cast<int>(dpi)),
-             twips_to_pixels(layout.client_height, static_cast<int>(dpi))};
+  font_ = layout_font(dpi);
+  {
+    const CaptionMeasure measure(font_);
+    scale_ = scale_to_fit(layout, pixels_per_twip(measure.line_height(), static_cast<int>(dpi)),
+                          [&](const ControlSpec& spec, double at) { return caption_fits(measure, spec, at); });
+  }
+  // The client area at that scale; the frame around it as the system draws it.
+  RECT frame{0, 0, scaled(layout.client_width, scale_), scaled(layout.client_height, scale_)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  font_ = layout_font(dpi);
   create_controls();
 }
 
@@ -172,7 +220,7 @@ FormWindow::~FormWindow() {
 }
 
 void FormWindow::create_controls() {
-  const int dpi = static_cast<int>(window_dpi(window_));
+  const CaptionMeasure measure(font_);
   // A new child goes below its elder siblings, and Tab walks the children from the top: so the
   // controls that take the focus come first, in focus order, then the labels, and the frames last,
   // behind the controls that lie over them.
@@ -187,17 +235,12 @@ void FormWindow::create_controls() {
     ControlClass cls = control_class(spec->kind);
     const TwipsRect r = window_rect(layout_, *spec);
     const std::string caption(spec->caption);
-    int width = twips_to_pixels(r.width, dpi);
-    const int height = twips_to_pixels(r.height, dpi);
-    if (spec->kind == ControlKind::Label) {
-      const LabelFit fit = fit_label(font_, caption, width, height);
-      cls.style |= fit.style;
-      width = fit.width;
-    }
+    const int height = scaled(r.height, scale_);
+    if (spec->kind == ControlKind::Label) cls.style |= label_wraps(measure, height) ? SS_LEFT : SS_LEFTNOWORDWRAP;
     const auto id = kFirstControlId + static_cast<int>(spec - layout_.controls.data());
     HWND child =
         CreateWindowExA(cls.ex_style, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
-                        twips_to_pixels(r.left, dpi), twips_to_pixels(r.top, dpi), width, height, window_,
+                        scaled(r.left, scale_), scaled(r.top, scale_), scaled(r.width, scale_), height, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (child == nullptr) throw std::runtime_error("Cannot create the control " + std::string(spec->name));
     if (font_ != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -215,7 +258,12 @@ void FormWindow::on_click(std::string_view button, std::function<void()> handler
 
 void FormWindow::show() {
   ShowWindow(window_, SW_SHOWNORMAL);
+  take_focus();
+}
+
+void FormWindow::take_focus() {
   SetForegroundWindow(window_);
+  SetActiveWindow(window_);
   if (focus_ != nullptr) SetFocus(focus_);
 }
 
@@ -234,6 +282,17 @@ bool FormWindow::is_form(HWND handle) {
   char name[32] = {};
   GetClassNameA(handle, name, sizeof name);
   return std::string_view(name) == kClassName || std::string_view(name) == kIconClassName;
+}
+
+bool FormWindow::press_focused_button(HWND form) {
+  HWND focused = GetFocus();
+  if (focused == nullptr || GetParent(focused) != form) return false;
+  char name[16] = {};
+  GetClassNameA(focused, name, sizeof name);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(focused, GWL_STYLE));
+  if (lstrcmpiA(name, "BUTTON") != 0 || (style & BS_TYPEMASK) != BS_OWNERDRAW) return false;
+  SendMessageA(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focused), BN_CLICKED), reinterpret_cast<LPARAM>(focused));
+  return true;
 }
 
 LRESULT CALLBACK FormWindow::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -1,6 +1,6 @@
 #pragma once
 // A top-level window built from its control table: every control a child of the window at its
-// twips converted with the window's DPI (frames drawn behind, focus in tab order), and a click
+// twips scaled with the window's font (frames drawn behind, focus in tab order), and a click
 // handler per button.
 
 #include <windows.h>
@@ -31,6 +31,9 @@ class FormWindow {
 
   // Shows the window in front with the focus where it last was (first time: the first control).
   void show();
+  // Brings the window to the front with the focus where it was: after a dialog or a message box,
+  // also where no window manager hands the focus back.
+  void take_focus();
   void hide() { ShowWindow(window_, SW_HIDE); }
   HWND handle() const { return window_; }
 
@@ -40,6 +43,9 @@ class FormWindow {
 
   // The window under `handle` that dialog keys (Tab, Enter) go to, if it is one of ours.
   static bool is_form(HWND handle);
+  // Enter on a focused button of the form `form` presses it, as Space does; false where the focus
+  // is on no button of it.
+  static bool press_focused_button(HWND form);
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -50,6 +56,7 @@ class FormWindow {
   const WindowLayout& layout_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
+  double scale_ = 0;  // pixels per twip
   HWND focus_ = nullptr;
   std::map<std::string, HWND> controls_;
   std::map<int, std::function<void()>> clicks_;  // by control id

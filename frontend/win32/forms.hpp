@@ -14,6 +14,8 @@ namespace kova::win32 {
 
 // An error in a message box over `owner`.
 void show_error(HWND owner, const std::string& text);
+// A yes or no question over `owner`; No is the answer Enter gives.
+bool ask(HWND owner, const std::string& question);
 
 class Form1;
 
@@ -51,7 +53,8 @@ class Form1 {
   // Offered to the other two windows.
   void show_again() { window_.show(); }
   void set_help_text(const std::string& text) { window_.set_text("Text1", text); }
-  HWND handle() const { return window_.handle(); }
+  // An error in a message box over the main window, which then has the focus back.
+  void show_error(const std::string& text);
 
  private:
   void select_input();

@@ -23,9 +23,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-      // Tab and Shift+Tab walk the controls of the window that has the focus.
+      // Tab and Shift+Tab walk the controls of the window that has the focus; Enter presses the
+      // focused button (the dialog manager presses only a dialog's default button).
       HWND top = GetAncestor(message.hwnd, GA_ROOT);
-      if (top != nullptr && kova::win32::FormWindow::is_form(top) && IsDialogMessageA(top, &message)) continue;
+      if (top != nullptr && kova::win32::FormWindow::is_form(top)) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+            kova::win32::FormWindow::press_focused_button(top)) {
+          continue;
+        }
+        if (IsDialogMessageA(top, &message)) continue;
+      }
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }

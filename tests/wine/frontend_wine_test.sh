@@ -4,9 +4,13 @@
 # shortcut (so in the shortcut's working folder), and a whole run is clicked through at the
 # places the control tables put the controls, with the paths typed into the dialogs; kova2.exe
 # asks for the maximum in a console window of its own, where the answer is typed. The worked
-# example must come out byte for byte. Also: a click out of order and the "KOVA" button without
-# kova1.exe (a message box each, KOVA keeps running), a cancelled dialog, the programs' DLL
-# imports, and the uninstaller (program files gone, the user's results kept).
+# example must come out byte for byte. Every click and key is sent once; a window is waited for
+# before anything is sent to it. Also: the focus on "Select Input File" at start and Enter
+# pressing it, a cancelled dialog, a click out of order, a threshold the engine cannot read (a
+# message box, nothing written), the question before an earlier result is replaced, the "KOVA"
+# button (focused when "Execute" first shows) without kova1.exe (a message box, KOVA keeps
+# running), the programs' DLL imports, and the uninstaller (program files gone, the user's results
+# kept).
 # Usage: frontend_wine_test.sh SETUP.EXE LAYOUT_DUMP WORKED_EXAMPLE [SCREENSHOT_FOLDER]
 # KOVA_WINE_DPI (default 96) sets the display's scaling: 120 is 125 %, 144 is 150 %.
 # Skips (exit 0) only where Wine is not installed.
@@ -115,12 +119,15 @@ px() { echo $((($1 * dpi + 720) / 1440)); }
 
 # click WINDOW_TITLE CONTROL: one click in the middle of the control, where its twips put it in the
 # window's client area (Wine's X window is the client area; openbox draws the frame around it).
+# KOVA scales the twips with its font, the same for every control: so by the real width.
 click() {
-  local id l t w h
+  local id l t w h client width_px
   id=$(window_id "$1")
   read -r l t w h <<<"$(twips "$1" "$2")"
   [ -n "$h" ] || give_up "no control $2 in the table of \"$1\""
-  xdotool mousemove --sync --window "$id" "$(px $((l + w / 2)))" "$(px $((t + h / 2)))"
+  read -r _ _ client _ <<<"$(twips "$1" -)"
+  width_px=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  xdotool mousemove --sync --window "$id" $(((l + w / 2) * width_px / client)) $(((t + h / 2) * width_px / client))
   xdotool click 1
 }
 # type_into TITLE TEXT: waits for the window and its focus, then types as a keyboard does.
@@ -146,29 +153,35 @@ wait_for_bytes() {
   echo "   found:"; od -c "$1" 2>/dev/null | head -20 || echo "   (no file $1)"
   return 1
 }
-# The message box KOVA shows: its text appears in the log, it is answered with Enter, and it
-# goes. $1: a piece of the text expected.
+# answer_message_box TEXT [KEY [TITLE]]: the message box (title TITLE, default KOVA) that says
+# TEXT: its text appears in the log, it gets the focus, KEY (default Return) is pressed once, and
+# it goes. The main window, also called KOVA, is never taken for it.
 answer_message_box() {
-  local end=$((SECONDS + 30)) before=$1
-  until grep -aF -- "$before" "$tmp/kova.log" >/dev/null 2>&1; do
-    [ $SECONDS -lt $end ] || { fail "no message box saying \"$before\""; return 0; }
+  local text=$1 key=${2:-Return} title=${3:-KOVA} end=$((SECONDS + 30)) box=""
+  until grep -aF -- "$text" "$tmp/kova.log" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || { fail "no message box saying \"$text\""; return 0; }
     sleep 0.2
   done
-  # The box is the second window called KOVA, the main window the first.
+  message_boxes_shown=$((message_boxes_shown + 1))
   end=$((SECONDS + 30))
-  until [ "$(xdotool search --onlyvisible --name '^KOVA$' 2>/dev/null | wc -l)" -ge 2 ]; do
-    [ $SECONDS -lt $end ] || give_up "the message box did not appear"
+  until [ -n "$box" ]; do
+    [ $SECONDS -lt $end ] || give_up "the message box \"$text\" did not appear"
     sleep 0.2
+    box=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -vx "$main" | tail -n 1) || true
   done
-  local box
-  box=$(xdotool search --onlyvisible --name '^KOVA$' | grep -vx "$main" | head -n 1)
   wait_for_focus "$box"
-  xdotool key Return
+  xdotool key "$key"
   end=$((SECONDS + 30))
-  while [ "$(xdotool search --onlyvisible --name '^KOVA$' 2>/dev/null | wc -l)" -ge 2 ]; do
-    [ $SECONDS -lt $end ] || give_up "the message box did not close"
+  while xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -qx "$box"; do
+    [ $SECONDS -lt $end ] || give_up "the message box \"$text\" did not close"
     sleep 0.2
   done
+}
+# Message boxes shown so far (each leaves a line in the log) against those the test answered.
+message_boxes_shown=0
+no_other_message_box() {
+  [ "$(grep -ac 'trace:msgbox' "$tmp/kova.log" || true)" = "$message_boxes_shown" ] ||
+    fail "a message box came that was not expected: $(grep -a 'trace:msgbox' "$tmp/kova.log" | tail -n 1)"
 }
 shot() {  # name, window id: the window with openbox's frame, as the user sees it
   [ -n "$shots" ] || return 0
@@ -229,27 +242,31 @@ outinfo=$WINEPREFIX/drive_c/outinfo.txt doutinfo=$WINEPREFIX/drive_c/doutinfo.tx
 (cd "$tmp" && exec "$wine" start "$(tr -d '\r' <<<"$("$wine" winepath.exe -w "$shortcut" 2>/dev/null)")" \
   >"$tmp/start.log" 2>"$tmp/kova.log") || give_up "wine start of the shortcut failed"
 main=$(window_id KOVA 60)
-# The client area is the table's, at the display's DPI (so every control is where its twips say).
+# The client area has the table's proportions, at least as large as the twips at the display's
+# DPI (larger where the font is), so every control is where its twips say.
 read -r _ _ w h <<<"$(twips KOVA -)"
-geometry=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "$(px "$w")x$(px "$h")" ] || fail "main window client area $geometry, expected $(px "$w")x$(px "$h")"
+read -r width_px height_px <<<"$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+[ "$width_px" -ge "$(px "$w")" ] || fail "main window $width_px pixels wide, less than $(px "$w") at $dpi dots per inch"
+[ $((height_px * w / width_px)) -ge $((h - 40)) ] && [ $((height_px * w / width_px)) -le $((h + 40)) ] ||
+  fail "main window ${width_px}x$height_px, not in the proportions of ${w}x$h twips"
 end
 
-begin "a click out of order is refused with a message box"
-click KOVA Command2  # "Start Biclustering" before anything else
-answer_message_box "Click [Select Input File] first"
-[ -s "$outinfo" ] && fail "c:\\outinfo.txt was written"
-end
-
-begin "a cancelled dialog cancels the step"
-boxes_before=$(grep -ac 'trace:msgbox' "$tmp/kova.log" || true)
-click KOVA Open
+begin "the focus starts on \"Select Input File\": Enter opens it; a cancelled dialog cancels the step"
+wait_for_focus "$main"
+xdotool key Return
 id=$(window_id "Select Input File for Clustering")
 wait_for_focus "$id"
 xdotool key Escape
 wait_until_gone "Select Input File for Clustering"
 [ -s "$outinfo" ] && fail "c:\\outinfo.txt was written"
-[ "$(grep -ac 'trace:msgbox' "$tmp/kova.log" || true)" = "$boxes_before" ] || fail "a message box came after the cancel"
+no_other_message_box
+end
+
+
+begin "a click out of order is refused with a message box"
+click KOVA Command2  # "Start Biclustering" before anything else
+answer_message_box "Click [Select Input File] first"
+[ -s "$outinfo" ] && fail "c:\\outinfo.txt was written"
 end
 
 begin "the worked example, clicked through, with kova2 in a console of its own"
@@ -266,20 +283,44 @@ type_into "Input parameters" 5
 click "Input parameters" Text2
 type_into "Input parameters" 5
 click "Input parameters" Text3
+type_into "Input parameters" 0,85
+doutinfo_before=$(od -c "$doutinfo")
+click "Input parameters" Command1
+answer_message_box "with a '.' as the decimal separator"
+[ "$(od -c "$doutinfo")" = "$doutinfo_before" ] || fail "c:\\doutinfo.txt was written for a refused threshold"
+window_id "Input parameters" >/dev/null
+# The entries stay as typed: the threshold is mended in place.
+click "Input parameters" Text3
+wait_for_focus "$(window_id "Input parameters")"
+xdotool key End BackSpace BackSpace BackSpace BackSpace
 type_into "Input parameters" 0.9
 shot frontend_windows_input_parameters "$(window_id "Input parameters")"
 click "Input parameters" Command1
 wait_until_gone "Input parameters"
 wait_for_bytes "$doutinfo" $'5\r\n5\r\n0.9\r\n' || fail "c:\\doutinfo.txt"
 
+# An earlier result in the chosen output file is replaced only once the user agreed.
+printf 'an earlier result\r\n' >"$work/result.txt"
 click KOVA Command1
-answer_dialog "Enter Output File for Storing Clustered Output" "$output"
+type_into "Enter Output File for Storing Clustered Output" "$output"
+xdotool key Return
+answer_message_box "already exists" Return "Enter Output File for Storing Clustered Output"
+wait_until_gone "Enter Output File for Storing Clustered Output"
 wait_for_bytes "$outinfo" "$input"$'\r\n'"$output"$'\r\n' || fail "c:\\outinfo.txt after the output file"
 shot frontend_windows_main "$main"
 
+# "Execute" shows with the focus on its "KOVA" button: Enter presses it. Without kova1.exe a
+# message box says so, and KOVA goes on.
 click KOVA Command2
+execute=$(window_id Execute)
+shot frontend_windows_execute "$execute"
+wait_for_focus "$execute"
+xdotool key Return
+answer_message_box "Cannot start the engine kova1.exe"
+window_id KOVA >/dev/null
+
+click KOVA Command2  # the same run again, for kova2
 window_id Execute >/dev/null
-shot frontend_windows_execute "$(window_id Execute)"
 click Execute Command2
 wait_until_gone Execute
 # kova2 creates its report, then asks in its console; the answer is typed there.
@@ -308,15 +349,8 @@ while xdotool getwindowname "$console" >/dev/null 2>&1; do
 done
 end
 
-begin "the KOVA button without kova1.exe: a clear message, KOVA goes on"
-click KOVA Command2  # the same run again, for the other engine
-window_id Execute >/dev/null
-click Execute Command1
-answer_message_box "Cannot start the engine kova1.exe"
-window_id KOVA >/dev/null
-end
-
 begin "Exit ends KOVA"
+no_other_message_box
 click KOVA Command3
 wait_until_gone KOVA
 end
