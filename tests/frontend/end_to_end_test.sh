@@ -82,7 +82,25 @@ xdotool key Return
 wait_for_bytes "$output" $'3\t5\r\nsample1, sample2, sample3, sample4, sample5, \r\ng1\tg2\tg4\t\r\n2\t3\r\nsample2, sample4, sample5, \r\ng1\tg3\t\r\n2\t3\r\nsample1, sample3, sample5, \r\ng1\tg5\t\r\n' 30
 wait_for_bytes "$run/work/bicluster_report.txt" $'Bicluster\tNo. of rows\tNo. of columns\tSize\r\nBicluster1\t3\t5\t15\r\nBicluster2\t2\t3\t6\r\nBicluster3\t2\t3\t6\r\ngene in number of Bicluster\r\n3\t1\t1\t1\t1\t\r\nsamples in number of Bicluster\r\n2\t2\t2\t2\t3\t\r\n' 30
 
-# "Press Enter to close": the terminal goes once the engine has ended.
+# "Press Enter to close": the terminal goes once the engine has ended. The engine drops the keys
+# typed before it shows that line (it flushes its terminal's input), so Enter goes only once it
+# waits in a read of its terminal, the only read after its output file is complete.
+descendants() {
+  local child
+  for child in $(pgrep -P "$1"); do echo "$child"; descendants "$child"; done
+}
+engine_pid=""
+for pid in $(descendants "$(xdotool getwindowpid "$terminal")"); do
+  [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = kova2 ] && engine_pid=$pid
+done
+[ -n "$engine_pid" ] || xdriver_fail "no kova2 process in the engine's terminal"
+case $(uname -m) in aarch64) read_call=63 ;; *) read_call=0 ;; esac
+for _ in $(seq 100); do
+  [ "$(cut -d' ' -f1,2 "/proc/$engine_pid/syscall" 2>/dev/null)" = "$read_call 0x0" ] && break
+  sleep 0.1
+done
+[ "$(cut -d' ' -f1,2 "/proc/$engine_pid/syscall" 2>/dev/null)" = "$read_call 0x0" ] ||
+  xdriver_fail "kova2 did not wait for Enter after its last line"
 xdotool key Return
 for _ in $(seq 50); do xdotool getwindowname "$terminal" >/dev/null 2>&1 || break; sleep 0.2; done
 xdotool getwindowname "$terminal" >/dev/null 2>&1 && xdriver_fail "the engine's terminal did not close after the run"

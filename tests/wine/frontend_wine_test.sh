@@ -50,8 +50,9 @@ trap cleanup EXIT
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
 export XDG_CACHE_HOME=$tmp/home/.cache WINEPREFIX=$tmp/prefix
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" LC_ALL=C.UTF-8
-# The texts of message boxes go to the log, so that the test reads what the user reads.
-export WINEDEBUG=-all,trace+msgbox
+# The texts of message boxes go to the log, so that the test reads what the user reads; so do the
+# console's reads and flushes, so that a key goes to kova2 only when it waits for one.
+export WINEDEBUG=-all,trace+msgbox,trace+console
 mkdir -p "$HOME"
 
 # Xvfb picks a free display itself (-displayfd); openbox manages the windows as a desktop would.
@@ -339,7 +340,15 @@ wait_for_bytes "$work/result.txt" $'3\t5\r\nsample1, sample2, sample3, sample4, 
   fail "the output file"
 wait_for_bytes "$work/bicluster_report.txt" $'Bicluster\tNo. of rows\tNo. of columns\tSize\r\nBicluster1\t3\t5\t15\r\nBicluster2\t2\t3\t6\r\nBicluster3\t2\t3\t6\r\ngene in number of Bicluster\r\n3\t1\t1\t1\t1\t\r\nsamples in number of Bicluster\r\n2\t2\t2\t2\t3\t\r\n' 60 ||
   fail "bicluster_report.txt"
-# The engine waits for Enter before its console closes.
+# The engine waits for Enter before its console closes. It drops the keys typed before it shows
+# "Press Enter to close" (the console's input is flushed), so Enter goes only once the console
+# is read after that flush.
+end_time=$((SECONDS + 30))
+until awk '/trace:console:console_input_ioctl flush/ { flushed = 1 }
+           flushed && /trace:console:read_console/ { found = 1 } END { exit !found }' "$tmp/kova.log"; do
+  [ $SECONDS -lt $end_time ] || give_up "kova2 did not wait for Enter after its last line"
+  sleep 0.2
+done
 wait_for_focus "$console"
 xdotool key Return
 end_time=$((SECONDS + 30))
