@@ -7,7 +7,8 @@
 # example must come out byte for byte. Every click and key is sent once; a window is waited for
 # before anything is sent to it. Also: the focus on "Select Input File" at start and Enter
 # pressing it, a cancelled dialog, a click out of order, a threshold the engine cannot read (a
-# message box, nothing written), the question before an earlier result is replaced, the "KOVA"
+# message box, nothing written), entries that disagree with the matrix (a question; No, the
+# default, writes nothing), the question before an earlier result is replaced, the "KOVA"
 # button (focused when "Execute" first shows) without kova1.exe (a message box, KOVA keeps
 # running), the programs' DLL imports, and the uninstaller (program files gone, the user's results
 # kept).
@@ -280,7 +281,7 @@ wait_for_bytes "$outinfo" "$input"$'\r\n' || fail "c:\\outinfo.txt after the inp
 click KOVA Command4
 window_id "Input parameters" >/dev/null
 click "Input parameters" Text1
-type_into "Input parameters" 5
+type_into "Input parameters" 6
 click "Input parameters" Text2
 type_into "Input parameters" 5
 click "Input parameters" Text3
@@ -295,6 +296,15 @@ click "Input parameters" Text3
 wait_for_focus "$(window_id "Input parameters")"
 xdotool key End BackSpace BackSpace BackSpace BackSpace
 type_into "Input parameters" 0.9
+# 6 genes, but the matrix holds 5: a question, whose default answer (Enter) is No.
+click "Input parameters" Command1
+answer_message_box "Submit these entries all the same?"
+[ "$(od -c "$doutinfo")" = "$doutinfo_before" ] || fail "c:\\doutinfo.txt was written though the question was answered No"
+window_id "Input parameters" >/dev/null
+click "Input parameters" Text1
+wait_for_focus "$(window_id "Input parameters")"
+xdotool key End BackSpace
+type_into "Input parameters" 5
 shot frontend_windows_input_parameters "$(window_id "Input parameters")"
 click "Input parameters" Command1
 wait_until_gone "Input parameters"
