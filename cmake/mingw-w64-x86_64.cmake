@@ -1,7 +1,7 @@
 # Cross-builds the Windows programs on Debian with MinGW-w64 (package g++-mingw-w64-x86-64-posix).
 # The -posix compilers carry the winpthreads threading model, which std::thread needs.
 #   cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-#         -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF
+#         -DKOVA_BUILD_TESTS=OFF      (KOVA.exe and kova2.exe; -DKOVA_FRONTEND=OFF: kova2.exe only)
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

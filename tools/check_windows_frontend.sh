@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Qt for Windows cannot be installed here, so the front end's Windows-only code is checked as far
-# as MinGW-w64 allows: the resource script (icon, version record) is compiled with windres, and
-# the console start is compiled (syntax and types) against Qt 6's headers with the Windows macros.
+# The Windows front end as a user gets it: tools/package-windows.sh builds KOVA-<version>-setup.exe
+# and the zip, then tests/wine/frontend_wine_test.sh installs the setup under Wine and clicks a
+# whole run through. Usage: check_windows_frontend.sh LAYOUT_DUMP (the host build's
+# kova_layout_dump, which prints the windows' control tables for the clicks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-qt_include=$(dirname "$(find /usr/include -maxdepth 3 -name QtCore -type d -path '*qt6*' | head -n 1)")
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-
-x86_64-w64-mingw32-windres frontend/KOVA.rc -O coff -o "$out/KOVA.res.o"
-x86_64-w64-mingw32-objdump -h "$out/KOVA.res.o" | grep -q '\.rsrc' || { echo "no resources in KOVA.rc's output" >&2; exit 1; }
-# The Linux build of Qt's headers marks exports differently: its dllimport notes are no fault here.
-x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes \
-  -I. -I"$qt_include" -I"$qt_include/QtCore" frontend/launcher_windows.cpp
-echo "Windows front-end code: resource script and console start compile"
+layout_dump=$1
+mapfile -t downloads < <(bash tools/package-windows.sh | tail -n 2)
+[ -f "${downloads[0]}" ] && [ -f "${downloads[1]}" ] || { echo "FAIL: package-windows.sh made no downloads" >&2; exit 1; }
+# The zip holds the same programs as the installer, with its own readme.
+listing=$(unzip -Z1 "${downloads[1]}")
+for file in KOVA/KOVA.exe KOVA/kova2.exe KOVA/README.txt KOVA/examples/worked_example.txt KOVA/examples/golub_500.txt; do
+  grep -qx "$file" <<<"$listing" || { echo "FAIL: $file is not in ${downloads[1]}" >&2; exit 1; }
+done
+# At 100 % and at 150 % display scaling: the windows keep their proportions.
+for dpi in 96 144; do
+  echo "-- display scaling: $dpi dots per inch"
+  KOVA_WINE_DPI=$dpi bash tests/wine/frontend_wine_test.sh "${downloads[0]}" "$layout_dump" examples/worked_example.txt
+done

@@ -28,8 +28,8 @@ configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ad
 echo "== Windows: kova2.exe cross-built with MinGW-w64, run under Wine =="
 KOVA_NATIVE_KOVA2="$PWD/build/test-release/engine/kova2" bash tests/wine/run_wine_tests.sh
 
-echo "== front end: Windows-only code (resource script, console start) =="
-bash tools/check_windows_frontend.sh
+echo "== Windows front end: KOVA.exe, installer and zip built, installed and clicked through under Wine =="
+bash tools/check_windows_frontend.sh build/test-release/tests/frontend/core/kova_layout_dump
 
 # The viewer needs Qt, which the build above leaves out; its own tests under the sanitizers.
 echo "== kovaview under AddressSanitizer and UndefinedBehaviorSanitizer =="

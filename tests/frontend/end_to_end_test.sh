@@ -1,42 +1,17 @@
 #!/usr/bin/env bash
-# The real KOVA under Xvfb, driven with xdotool through a whole run: input file, parameters,
-# output file, engine kova2 in its xterm window, where the answer is typed. KOVA is ended while
-# the engine still waits, and the worked example's two result files must come out exactly.
-# Usage: end_to_end_test.sh KOVA kova2 worked_example.txt
+# The real KOVA under Xvfb with the openbox window manager, driven with xdotool through a whole
+# run as a person does it: paths typed into the dialogs, every click once and with its effect the
+# first time (a click without its effect fails the test). Input file, parameters, output file,
+# engine kova2 in its xterm window, where the answer is typed. KOVA is ended while the engine
+# still waits, and the worked example's two result files must come out exactly.
+# Usage: end_to_end_test.sh KOVA kova2 worked_example.txt kova_layout_dump
 set -euo pipefail
 
-if [ -z "${KOVA_E2E_DISPLAY_READY:-}" ]; then
-  if ! command -v Xvfb >/dev/null; then
-    echo "SKIP: Xvfb is not installed, so the front end cannot be shown on an X display"
-    exit 77
-  fi
-  for tool in xdotool xterm; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
-  done
-  # Xvfb picks a free display itself (-displayfd): xvfb-run -a can race with another X server
-  # starting at the same time and leave the test without a display.
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$display_file" ] && break
-    sleep 0.1
-  done
-  if [ ! -s "$display_file" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    echo "FAIL: Xvfb did not start" >&2
-    exit 1
-  fi
-  status=0
-  DISPLAY=":$(head -n 1 "$display_file")" KOVA_E2E_DISPLAY_READY=1 bash "$0" "$@" || status=$?
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  rm -f "$display_file"
-  exit "$status"
-fi
+source "$(dirname "$0")/kova_xdriver.sh"
+[ -n "${KOVA_E2E_DISPLAY_READY:-}" ] || rerun_on_own_display "$0" "$@"
 
 kova=$1 engine=$2 example=$3
-source "$(dirname "$0")/kova_xdriver.sh"
+export KOVA_LAYOUT_DUMP=$4
 
 # No "." in the folder names: a path piece with a "." ends a path in the run description.
 run=$(mktemp -d "${TMPDIR:-/tmp}/kova-e2e-XXXXXX")
@@ -47,6 +22,7 @@ cleanup() {
   for win in $(xdotool search --class XTerm 2>/dev/null); do
     pid=$(xdotool getwindowpid "$win" 2>/dev/null) && kill "$pid" 2>/dev/null || true
   done
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
   rm -rf "$run"
 }
 trap cleanup EXIT
@@ -60,26 +36,27 @@ input="$run/data dir/matrix.txt"
 output="$run/data dir/result.txt"
 
 mkdir -m 700 "$run/runtime"
+wm_pid=$(start_window_manager) && [ -n "$wm_pid" ]
 (cd "$run/work" && HOME="$run/home" XDG_RUNTIME_DIR="$run/runtime" PATH="$run/path:$PATH" exec "$run/bin/KOVA") &
 kova_pid=$!
 
-click_until shown "Select Input File for Clustering" main_click select-input
+click_once shown "Select Input File for Clustering" main_click select-input
 answer_file_dialog "Select Input File for Clustering" "$input"
 wait_for_bytes "$run/home/outinfo.txt" "$input"$'\r\n'
 
-click_until shown "Input parameters" main_click input-description
+click_once shown "Input parameters" main_click input-description
 parameters_click genes; type_into "Input parameters" 5
 parameters_click samples; type_into "Input parameters" 5
 parameters_click threshold; type_into "Input parameters" 0.9
-click_until gone "Input parameters" parameters_click submit
+click_once gone "Input parameters" parameters_click submit
 wait_for_bytes "$run/home/doutinfo.txt" $'5\r\n5\r\n0.9\r\n'
 
-click_until shown "Enter Output File for Storing Clustered Output" main_click output
+click_once shown "Enter Output File for Storing Clustered Output" main_click output
 answer_file_dialog "Enter Output File for Storing Clustered Output" "$output"
 wait_for_bytes "$run/home/outinfo.txt" "$input"$'\r\n'"$output"$'\r\n'
 
-click_until shown Execute main_click start
-click_until gone Execute engine_click kova2
+click_once shown Execute main_click start
+click_once gone Execute engine_click kova2
 wait_for_window KOVA >/dev/null
 
 # The engine has read the run description and created its files when the report exists; it then
@@ -88,11 +65,11 @@ for _ in $(seq 100); do [ -e "$run/work/bicluster_report.txt" ] && break; sleep 
 [ -e "$run/work/bicluster_report.txt" ] || xdriver_fail "the engine created no bicluster_report.txt in KOVA's folder"
 terminal=$(xdotool search --class XTerm | head -n 1)
 [ -n "$terminal" ] || xdriver_fail "no xterm window for the engine"
-# Without a window manager the terminal opens over KOVA, at the same corner: move it aside.
+# The terminal may open over KOVA: move it aside, so that the click on "Exit" reaches KOVA.
 xdotool windowmove --sync "$terminal" 400 300 2>/dev/null || xdotool windowmove "$terminal" 400 300
 
 # Closing KOVA must not end the engine that waits for its answer.
-click_until gone KOVA main_click exit
+click_once gone KOVA main_click exit
 for _ in $(seq 50); do kill -0 "$kova_pid" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$kova_pid" 2>/dev/null && xdriver_fail "KOVA did not end on Exit"
 kova_pid=""
@@ -105,7 +82,25 @@ xdotool key Return
 wait_for_bytes "$output" $'3\t5\r\nsample1, sample2, sample3, sample4, sample5, \r\ng1\tg2\tg4\t\r\n2\t3\r\nsample2, sample4, sample5, \r\ng1\tg3\t\r\n2\t3\r\nsample1, sample3, sample5, \r\ng1\tg5\t\r\n' 30
 wait_for_bytes "$run/work/bicluster_report.txt" $'Bicluster\tNo. of rows\tNo. of columns\tSize\r\nBicluster1\t3\t5\t15\r\nBicluster2\t2\t3\t6\r\nBicluster3\t2\t3\t6\r\ngene in number of Bicluster\r\n3\t1\t1\t1\t1\t\r\nsamples in number of Bicluster\r\n2\t2\t2\t2\t3\t\r\n' 30
 
-# "Press Enter to close": the terminal goes once the engine has ended.
+# "Press Enter to close": the terminal goes once the engine has ended. The engine drops the keys
+# typed before it shows that line (it flushes its terminal's input), so Enter goes only once it
+# waits in a read of its terminal, the only read after its output file is complete.
+descendants() {
+  local child
+  for child in $(pgrep -P "$1"); do echo "$child"; descendants "$child"; done
+}
+engine_pid=""
+for pid in $(descendants "$(xdotool getwindowpid "$terminal")"); do
+  [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = kova2 ] && engine_pid=$pid
+done
+[ -n "$engine_pid" ] || xdriver_fail "no kova2 process in the engine's terminal"
+case $(uname -m) in aarch64) read_call=63 ;; *) read_call=0 ;; esac
+for _ in $(seq 100); do
+  [ "$(cut -d' ' -f1,2 "/proc/$engine_pid/syscall" 2>/dev/null)" = "$read_call 0x0" ] && break
+  sleep 0.1
+done
+[ "$(cut -d' ' -f1,2 "/proc/$engine_pid/syscall" 2>/dev/null)" = "$read_call 0x0" ] ||
+  xdriver_fail "kova2 did not wait for Enter after its last line"
 xdotool key Return
 for _ in $(seq 50); do xdotool getwindowname "$terminal" >/dev/null 2>&1 || break; sleep 0.2; done
 xdotool getwindowname "$terminal" >/dev/null 2>&1 && xdriver_fail "the engine's terminal did not close after the run"

@@ -8,11 +8,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <optional>
 
-#include "frontend/alert.hpp"
-#include "frontend/engine_launcher.hpp"
+#include "frontend/core/engine_launcher.hpp"
+#include "frontend/qt/alert.hpp"
 
 namespace kova::test {
 
@@ -50,14 +49,20 @@ inline void write_bytes(const QString& path, const QByteArray& bytes) {
 class RecordingAlert : public Alert {
  public:
   void error(QWidget*, const QString& text) override { errors << text; }
+  bool ask(QWidget*, const QString& text) override {
+    questions << text;
+    return answer_yes;
+  }
   QStringList errors;
+  QStringList questions;
+  bool answer_yes = false;
 };
 
 class RecordingLauncher : public EngineLauncher {
  public:
-  void start(const QString& engine_name) override {
-    if (failure) throw LaunchError(*failure);
-    started << engine_name;
+  void start(const std::string& engine_name) override {
+    if (failure) throw LaunchError(failure->toStdString());
+    started << QString::fromStdString(engine_name);
   }
   QStringList started;
   std::optional<QString> failure;  // set: every start fails with this text

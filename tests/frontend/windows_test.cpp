@@ -8,12 +8,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
-#include "frontend/file_dialog.hpp"
-#include "frontend/form1.hpp"
-#include "frontend/workflow.hpp"
+#include "frontend/core/window_layouts.hpp"
+#include "frontend/core/workflow.hpp"
+#include "frontend/qt/file_dialog.hpp"
+#include "frontend/qt/form1.hpp"
 #include "tests/frontend/frontend_test_support.hpp"
 
 namespace kova {
@@ -44,7 +47,17 @@ T* control(QWidget* window, const QString& name) {
   return found;
 }
 
-void click(QWidget* window, const QString& button) { QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton); }
+void click(QWidget* window, const QString& button) {
+  QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
+}
+
+void type_entries(QWidget* form2, const QString& genes, const QString& samples, const QString& threshold) {
+  for (const auto& [box, text] : {std::pair{"Text1", genes}, {"Text2", samples}, {"Text3", threshold}}) {
+    auto* edit = control<QLineEdit>(form2, box);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+  }
+}
 
 QString caption(QWidget* w) {
   if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
@@ -53,6 +66,27 @@ QString caption(QWidget* w) {
   if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
   if (auto* t = qobject_cast<QPlainTextEdit*>(w)) return t->toPlainText();
   return "?";
+}
+
+// The caption is drawn whole inside the control: on one line where the control holds one, else
+// word-wrapped within it.
+bool caption_shows_whole(QWidget* c) {
+  const QFontMetrics metrics = c->fontMetrics();
+  if (auto* label = qobject_cast<QLabel*>(c)) {
+    if (!label->wordWrap()) return label->sizeHint().width() <= label->width() && metrics.height() <= label->height();
+    return label->heightForWidth(label->width()) <= label->height() &&
+           metrics.boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text()).width() <= label->width();
+  }
+  if (auto* button = qobject_cast<QPushButton*>(c)) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const QRect text = metrics.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, button->text());
+    return room.contains(text);
+  }
+  if (auto* frame = qobject_cast<QGroupBox*>(c)) return metrics.horizontalAdvance(frame->title()) < frame->width();
+  return true;
 }
 
 // The focus chain as Tab walks it from the window's first focus, by control name.
@@ -68,7 +102,26 @@ QStringList tab_walk(QWidget* window, int steps) {
   return names;
 }
 
-const QString kMessage3 = "Selected file for storing result is /d/out.txt.    Next action: Click [Start Clustering] to start ZOVA clustering";
+// The window's client size for 13-pixel text, in pixels at 96 dots per inch.
+QSize window_size_at_13_pixels(const QString& window) {
+  if (window == "Form1") return {360, 254};
+  if (window == "Form2") return {312, 262};
+  return {147, 144};
+}
+
+// `actual` is `drawn` (pixels for 13-pixel text) grown by `scale`, each edge within a pixel.
+bool near(const QRect& actual, const QRect& drawn, double scale) {
+  const auto close = [&](int a, int d) { return std::abs(a - d * scale) <= 1.0; };
+  return close(actual.left(), drawn.left()) && close(actual.top(), drawn.top()) &&
+         close(actual.width(), drawn.width()) && close(actual.height(), drawn.height());
+}
+
+QString rect_text(const QRect& r) {
+  return QString("%1,%2 %3x%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
+}
+
+const QString kMessage3 =
+    "Selected file for storing result is /d/out.txt.    Next action: Click [Start Clustering] to start ZOVA clustering";
 
 }  // namespace
 
@@ -86,6 +139,14 @@ class WindowsTest : public QObject {
     main_->show();
     QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
   }
+  void rebuild_main_window() {
+    main_.reset();
+    workflow_ = std::make_unique<Workflow>();
+    main_ = std::make_unique<Form1>(FrontEndServices{*workflow_, *dialog_, alert_, launcher_});
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+  }
+
   void cleanup() {
     main_.reset();
     workflow_.reset();
@@ -97,21 +158,21 @@ class WindowsTest : public QObject {
     click(main_.get(), "Open");
     QCOMPARE(dialog_->qt_dialog().windowTitle(), QString("Select Input File for Clustering"));
     QCOMPARE(dialog_->qt_dialog().acceptMode(), QFileDialog::AcceptOpen);
-    QCOMPARE(help(), QString("Selected input file for clustering is /d/expr data/in.txt.    Next action: Click [Enter "
-                             "Input Description] to enter number of genes and samples in input file /d/expr data/in.txt"));
+    QCOMPARE(help(),
+             QString("Selected input file for clustering is /d/expr data/in.txt.    Next action: Click [Enter "
+                     "Input Description] to enter number of genes and samples in input file /d/expr data/in.txt"));
 
     click(main_.get(), "Command4");
     QWidget* form2 = top_level("Form2");
     QVERIFY(form2);
     QCOMPARE(visible_windows(), QStringList{"Form2"});
-    QTest::keyClicks(control(form2, "Text1"), "5");
-    QTest::keyClicks(control(form2, "Text2"), "5");
-    QTest::keyClicks(control(form2, "Text3"), "0.9");
+    type_entries(form2, "5", "5", "0.9");
     click(form2, "Command1");
     QCOMPARE(visible_windows(), QStringList{"Form1"});
     QCOMPARE(file_bytes(home_->doutinfo()), QByteArray("5\r\n5\r\n0.9\r\n"));
-    QCOMPARE(help(), QString("Number of gene in input file is 5 and number of samples are 5. If entries are correct "
-                             "then next action: Click [Enter Output File Name] to select file name that will store result"));
+    QCOMPARE(help(),
+             QString("Number of gene in input file is 5 and number of samples are 5. If entries are correct "
+                     "then next action: Click [Enter Output File Name] to select file name that will store result"));
 
     dialog_->preset_choice("/d/out.txt");
     click(main_.get(), "Command1");
@@ -144,29 +205,95 @@ class WindowsTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("pixels");  // at 96 dots per inch: 15 twips a pixel
-    QTest::newRow("main window") << "Form1" << "" << "" << "KOVA" << QRect(0, 0, 360, 254);
-    QTest::newRow("Frame1") << "Form1" << "Frame1" << "Form1" << "Controls" << QRect(8, 16, 137, 233);
-    QTest::newRow("Open") << "Form1" << "Open" << "Form1" << "Select Input File" << QRect(16, 40, 113, 25);
-    QTest::newRow("Command4") << "Form1" << "Command4" << "Frame1" << "Enter Input Description" << QRect(8, 64, 113, 33);
-    QTest::newRow("Command1") << "Form1" << "Command1" << "Frame1" << "Enter Output File Name" << QRect(8, 112, 113, 33);
-    QTest::newRow("Command2") << "Form1" << "Command2" << "Frame1" << "Start Biclustering" << QRect(8, 152, 113, 25);
-    QTest::newRow("Command3") << "Form1" << "Command3" << "Frame1" << "Exit" << QRect(32, 192, 49, 33);
-    QTest::newRow("Frame2") << "Form1" << "Frame2" << "Form1" << "Help Window" << QRect(200, 24, 145, 217);
-    QTest::newRow("Text1 help") << "Form1" << "Text1" << "Frame2" << "" << QRect(8, 16, 129, 193);
-    QTest::newRow("input window") << "Form2" << "" << "" << "Input parameters" << QRect(0, 0, 312, 262);
-    QTest::newRow("Enter Data") << "Form2" << "Frame1" << "Form2" << "Enter Data" << QRect(24, 16, 273, 193);
-    QTest::newRow("genes box") << "Form2" << "Text1" << "Form2" << "" << QRect(32, 40, 73, 25);
-    QTest::newRow("Label1") << "Form2" << "Label1" << "Frame1" << "Number of Genes in Input File" << QRect(88, 32, 153, 33);
-    QTest::newRow("samples box") << "Form2" << "Text2" << "Frame1" << "" << QRect(8, 80, 73, 25);
-    QTest::newRow("Label2") << "Form2" << "Label2" << "Frame1" << "Number of Samples in Input File" << QRect(88, 88, 161, 17);
-    QTest::newRow("threshold box") << "Form2" << "Text3" << "Frame1" << "" << QRect(8, 128, 73, 25);
-    QTest::newRow("Label3") << "Form2" << "Label3" << "Frame1" << "Correlation threshold" << QRect(88, 136, 105, 17);
-    QTest::newRow("Submit") << "Form2" << "Command1" << "Form2" << "Submit" << QRect(112, 216, 73, 33);
-    QTest::newRow("engine window") << "Form3" << "" << "" << "Execute" << QRect(0, 0, 147, 144);
-    QTest::newRow("KOVA") << "Form3" << "Command1" << "Form3" << "KOVA" << QRect(24, 24, 89, 25);
-    QTest::newRow("OR") << "Form3" << "Label1" << "Form3" << "OR" << QRect(56, 64, 65, 25);
-    QTest::newRow("no overlapping") << "Form3" << "Command2" << "Form3" << "KOVA (no overlapping)" << QRect(8, 96, 129, 33);
+    QTest::addColumn<QRect>("pixels");  // for the 13-pixel text the layouts were drawn for: 15 twips a pixel
+    QTest::newRow("main window") << "Form1"
+                                 << ""
+                                 << ""
+                                 << "KOVA" << QRect(0, 0, 360, 254);
+    QTest::newRow("Frame1") << "Form1"
+                            << "Frame1"
+                            << "Form1"
+                            << "Controls" << QRect(8, 16, 137, 233);
+    QTest::newRow("Open") << "Form1"
+                          << "Open"
+                          << "Form1"
+                          << "Select Input File" << QRect(16, 40, 113, 25);
+    QTest::newRow("Command4") << "Form1"
+                              << "Command4"
+                              << "Frame1"
+                              << "Enter Input Description" << QRect(8, 64, 113, 33);
+    QTest::newRow("Command1") << "Form1"
+                              << "Command1"
+                              << "Frame1"
+                              << "Enter Output File Name" << QRect(8, 112, 113, 33);
+    QTest::newRow("Command2") << "Form1"
+                              << "Command2"
+                              << "Frame1"
+                              << "Start Biclustering" << QRect(8, 152, 113, 25);
+    QTest::newRow("Command3") << "Form1"
+                              << "Command3"
+                              << "Frame1"
+                              << "Exit" << QRect(32, 192, 49, 33);
+    QTest::newRow("Frame2") << "Form1"
+                            << "Frame2"
+                            << "Form1"
+                            << "Help Window" << QRect(200, 24, 145, 217);
+    QTest::newRow("Text1 help") << "Form1"
+                                << "Text1"
+                                << "Frame2"
+                                << "" << QRect(8, 16, 129, 193);
+    QTest::newRow("input window") << "Form2"
+                                  << ""
+                                  << ""
+                                  << "Input parameters" << QRect(0, 0, 312, 262);
+    QTest::newRow("Enter Data") << "Form2"
+                                << "Frame1"
+                                << "Form2"
+                                << "Enter Data" << QRect(24, 16, 273, 193);
+    QTest::newRow("genes box") << "Form2"
+                               << "Text1"
+                               << "Form2"
+                               << "" << QRect(32, 40, 73, 25);
+    QTest::newRow("Label1") << "Form2"
+                            << "Label1"
+                            << "Frame1"
+                            << "Number of Genes in Input File" << QRect(88, 32, 153, 33);
+    QTest::newRow("samples box") << "Form2"
+                                 << "Text2"
+                                 << "Frame1"
+                                 << "" << QRect(8, 80, 73, 25);
+    QTest::newRow("Label2") << "Form2"
+                            << "Label2"
+                            << "Frame1"
+                            << "Number of Samples in Input File" << QRect(88, 88, 161, 17);
+    QTest::newRow("threshold box") << "Form2"
+                                   << "Text3"
+                                   << "Frame1"
+                                   << "" << QRect(8, 128, 73, 25);
+    QTest::newRow("Label3") << "Form2"
+                            << "Label3"
+                            << "Frame1"
+                            << "Correlation threshold" << QRect(88, 136, 105, 17);
+    QTest::newRow("Submit") << "Form2"
+                            << "Command1"
+                            << "Form2"
+                            << "Submit" << QRect(112, 216, 73, 33);
+    QTest::newRow("engine window") << "Form3"
+                                   << ""
+                                   << ""
+                                   << "Execute" << QRect(0, 0, 147, 144);
+    QTest::newRow("KOVA") << "Form3"
+                          << "Command1"
+                          << "Form3"
+                          << "KOVA" << QRect(24, 24, 89, 25);
+    QTest::newRow("OR") << "Form3"
+                        << "Label1"
+                        << "Form3"
+                        << "OR" << QRect(56, 64, 65, 25);
+    QTest::newRow("no overlapping") << "Form3"
+                                    << "Command2"
+                                    << "Form3"
+                                    << "KOVA (no overlapping)" << QRect(8, 96, 129, 33);
   }
   void captions_and_geometry() {
     QFETCH(QString, window);
@@ -174,22 +301,27 @@ class WindowsTest : public QObject {
     QFETCH(QString, container);
     QFETCH(QString, text);
     QFETCH(QRect, pixels);
-    if (main_->logicalDpiX() != 96 || main_->logicalDpiY() != 96) QSKIP("the expected pixels are for 96 dots per inch");
     QWidget* w = open_window(window);
+    // One scale for the whole window, from its width; never smaller than its text asks for.
+    const double scale = w->width() / double(window_size_at_13_pixels(window).width());
+    const double text_scale = 15 * pixels_per_twip(w->fontMetrics().height(), w->logicalDpiY());
+    QVERIFY2(scale > text_scale * 0.99, qPrintable(QString("scale %1 for text %2 px").arg(scale).arg(text_scale)));
     if (name.isEmpty()) {
       QCOMPARE(w->windowTitle(), text);
-      QCOMPARE(w->size(), pixels.size());
+      QVERIFY(near(w->rect(), pixels, scale));
       return;
     }
     QWidget* c = control(w, name);
     QCOMPARE(c->parentWidget()->objectName(), container);
     QCOMPARE(caption(c), text);
-    QCOMPARE(c->geometry(), pixels);
+    QVERIFY2(near(c->geometry(), pixels, scale),
+             qPrintable(QString("%1 at scale %2").arg(rect_text(c->geometry())).arg(scale)));
   }
 
   void controls_drawn_over_their_frame() {
     // Open and the genes box belong to the window but lie inside the frame, in front of it.
-    for (const auto& [window, over, frame] : {std::tuple{"Form1", "Open", "Frame1"}, std::tuple{"Form2", "Text1", "Frame1"}}) {
+    for (const auto& [window, over, frame] :
+         {std::tuple{"Form1", "Open", "Frame1"}, std::tuple{"Form2", "Text1", "Frame1"}}) {
       QWidget* w = open_window(window);
       QWidget* top = w->childAt(control(w, over)->geometry().center());
       QVERIFY(top == control(w, over) || control(w, over)->isAncestorOf(top));
@@ -198,9 +330,127 @@ class WindowsTest : public QObject {
   }
 
   void focus_order_by_tab_index() {
-    QCOMPARE(tab_walk(main_.get(), 7), QStringList({"Open", "Command1", "Command2", "Command3", "Text1", "Command4", "Open"}));
+    QCOMPARE(tab_walk(main_.get(), 7),
+             QStringList({"Open", "Command1", "Command2", "Command3", "Text1", "Command4", "Open"}));
     QCOMPARE(tab_walk(open_window("Form2"), 5), QStringList({"Text1", "Text2", "Command1", "Text3", "Text1"}));
     QCOMPARE(tab_walk(open_window("Form3"), 3), QStringList({"Command1", "Command2", "Command1"}));
+  }
+
+  void focus_starts_on_the_first_button_and_enter_presses_a_button() {
+    QApplication::setActiveWindow(main_.get());
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    QCOMPARE(QApplication::focusWidget(), control(main_.get(), "Open"));
+    // Enter on the focused "Enter Input Description" goes to the input parameters window.
+    control(main_.get(), "Command4")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(visible_windows(), QStringList{"Form2"});
+    QWidget* form2 = top_level("Form2");
+    QApplication::setActiveWindow(form2);
+    QCOMPARE(QApplication::focusWidget(), control(form2, "Text1"));
+    type_entries(form2, "5", "5", "0.9");
+    control(form2, "Command1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QCOMPARE(file_bytes(home_->doutinfo()), QByteArray("5\r\n5\r\n0.9\r\n"));
+
+    QWidget* form3 = open_window("Form3");
+    QApplication::setActiveWindow(form3);
+    QVERIFY(QTest::qWaitForWindowActive(form3));
+    QCOMPARE(QApplication::focusWidget(), control(form3, "Command1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(launcher_.started, QStringList{"kova1"});
+    QVERIFY(alert_.errors.isEmpty());
+  }
+
+  void every_caption_shows_whole_at_three_font_sizes_data() {
+    QTest::addColumn<int>("points");
+    QTest::newRow("8 point") << 8;
+    QTest::newRow("12 point") << 12;
+    QTest::newRow("16 point") << 16;
+  }
+  void every_caption_shows_whole_at_three_font_sizes() {
+    QFETCH(int, points);
+    const QFont before = QApplication::font();
+    QFont font = before;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    rebuild_main_window();
+    for (const QString& name : {QString("Form1"), QString("Form2"), QString("Form3")}) {
+      QWidget* w = open_window(name);
+      QVERIFY(w);
+      for (QWidget* c : w->findChildren<QWidget*>()) {
+        if (!c->isVisible()) continue;
+        QVERIFY2(caption_shows_whole(c), qPrintable(name + "." + c->objectName() + " \"" + caption(c) + "\" in " +
+                                                    rect_text(c->geometry()) + " at " + QString::number(points)));
+        QVERIFY2(w->rect().contains(c->geometry()) || c->parentWidget() != w, qPrintable(c->objectName()));
+      }
+      w->hide();
+    }
+    // Larger text, larger windows: at least as wide against the text as drawn (360 pixels for 13).
+    QVERIFY(main_->width() * 13 >= 360 * main_->fontMetrics().height() * 0.99);
+    QApplication::setFont(before);
+  }
+
+  void another_input_while_a_run_is_prepared_starts_it_again() {
+    dialog_->preset_choice("/d/wrong.txt");
+    click(main_.get(), "Open");
+    dialog_->preset_choice("/d/out.txt");
+    click(main_.get(), "Command1");
+    dialog_->preset_choice("/d/right.txt");
+    click(main_.get(), "Open");
+    QVERIFY(alert_.errors.isEmpty());
+    QCOMPARE(file_bytes(home_->outinfo()), QByteArray("/d/right.txt\r\n"));
+    QVERIFY(help().startsWith("Selected input file for clustering is /d/right.txt."));
+  }
+
+  void paths_the_engine_reads_otherwise_give_a_message_box_and_are_not_written() {
+    dialog_->preset_choice("/d/in.txt");
+    click(main_.get(), "Open");
+    const QString message1 = help();
+    dialog_->preset_choice("/d/result");
+    click(main_.get(), "Command1");
+    QCOMPARE(alert_.errors, QStringList{"KOVA needs a '.' in the file name, such as result.txt: the output file "
+                                        "'result' has none. Choose a name with one."});
+    QCOMPARE(file_bytes(home_->outinfo()), QByteArray("/d/in.txt\r\n"));
+    QCOMPARE(help(), message1);
+  }
+
+  void entries_the_engine_cannot_use_give_a_message_box_and_keep_the_window() {
+    click(main_.get(), "Command4");
+    QWidget* form2 = top_level("Form2");
+    type_entries(form2, "5", "5", "0,85");
+    click(form2, "Command1");
+    QCOMPARE(alert_.errors.size(), 1);
+    QVERIFY2(alert_.errors[0].startsWith("The correlation threshold '0,85' is written with a decimal comma"),
+             qPrintable(alert_.errors[0]));
+    QCOMPARE(visible_windows(), QStringList{"Form2"});
+    QVERIFY(!QFile::exists(home_->doutinfo()));
+  }
+
+  void entries_that_disagree_with_the_matrix_are_written_only_when_the_user_says_so() {
+    const QString matrix = home_->file("genes.txt");
+    test::write_bytes(matrix, "g1 1 2 3\ng2 4 5 6\n");
+    dialog_->preset_choice(matrix);
+    click(main_.get(), "Open");
+    click(main_.get(), "Command4");
+    QWidget* form2 = top_level("Form2");
+    type_entries(form2, "2", "4", "0.9");
+    click(form2, "Command1");
+    QCOMPARE(alert_.questions.size(), 1);
+    QVERIFY2(alert_.questions[0].contains("The number of samples is 4, but each gene in the file has 3 values."),
+             qPrintable(alert_.questions[0]));
+    QCOMPARE(visible_windows(), QStringList{"Form2"});
+    QVERIFY(!QFile::exists(home_->doutinfo()));
+    alert_.answer_yes = true;
+    click(form2, "Command1");
+    QCOMPARE(visible_windows(), QStringList{"Form1"});
+    QCOMPARE(file_bytes(home_->doutinfo()), QByteArray("2\r\n4\r\n0.9\r\n"));
+    // Entries that agree ask nothing.
+    click(main_.get(), "Command4");
+    type_entries(form2, "2", "3", "0.9");
+    click(form2, "Command1");
+    QCOMPARE(alert_.questions.size(), 2);
+    QVERIFY(alert_.errors.isEmpty());
   }
 
   void help_pane_wraps_without_scroll_bars() {
@@ -251,13 +501,18 @@ class WindowsTest : public QObject {
     click(main_.get(), "Open");
     click(main_.get(), "Command4");
     QWidget* form2 = top_level("Form2");
+    type_entries(form2, "5", "5", "0.9");
     click(form2, "Command1");
     QCOMPARE(alert_.errors.size(), 1);
     QVERIFY2(alert_.errors[0].startsWith("Cannot create the run description file '" + home_->file(file) + "': "),
              qPrintable(alert_.errors[0]));
     // A failed Submit keeps its window, so the user can try again; a failed input choice shows no message.
     QCOMPARE(visible_windows(), QStringList{file == "doutinfo.txt" ? "Form2" : "Form1"});
-    if (file == "outinfo.txt") QCOMPARE(help(), QString("Number of gene in input file is  and number of samples are . If entries are correct then next action: Click [Enter Output File Name] to select file name that will store result"));
+    if (file == "outinfo.txt")
+      QCOMPARE(
+          help(),
+          QString("Number of gene in input file is 5 and number of samples are 5. If entries are correct then next "
+                  "action: Click [Enter Output File Name] to select file name that will store result"));
   }
 
   void engine_that_cannot_start_gives_a_message_box() {

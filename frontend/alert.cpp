@@ -1,9 +1,0 @@
-#include "frontend/alert.hpp"
-
-#include <QMessageBox>
-
-namespace kova {
-
-void MessageBoxAlert::error(QWidget* parent, const QString& text) { QMessageBox::critical(parent, "KOVA", text); }
-
-}  // namespace kova
