@@ -97,14 +97,14 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
   const double cut_a = kBoundedRatio * bounds.a, cut_b = kBoundedRatio * bounds.b;
   approx_.resize(m);
   const StepRows rows{step, x_, y_, inverse};
-  const EstimateSummary summary = estimate_candidates(rows, cut_a, cut_b, approx_.data(), widest_vectors());
+  const EstimateSummary summary = estimate_candidates(rows, cut_a, cut_b, approx_.data(), vector_width());
   const double largest = largest_estimate(summary);
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, largest);
 
   // Leaving out a removed column changes no sum: all removed candidates share the step's r with
   // divisor h - 1. From the literal sums that r is exact.
   double removed_r = has_removed && sums_.exact() ? correlation(step, divisor) : kNaN;
-  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, widest_vectors());
+  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, vector_width());
 
   // From carried sums it is one more estimate: its A and B lie within their bounds of the literal
   // ones, so where both exceed kBoundedRatio times their bounds the literal A and B have their

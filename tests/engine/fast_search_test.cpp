@@ -13,6 +13,7 @@
 #include "engine/correlation.hpp"
 #include "engine/literal_search.hpp"
 #include "tests/support/collecting_sink.hpp"
+#include "tests/support/vector_widths.hpp"
 
 namespace kova {
 namespace {
@@ -80,11 +81,16 @@ class HardMatrices {
 
   double threshold(const Rows& rows) {
     switch (pick(0, 5)) {
-      case 0: return 1.0;
-      case 1: return reachable(rows);  // exactly a value some pair reaches
-      case 2: return std::nextafter(reachable(rows), 2.0);
-      case 3: return pick(-10, 10) / 10.0;
-      default: return 0.8 + pick(0, 19) / 100.0;
+      case 0:
+        return 1.0;
+      case 1:
+        return reachable(rows);  // exactly a value some pair reaches
+      case 2:
+        return std::nextafter(reachable(rows), 2.0);
+      case 3:
+        return pick(-10, 10) / 10.0;
+      default:
+        return 0.8 + pick(0, 19) / 100.0;
     }
   }
 
@@ -150,7 +156,11 @@ class HardMatrices {
   std::mt19937_64 random_;
 };
 
-TEST(FastSearch, MatchesTheLiteralSearchOnThousandsOfHardSmallMatrices) {
+// Each comparison at every vector width the processor has.
+class FastSearchAtWidth : public test::AtEachWidth {};
+KOVA_AT_EACH_WIDTH(FastSearchAtWidth);
+
+TEST_P(FastSearchAtWidth, MatchesTheLiteralSearchOnThousandsOfHardSmallMatrices) {
   HardMatrices matrices(20240611);
   std::size_t biclusters = 0;
   for (int round = 0; round < 2500 && !HasFailure(); ++round) {
@@ -161,7 +171,7 @@ TEST(FastSearch, MatchesTheLiteralSearchOnThousandsOfHardSmallMatrices) {
   EXPECT_GT(biclusters, 1000u);
 }
 
-TEST(FastSearch, MatchesTheLiteralSearchOnLargerMatricesWhereEstimatesDecide) {
+TEST_P(FastSearchAtWidth, MatchesTheLiteralSearchOnLargerMatricesWhereEstimatesDecide) {
   HardMatrices matrices(77);
   std::size_t biclusters = 0;
   for (int round = 0; round < 120 && !HasFailure(); ++round) {
@@ -171,7 +181,7 @@ TEST(FastSearch, MatchesTheLiteralSearchOnLargerMatricesWhereEstimatesDecide) {
   EXPECT_GT(biclusters, 100u);
 }
 
-TEST(FastSearch, MatchesTheLiteralSearchOnZeroRichMatrices) {
+TEST_P(FastSearchAtWidth, MatchesTheLiteralSearchOnZeroRichMatrices) {
   // Single-cell-like: most values 0, some genes 0 everywhere or with one or two values.
   std::mt19937_64 random(5);
   std::size_t biclusters = 0;
@@ -191,7 +201,7 @@ TEST(FastSearch, MatchesTheLiteralSearchOnZeroRichMatrices) {
 }
 
 // The literal search's own edge cases, each compared with the fast search.
-TEST(FastSearch, MatchesTheLiteralSearchOnItsEdgeCases) {
+TEST_P(FastSearchAtWidth, MatchesTheLiteralSearchOnItsEdgeCases) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   struct Case {
