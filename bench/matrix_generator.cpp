@@ -18,7 +18,7 @@ class Random {
     return z ^ (z >> 31);
   }
   double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }  // [0, 1)
-  double normal() {  // Box-Muller
+  double normal() {                                                         // Box-Muller
     const double u = 1.0 - uniform();
     const double v = uniform();
     return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * v);
@@ -124,7 +124,8 @@ GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::u
     const double loading = 0.8 + 0.4 * random.uniform();
     for (std::int32_t c = 0; c < cells; ++c) {
       double mean = level * depth[static_cast<std::size_t>(c)];
-      if (module >= 0) mean *= std::exp(loading * activity[static_cast<std::size_t>(module)][static_cast<std::size_t>(c)]);
+      if (module >= 0)
+        mean *= std::exp(loading * activity[static_cast<std::size_t>(module)][static_cast<std::size_t>(c)]);
       // Negative binomial: Poisson with a gamma-distributed mean.
       const double count = random.poisson(random.gamma(1.0 / dispersion) * mean * dispersion);
       append_value(matrix.text, std::log1p(count));

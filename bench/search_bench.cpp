@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <string_view>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/matrix_generator.hpp"
@@ -117,10 +117,9 @@ std::vector<int> widths;  // the vector widths to measure
 
 std::string width_name(int width) { return width == 0 ? "baseline" : std::to_string(width) + "-bit"; }
 
-void bench_matrix(const std::string& name, const GeneTable& table, double mb_per_second,
-                  const std::vector<Run>& runs) {
-  std::printf("\n== %s: %d genes x %d samples, loaded at %.0f MB/s ==\n", name.c_str(), table.genes(),
-              table.samples(), mb_per_second);
+void bench_matrix(const std::string& name, const GeneTable& table, double mb_per_second, const std::vector<Run>& runs) {
+  std::printf("\n== %s: %d genes x %d samples, loaded at %.0f MB/s ==\n", name.c_str(), table.genes(), table.samples(),
+              mb_per_second);
   for (const Run& run : runs) {
     const SearchFunction fast = [&](const GeneTable& t, BiclusterSink& sink) {
       return fast_search(t, run.threshold, kMaximum, sink);

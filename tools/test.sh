@@ -24,6 +24,9 @@ configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ad
 echo "== Windows: kova2.exe cross-built with MinGW-w64, run under Wine =="
 KOVA_NATIVE_KOVA2="$PWD/build/test-release/engine/kova2" bash tests/wine/run_wine_tests.sh
 
+echo "== ARM64: the portable kernels, fast against literal search under qemu-aarch64 =="
+bash tests/portable/run_aarch64.sh
+
 echo "== front end: Windows-only code (resource script, console start) =="
 bash tools/check_windows_frontend.sh
 
