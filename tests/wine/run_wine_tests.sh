@@ -105,10 +105,10 @@ end
 # MinGW-w64 does not align the stack to 32 bytes: a 256- or 512-bit spill with an aligned move
 # would crash on Windows. The engine is assembled with aligned moves turned into unaligned ones.
 begin "no aligned 256- or 512-bit moves to or from the stack"
-for program in "$exe" "$exe_at_width"; do
-  aligned=$(x86_64-w64-mingw32-objdump -d --no-show-raw-insn "$program" |
+for binary in "$exe" "$exe_at_width"; do
+  aligned=$(x86_64-w64-mingw32-objdump -d --no-show-raw-insn "$binary" |
     grep -E 'vmova(ps|pd)|vmovdqa' | grep -E '%[yz]mm' | grep -E '\(%r[sb]p\)' | head -3 || true)
-  [ -z "$aligned" ] || fail "$(basename "$program"): $aligned"
+  [ -z "$aligned" ] || fail "$(basename "$binary"): $aligned"
 done
 end
 
@@ -144,10 +144,11 @@ describe() {
 # stderr in $out and $err.
 out=$tmp/stdout
 err=$tmp/stderr
+program=('C:\KOVA\kova2.exe')  # the program and its arguments
 run_kova2() {
   rm -f "$c/my runs/today/bicluster_report.txt"
   status=0
-  (cd "$c/my runs/today" && printf '%s\r\n' "${1:-10}" | LC_ALL=${locale:-$LC_ALL} "$wine" ${program:-'C:\KOVA\kova2.exe'} >"$out" 2>"$err") ||
+  (cd "$c/my runs/today" && printf '%s\r\n' "${1:-10}" | LC_ALL=${locale:-$LC_ALL} "$wine" "${program[@]}" >"$out" 2>"$err") ||
     status=$?
 }
 
@@ -255,13 +256,15 @@ for width in $widths; do
   for threshold in 0.9 0.7; do
     begin "golub_500 at $threshold with the kernels at width $width gives the Linux build's bytes"
     describe 'C:\\expr data\\golub_500.txt\r\nC:\\expr data\\golub result.txt\r\n' "500\r\n38\r\n$threshold\r\n"
-    program="C:\\KOVA\\kova2_at_width.exe $width" run_kova2 100000
+    program=('C:\KOVA\kova2_at_width.exe' "$width")
+    run_kova2 100000
     [ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
     cmp -s "$c/expr data/golub result.txt" "$tmp/native/result_$threshold.txt" || fail "output files differ"
     cmp -s "$c/my runs/today/bicluster_report.txt" "$tmp/native/report_$threshold.txt" || fail "reports differ"
     end
   done
 done
+program=('C:\KOVA\kova2.exe')
 
 for missing in outinfo doutinfo; do
   begin "missing c:\\$missing.txt is reported, nothing is written"
