@@ -304,43 +304,50 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
 }
 
 #ifdef KOVA_X86_KERNELS
-// The approximate roots on narrower vectors: the single-precision reciprocal square root
-// instruction (relative error at most 1.5 * 2^-12), after scaling the product by an even power of
-// two into [0.5, 2), then the inverse half power and the product with num (see above). Only a
-// bounded product (in [2^-1000, 2^1000]) gives an approximation; any other lane gives a number
-// or NaN that nothing reads.
-#define KOVA_REDUCED_ROOT(prefix, suffix, to_single, to_double)                                                        \
-  const auto bits = _##prefix##_castpd_si##suffix(product);                                                            \
-  const auto half_exponent = _##prefix##_srli_epi64(bits, 53);                                                         \
-  const auto down = _##prefix##_castsi##suffix##_pd(_##prefix##_slli_epi64(                                            \
-      _##prefix##_sub_epi64(_##prefix##_set1_epi64x(2045), _##prefix##_add_epi64(half_exponent, half_exponent)), 52)); \
-  const auto up = _##prefix##_castsi##suffix##_pd(                                                                     \
-      _##prefix##_slli_epi64(_##prefix##_sub_epi64(_##prefix##_set1_epi64x(1534), half_exponent), 52));                \
-  const auto root = to_double(_mm_rsqrt_ps(to_single(_##prefix##_mul_pd(product, down))));                             \
-  return _##prefix##_mul_pd(_##prefix##_mul_pd(num, root), up);
+using Floats4 = float __attribute__((vector_size(16)));
+using Floats2 = float __attribute__((vector_size(8)));
+using Bits4 = std::uint64_t __attribute__((vector_size(32)));
+using Bits2 = std::uint64_t __attribute__((vector_size(16)));
 
-__attribute__((target("avx2,fma"), always_inline)) inline __m256d reduced_root(__m256d num, __m256d product) {
-  KOVA_REDUCED_ROOT(mm256, 256, _mm256_cvtpd_ps, _mm256_cvtps_pd)
+// Four or two single-precision reciprocal square roots (relative error at most 1.5 * 2^-12): the
+// instruction of the baseline, so that every width and every compiler can inline it.
+inline __attribute__((always_inline)) Floats4 reciprocal_roots(Floats4 v) {
+  return reinterpret_cast<Floats4>(_mm_rsqrt_ps(reinterpret_cast<__m128>(v)));
 }
-inline __attribute__((always_inline)) __m128d reduced_root(__m128d num, __m128d product) {
-  KOVA_REDUCED_ROOT(mm, 128, _mm_cvtpd_ps, _mm_cvtps_pd)
+inline __attribute__((always_inline)) Floats2 reciprocal_roots(Floats2 v) {
+  const Floats4 roots = reciprocal_roots(Floats4{v[0], v[1], 1.0f, 1.0f});
+  return Floats2{roots[0], roots[1]};
 }
-#undef KOVA_REDUCED_ROOT
+
+// The approximate root on narrower vectors, in generic vector operations (each width's compiled
+// code uses its own instructions): the product scaled by an even power of two 2^-2j into
+// [0.5, 2) (exact), rounded to single precision, its reciprocal square root, widened again, then
+// the product with num and 2^-j (see above). Only a bounded product (in [2^-1000, 2^1000]) gives
+// an approximation; any other lane gives a number or NaN that nothing reads.
+template <class V, class Narrow, class Bits>
+inline __attribute__((always_inline)) V reduced_root(V num, V product) {
+  const Bits half_exponent = reinterpret_cast<Bits>(product) >> 53;
+  const V down = reinterpret_cast<V>((2045 - 2 * half_exponent) << 52);  // 2^-2j, j = half_exponent - 511
+  const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);        // 2^-j
+  const Narrow reduced = __builtin_convertvector(product * down, Narrow);
+  return num * __builtin_convertvector(reciprocal_roots(reduced), V) * up;
+}
 #endif
 
-// The baseline: two lanes, the approximate root where the processor has it (every x86-64 does).
-struct BaseRoot {
-  inline __attribute__((always_inline)) Doubles2 operator()(Doubles2 num, Doubles2 product) const {
+// The narrower widths' root: the approximate one on x86, the exact one elsewhere.
+struct NarrowRoot {
+  template <class V>
+  inline __attribute__((always_inline)) V operator()(V num, V product) const {
 #ifdef KOVA_X86_KERNELS
-    return reinterpret_cast<Doubles2>(reduced_root(reinterpret_cast<__m128d>(num), reinterpret_cast<__m128d>(product)));
-#else
-    return ExactRoot{}(num, product);
+    if constexpr (sizeof(V) == 32) return reduced_root<V, Floats4, Bits4>(num, product);
+    if constexpr (sizeof(V) == 16) return reduced_root<V, Floats2, Bits2>(num, product);
 #endif
+    return ExactRoot{}(num, product);
   }
 };
 
 EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, double* approx) {
-  return estimate_all<Doubles2>(rows, cut_a, cut_b, approx, BaseRoot{});
+  return estimate_all<Doubles2>(rows, cut_a, cut_b, approx, NarrowRoot{});
 }
 void contenders_base(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
                      double largest, double spread, double removed_r, Contenders& out) {
@@ -356,15 +363,8 @@ struct ApproxRoot {
     return num * reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
   }
 };
-// Built for 256 bits, like its only callers.
-struct Root256 {
-  __attribute__((target("avx2,fma"))) inline Doubles4 operator()(Doubles4 num, Doubles4 product) const {
-    return reinterpret_cast<Doubles4>(reduced_root(reinterpret_cast<__m256d>(num), reinterpret_cast<__m256d>(product)));
-  }
-};
 #else
 using ApproxRoot = ExactRoot;
-using Root256 = ExactRoot;
 #endif
 
 __attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& rows, double cut_a, double cut_b,
@@ -373,7 +373,7 @@ __attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& 
 }
 __attribute__((target("avx2,fma"))) EstimateSummary estimate_256(const StepRows& rows, double cut_a, double cut_b,
                                                                  double* approx) {
-  return estimate_all<Doubles4>(rows, cut_a, cut_b, approx, Root256{});
+  return estimate_all<Doubles4>(rows, cut_a, cut_b, approx, NarrowRoot{});
 }
 __attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,
                                                        const EstimateSummary& summary, double largest, double spread,
@@ -394,7 +394,7 @@ double approximation_bound(int width) {
   if (width >= 512 && widest_vectors() >= 512) return 0x1p-13;
 #endif
   (void)width;
-  return 0x1p-11;
+  return 0x1p-11;  // also where a width takes the exact root
 }
 
 EstimateSummary estimate_candidates(const StepRows& rows, double cut_a, double cut_b, double* approx, int width) {
