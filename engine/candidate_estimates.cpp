@@ -15,18 +15,22 @@
 #include "engine/elimination_bounds.hpp"
 
 // The approximation. With P = fl(A B) in [2^-1000, 2^1000] and |num| < 2^500 the estimate is
-// e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u; the
-// approximation is a = fl(num * y) with y within 2^-14 / sqrt(P) of 1 / sqrt(P) (the instruction's
-// documented bound), so a / e - 1 lies within 2^-14 + 5u. Where the results are subnormal an
-// absolute 2^-1074 per operation is added. eta = 2^-13 and 2^-1000 cover both.
+// e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u.
+// With 512-bit instructions the reciprocal square root instruction gives y = (1 + d) / sqrt(P)
+// with |d| <= 2^-14 (its documented bound); one Newton step in double, y (1.5 - (0.5 P) y^2),
+// leaves a relative error of 1.5 d^2 + |d|^3 / 2 and a few u of its own roundings, and the
+// approximation is a = fl(num * that). Where the results are subnormal an absolute 2^-1074 per
+// operation is added.
 // The narrower widths scale P by 2^-2j, an even power of two that brings it into [0.5, 2) (exact),
-// round that to single precision (relative 2^-24), take the single-precision reciprocal square
-// root (relative 1.5 * 2^-12, the instruction's documented bound) and multiply by num and by 2^-j
-// (exact unless subnormal): a / e - 1 lies within 1.5 * 2^-12 + 2^-25 + 5u, and eta = 2^-11
-// covers it. The exact root (a = e) meets any eta.
+// take the single-precision reciprocal square root of that rounded to single precision, so
+// y = (1 + d) / sqrt(P 2^-2j) with |d| <= 1.5 * 2^-12 + 2^-25 (the instruction's documented bound
+// and the rounding), then one Newton step in double, y (1.5 - (0.5 P 2^-2j) y^2), which leaves a
+// relative error of 1.5 d^2 + |d|^3 / 2 < 2^-22 and a few u of its own roundings, and multiply by
+// num and by 2^-j (exact unless subnormal). Either way a / e - 1 lies within 2^-22 + 12u, and
+// eta = kApproximation = 2^-20 and 2^-1000 cover it. The exact root (a = e) meets any eta.
 //
 // The list. Let top be the largest approximation, a_i, and best the largest estimate. Then
-// best >= e_i >= top - eta R - tau (R = largest_estimate, tau = 2^-1000, eta = approximation_bound), and
+// best >= e_i >= top - eta R - tau (R = largest_estimate, tau = 2^-1000, eta = kApproximation), and
 // every candidate with e_k >= best - 3 spread (all that the full test can keep: it sets aside
 // what lies more than 2 spread below, even after the rounding of that subtraction) has
 // a_k >= e_k - eta R - tau >= top - 3 spread - 2 eta R - 2 tau. The cutoff below subtracts that
@@ -258,10 +262,10 @@ struct ByteLanes<8> {
 template <class V>
 inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, std::span<const double> approx,
                                                           const EstimateSummary& summary, double largest, double spread,
-                                                          double removed_r, double approximation, Contenders& out) {
+                                                          double removed_r, Contenders& out) {
   constexpr std::size_t kLanes = kLanesOf<V>;
   using Bytes = typename ByteLanes<kLanes>::type;
-  const double cutoff = summary.top - ((3.0 * spread + 2.0 * approximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
+  const double cutoff = summary.top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
   const std::size_t m = approx.size();
   if (out.index.size() < m) {
     out.index.resize(m);
@@ -321,16 +325,18 @@ inline __attribute__((always_inline)) Floats2 reciprocal_roots(Floats2 v) {
 
 // The approximate root on narrower vectors, in generic vector operations (each width's compiled
 // code uses its own instructions): the product scaled by an even power of two 2^-2j into
-// [0.5, 2) (exact), rounded to single precision, its reciprocal square root, widened again, then
-// the product with num and 2^-j (see above). Only a bounded product (in [2^-1000, 2^1000]) gives
-// an approximation; any other lane gives a number or NaN that nothing reads.
+// [0.5, 2) (exact), rounded to single precision, its reciprocal square root, widened again and
+// refined by a Newton step, then the product with num and 2^-j (see above). Only a bounded product (in [2^-1000,
+// 2^1000]) gives an approximation; any other lane gives a number or NaN that nothing reads.
 template <class V, class Narrow, class Bits>
 inline __attribute__((always_inline)) V reduced_root(V num, V product) {
   const Bits half_exponent = reinterpret_cast<Bits>(product) >> 53;
   const V down = reinterpret_cast<V>((2045 - 2 * half_exponent) << 52);  // 2^-2j, j = half_exponent - 511
   const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);        // 2^-j
-  const Narrow reduced = __builtin_convertvector(product * down, Narrow);
-  return num * __builtin_convertvector(reciprocal_roots(reduced), V) * up;
+  const V reduced = product * down;
+  const V y = __builtin_convertvector(reciprocal_roots(__builtin_convertvector(reduced, Narrow)), V);
+  const V refined = y * (1.5 - (0.5 * reduced) * (y * y));  // one Newton step
+  return num * refined * up;
 }
 #endif
 
@@ -351,16 +357,18 @@ EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, 
 }
 void contenders_base(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
                      double largest, double spread, double removed_r, Contenders& out) {
-  contenders_all<Doubles2>(rows, approx, summary, largest, spread, removed_r, approximation_bound(0), out);
+  contenders_all<Doubles2>(rows, approx, summary, largest, spread, removed_r, out);
 }
 
 #ifdef KOVA_X86_KERNELS
 #ifdef KOVA_WIDE_FUNCTORS
-// The reciprocal square root instruction, then one product: no division, no square root. (The
+// The reciprocal square root instruction, a Newton step and one product: no division, no square
+// root. (The
 // zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.)
 struct ApproxRoot {
   __attribute__((target("avx512f"))) inline Doubles operator()(Doubles num, Doubles product) const {
-    return num * reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
+    const Doubles y = reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
+    return num * (y * (1.5 - (0.5 * product) * (y * y)));  // one Newton step
   }
 };
 #else
@@ -378,24 +386,16 @@ __attribute__((target("avx2,fma"))) EstimateSummary estimate_256(const StepRows&
 __attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,
                                                        const EstimateSummary& summary, double largest, double spread,
                                                        double removed_r, Contenders& out) {
-  contenders_all<Doubles>(rows, approx, summary, largest, spread, removed_r, approximation_bound(512), out);
+  contenders_all<Doubles>(rows, approx, summary, largest, spread, removed_r, out);
 }
 __attribute__((target("avx2,fma"))) void contenders_256(const StepRows& rows, std::span<const double> approx,
                                                         const EstimateSummary& summary, double largest, double spread,
                                                         double removed_r, Contenders& out) {
-  contenders_all<Doubles4>(rows, approx, summary, largest, spread, removed_r, approximation_bound(256), out);
+  contenders_all<Doubles4>(rows, approx, summary, largest, spread, removed_r, out);
 }
 #endif
 
 }  // namespace
-
-double approximation_bound(int width) {
-#ifdef KOVA_WIDE_FUNCTORS
-  if (width >= 512 && widest_vectors() >= 512) return 0x1p-13;
-#endif
-  (void)width;
-  return 0x1p-11;  // also where a width takes the exact root
-}
 
 EstimateSummary estimate_candidates(const StepRows& rows, double cut_a, double cut_b, double* approx, int width) {
   // A NaN cut bounds nothing; as an infinite one it does the same through the lanes' differences.

@@ -1,8 +1,9 @@
 #pragma once
 // The estimates of one elimination step for all its present candidates at once, in two passes.
 // The first runs eight lanes at a time and gives each candidate an approximation of its estimate
-// (from a reciprocal square root instruction: good to 2^-14 with 512-bit instructions, to
-// 1.5 * 2^-12 in single precision at the other widths of x86; elsewhere the estimate itself); the second takes the few
+// (from a reciprocal square root instruction refined by a Newton step: with 512-bit instructions
+// its double-precision one, at the other widths of x86 its single-precision one; elsewhere the
+// estimate itself); the second takes the few
 // whose approximation lies near the top, computes their estimates exactly (estimate_without), and keeps those that the
 // bound cannot set aside.
 
@@ -35,9 +36,8 @@ struct EstimateSummary {
   bool unbounded;       // some candidate is not bounded
 };
 
-// At `width`, an approximation lies within approximation_bound(width) |estimate| + 2^-1000 of
-// the estimate.
-double approximation_bound(int width);
+// An approximation lies within kApproximation |estimate| + 2^-1000 of the estimate.
+inline constexpr double kApproximation = 0x1p-20;
 
 // approx[k] = the approximation of candidate k when it is bounded, NaN when it is not. `width`
 // picks the instructions (vector_width.hpp); tests pass each one.

@@ -191,7 +191,7 @@ TEST_P(CandidateEstimatesAtWidth, ApproximateTheOneCandidateEstimate) {
           continue;
         }
         const double e = estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse).r;
-        ASSERT_LE(std::fabs(approx[k] - e), approximation_bound(width) * std::fabs(e) + 0x1p-1000)
+        ASSERT_LE(std::fabs(approx[k] - e), kApproximation * std::fabs(e) + 0x1p-1000)
             << "width " << width << ", candidate " << k << ", round " << round;
         top = std::max(top, approx[k]);
       }
