@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool xterm x11-utils imagemagick                # front end tests under a real X server
   g++-mingw-w64-x86-64-posix wine64                       # Windows build, tested under Wine
   clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
+  g++-aarch64-linux-gnu qemu-user file                    # the ARM64 build, checked under qemu-user
 )
 
 missing=()
