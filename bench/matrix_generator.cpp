@@ -106,11 +106,11 @@ GeneratedMatrix zero_rich_matrix(std::int32_t genes, std::int32_t samples, std::
 
 GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::uint64_t seed) {
   Random random(seed);
-  // Each module's activity per cell: on in about a quarter of the cells, at a level of its own.
-  const std::int32_t modules = 1 + genes / 40;
+  // Each module's activity per cell: a level of its own in every cell.
+  const std::int32_t modules = 1 + genes / 100;
   std::vector<std::vector<double>> activity(static_cast<std::size_t>(modules), std::vector<double>(cells, 0.0));
   for (auto& module : activity) {
-    for (double& a : module) a = random.uniform() < 0.25 ? 1.5 + 0.5 * random.normal() : 0.0;
+    for (double& a : module) a = 1.2 * random.normal();
   }
   std::vector<double> depth(static_cast<std::size_t>(cells));  // each cell's sequencing depth
   for (double& d : depth) d = std::exp(0.4 * random.normal());
@@ -118,9 +118,10 @@ GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::u
   matrix.text.reserve(static_cast<std::size_t>(genes) * (static_cast<std::size_t>(cells) * 5 + 12));
   for (std::int32_t g = 0; g < genes; ++g) {
     append_name(matrix.text, g);
-    const double level = std::exp(-0.3 + 1.3 * random.normal());  // mean count
-    const double dispersion = 0.2 + 0.8 * random.uniform();
-    const std::int32_t module = random.uniform() < 0.6 ? random.below(modules) : -1;
+    const std::int32_t module = random.uniform() < 0.35 ? random.below(modules) : -1;
+    // Mean count: module genes are well expressed, the others mostly low.
+    const double level = module >= 0 ? std::exp(1.0 + 0.5 * random.normal()) : std::exp(-0.8 + 1.3 * random.normal());
+    const double dispersion = module >= 0 ? 0.02 + 0.1 * random.uniform() : 0.2 + 0.8 * random.uniform();
     const double loading = 0.8 + 0.4 * random.uniform();
     for (std::int32_t c = 0; c < cells; ++c) {
       double mean = level * depth[static_cast<std::size_t>(c)];

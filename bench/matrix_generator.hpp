@@ -24,7 +24,7 @@ GeneratedMatrix zero_rich_matrix(std::int32_t genes, std::int32_t samples, std::
 // Count-like single-cell data: negative binomial counts (a gamma-distributed mean per value) as
 // log(1 + x), per-cell depth, and genes in co-expressed modules through a latent activity per
 // module and cell, so that about half the values are 0, few genes are 0 everywhere, and
-// biclusters of tens of genes form.
+// biclusters of up to about twenty genes form.
 GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::uint64_t seed);
 
 }  // namespace kova::bench
