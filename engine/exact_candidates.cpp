@@ -36,8 +36,8 @@ inline __attribute__((always_inline)) void exact_all(std::span<const double> x, 
     const std::size_t count = positions.size() - first < kPass ? positions.size() - first : kPass;
     const std::size_t start = positions[first];
     for (; prefix_end < start; ++prefix_end) prefix.add(x[prefix_end], y[prefix_end]);
-    V skip[kGroups];  // each lane's position, as a double (compared in double, which every width has)
-    Sums<V> s[kGroups];
+    V skip[kGroups] = {};  // each lane's position, as a double (compared in double, which every width has)
+    Sums<V> s[kGroups] = {};
     for (std::size_t g = 0; g < kGroups; ++g) {
       for (std::size_t i = 0; i < kLanes; ++i) {
         const std::size_t lane = g * kLanes + i;
