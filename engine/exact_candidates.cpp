@@ -1,6 +1,7 @@
 #include "engine/exact_candidates.hpp"
 
 #include <cmath>
+#include <cstring>
 
 #include "engine/correlation.hpp"
 #include "engine/vector_width.hpp"
@@ -36,13 +37,13 @@ inline __attribute__((always_inline)) void exact_all(std::span<const double> x, 
     const std::size_t count = positions.size() - first < kPass ? positions.size() - first : kPass;
     const std::size_t start = positions[first];
     for (; prefix_end < start; ++prefix_end) prefix.add(x[prefix_end], y[prefix_end]);
-    V skip[kGroups] = {};  // each lane's position, as a double (compared in double, which every width has)
-    Sums<V> s[kGroups] = {};
+    double at[kPass];  // each lane's position, as a double (compared in double, which every width has)
+    for (std::size_t lane = 0; lane < kPass; ++lane)
+      at[lane] = static_cast<double>(positions[first + (lane < count ? lane : 0)]);
+    V skip[kGroups];
+    std::memcpy(skip, at, sizeof skip);
+    Sums<V> s[kGroups];
     for (std::size_t g = 0; g < kGroups; ++g) {
-      for (std::size_t i = 0; i < kLanes; ++i) {
-        const std::size_t lane = g * kLanes + i;
-        skip[g][i] = static_cast<double>(positions[first + (lane < count ? lane : 0)]);
-      }
       s[g] = {V{} + prefix.sx, V{} + prefix.sy, V{} + prefix.sxx, V{} + prefix.syy, V{} + prefix.sxy};
     }
     for (std::size_t c = start; c < m; ++c) {
