@@ -73,26 +73,19 @@ Timing time_loads(const fs::path& path, std::int32_t genes, std::int32_t samples
 void bench_file(const std::string& name, const fs::path& path, std::int32_t genes, std::int32_t samples) {
   const double megabytes = static_cast<double>(fs::file_size(path)) / 1e6;
   std::unique_ptr<GeneTable> engine_table, baseline_table;
-  const Timing engine = time_loads(
-      path, genes, samples,
-      [](std::FILE* file, GeneTable& table) {
-        BlockReader reader(file);
-        load_matrix(reader, table);
-      },
-      engine_table);
-  const Timing baseline = time_loads(
-      path, genes, samples,
-      [](std::FILE* file, GeneTable& table) {
-        if (!load_piece_by_piece(file, table)) throw std::runtime_error("baseline loader failed");
-      },
-      baseline_table);
+  const Timing engine = time_loads(path, genes, samples, [](std::FILE* file, GeneTable& table) {
+    BlockReader reader(file);
+    load_matrix(reader, table);
+  }, engine_table);
+  const Timing baseline = time_loads(path, genes, samples, [](std::FILE* file, GeneTable& table) {
+    if (!load_piece_by_piece(file, table)) throw std::runtime_error("baseline loader failed");
+  }, baseline_table);
   const bool same = same_tables(*engine_table, *baseline_table);
   if (!same) failures = true;
-  std::printf(
-      "%-20s %5.1f MB  loader %4.0f MB/s (first load %4.0f)  piece by piece %4.0f MB/s (first %4.0f)"
-      "  ratio %.2f  tables %s\n",
-      name.c_str(), megabytes, megabytes / engine.best, megabytes / engine.first, megabytes / baseline.best,
-      megabytes / baseline.first, baseline.best / engine.best, same ? "identical" : "DIFFERENT");
+  std::printf("%-20s %5.1f MB  loader %4.0f MB/s (first load %4.0f)  piece by piece %4.0f MB/s (first %4.0f)"
+              "  ratio %.2f  tables %s\n",
+              name.c_str(), megabytes, megabytes / engine.best, megabytes / engine.first, megabytes / baseline.best,
+              megabytes / baseline.first, baseline.best / engine.best, same ? "identical" : "DIFFERENT");
 }
 
 void bench_real(const fs::path& path, std::int32_t genes, std::int32_t samples) {

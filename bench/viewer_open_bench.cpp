@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTableView>
+
 #include <cstdio>
 #include <filesystem>
 #include <numeric>
@@ -21,8 +22,7 @@ using kova::viewer::LoadedRun;
 double ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
 
 // Draws the heatmap and the profiles of `rows` into a window-sized image; returns milliseconds.
-double draw_both(const LoadedRun& run, const std::vector<std::int32_t>& rows,
-                 const std::vector<std::int32_t>& samples) {
+double draw_both(const LoadedRun& run, const std::vector<std::int32_t>& rows, const std::vector<std::int32_t>& samples) {
   QElapsedTimer timer;
   timer.start();
   const kova::viewer::HeatmapModel model = kova::viewer::build_heatmap(run.table, rows, samples);
