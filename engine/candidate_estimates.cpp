@@ -91,6 +91,14 @@ inline __attribute__((always_inline)) V fold_greater(V v) {
   return -fold_lesser(-v);
 }
 
+// |v| by clearing the sign bit: one AND where a comparison and a blend would take two. (It makes
+// -0 into +0 and a NaN positive; neither changes a largest |num| nor passes a comparison.)
+template <class V>
+inline __attribute__((always_inline)) V magnitude(V v) {
+  using Mask = decltype(v != v);
+  return reinterpret_cast<V>(reinterpret_cast<Mask>(v) & (Mask{} + std::numeric_limits<std::int64_t>::max()));
+}
+
 // Per lane: the extremes over its candidates, the position of its first largest approximation and
 // the largest of its others (so that a top alone in its lead is seen without a second look).
 template <class V>
@@ -105,7 +113,18 @@ inline __attribute__((always_inline)) void track_top(V value, V at, Extremes<V>&
   extremes.second = below_top > extremes.second ? below_top : extremes.second;
   extremes.top_at = value > extremes.top ? at : extremes.top_at;
   extremes.top = value > extremes.top ? value : extremes.top;
-  extremes.unbounded = value == value ? extremes.unbounded : V{} + 1.0;
+  // All bits set in the lanes that met a NaN: one OR, no constant to hold in a register.
+  using Mask = decltype(value != value);
+  extremes.unbounded = reinterpret_cast<V>(reinterpret_cast<Mask>(extremes.unbounded) | (value != value));
+}
+
+// Some lane of `unbounded` met a NaN.
+template <class V>
+inline __attribute__((always_inline)) bool any_unbounded(V unbounded) {
+  const auto bits = reinterpret_cast<decltype(unbounded != unbounded)>(unbounded);
+  bool any = false;
+  for (std::size_t i = 0; i < kLanesOf<V>; ++i) any = any || bits[i] != 0;
+  return any;
 }
 
 // A lane's worth of candidates on the lean path: the parts, the approximation, and the extremes
@@ -117,7 +136,7 @@ inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x,
                                                       Extremes<V>& extremes) {
   const EstimateParts<V> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
   const V a = parts.a, b = parts.b, num = parts.num;
-  const V abs_num = num < 0.0 ? -num : num;
+  const V abs_num = magnitude(num);
   const V product = a * b;
   const V approx = root(num, product);
   extremes.min_a = a < extremes.min_a ? a : extremes.min_a;
@@ -140,7 +159,7 @@ inline __attribute__((always_inline)) V estimate(const StepRows& rows, V x, V y,
   const EstimateParts<V> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
   const V a = parts.a, b = parts.b, num = parts.num;
   const V product = a * b;
-  const V abs_num = num < 0.0 ? -num : num;
+  const V abs_num = magnitude(num);
   const V margin = lesser(lesser(a - cut_a, b - cut_b),
                           lesser(product - kLowestProduct, lesser(kHighestProduct - product, kHighestNum - abs_num)));
   const V approx = root(num, product);
@@ -163,12 +182,19 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   constexpr std::size_t kLanes = kLanesOf<V>;
   const V numbers = lane_numbers<V>();
   const std::size_t m = rows.x.size();
+  // The sums and the columns in locals: a store through `approx` could otherwise alias them, and
+  // each block would load them again.
+  const PairSums step = rows.step;
+  const double* const xs_at = rows.x.data();
+  const double* const ys_at = rows.y.data();
+  const StepRows local{step, rows.x, rows.y, rows.inverse_divisor};
   std::size_t k = 0;
-  for (; k + kLanes <= m; k += kLanes) {
+  V at = numbers;
+  for (; k + kLanes <= m; k += kLanes, at += static_cast<double>(kLanes)) {
     V xs, ys;
-    std::memcpy(&xs, rows.x.data() + k, sizeof xs);
-    std::memcpy(&ys, rows.y.data() + k, sizeof ys);
-    const V out = kernel(rows, xs, ys, numbers + static_cast<double>(k), cut_a, cut_b, root, extremes);
+    std::memcpy(&xs, xs_at + k, sizeof xs);
+    std::memcpy(&ys, ys_at + k, sizeof ys);
+    const V out = kernel(local, xs, ys, at, cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
   bool unbounded = false;
@@ -200,7 +226,7 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   summary.second = fold_greater(lead ? extremes.second : extremes.top)[0];
   const double top_at = fold_greater(lead ? extremes.top_at : V{} - 1.0)[0];
   summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
-  summary.unbounded = unbounded || fold_greater(extremes.unbounded)[0] != 0.0;
+  summary.unbounded = unbounded || any_unbounded(extremes.unbounded);
   return summary;
 }
 
