@@ -36,6 +36,21 @@ using Bytes2 = std::uint8_t __attribute__((vector_size(2)));
 using Doubles4 = double __attribute__((vector_size(32)));
 using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
 
+// Four floats widened to doubles. GCC 12 widens them through memory, half at a time; with 256-bit
+// instructions it is one instruction (a function built for them, see vector_width.hpp).
+#ifdef KOVA_WIDE_FUNCTORS
+__attribute__((target("avx2,fma"))) inline Doubles4 widened_256(Floats4 v) {
+  return reinterpret_cast<Doubles4>(_mm256_cvtps_pd(reinterpret_cast<__m128>(v)));
+}
+#endif
+template <class Wide, class Narrow>
+inline __attribute__((always_inline)) Wide widened(Narrow narrow) {
+#ifdef KOVA_WIDE_FUNCTORS
+  if constexpr (sizeof(Wide) == 32) return widened_256(narrow);
+#endif
+  return __builtin_convertvector(narrow, Wide);
+}
+
 // The decision for the sums of a whole tile, `Wide` doubles at a time (a vector of the width's
 // own size, so that it stays in registers); proven[k] = 1 where lane k is proven below.
 template <class Wide, class Narrow, class Flags>
@@ -45,10 +60,13 @@ inline __attribute__((always_inline)) void decide(const float* sq, const float* 
   const auto widen = [](const float* at) __attribute__((always_inline)) {
     Narrow narrow;
     std::memcpy(&narrow, at, sizeof narrow);
-    return __builtin_convertvector(narrow, Wide);
+    return widened<Wide>(narrow);
   };
+  // A local copy: the stores into `proven` could alias the caller's, which would then be loaded
+  // again for every block.
+  const ScreenDecision local = decision;
   for (std::size_t block = 0; block < kW; block += kLanes) {
-    const auto mask = proven_below(widen(sq + block), widen(sqq + block), widen(sqt + block), decision);
+    const auto mask = proven_below(widen(sq + block), widen(sqq + block), widen(sqt + block), local);
     const auto flags = __builtin_convertvector(mask & 1, Flags);
     std::memcpy(proven + block, &flags, sizeof flags);
   }
