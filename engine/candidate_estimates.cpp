@@ -372,8 +372,8 @@ inline __attribute__((always_inline)) V widened(Narrow v) {
 template <class V, class Narrow, class Bits>
 inline __attribute__((always_inline)) V reduced_root(V num, V product) {
   const Bits half_exponent = reinterpret_cast<Bits>(product) >> 53;
-  const V down = reinterpret_cast<V>((2045 - 2 * half_exponent) << 52);  // 2^-2j, j = half_exponent - 511
-  const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);        // 2^-j
+  const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);  // 2^-j, j = half_exponent - 511
+  const V down = up * up;                                          // 2^-2j, exact: |j| <= 500 for a bounded product
   const V reduced = product * down;
   const V y = widened<V>(reciprocal_roots(__builtin_convertvector(reduced, Narrow)));
   const V refined = y * (1.5 - (0.5 * reduced) * (y * y));  // one Newton step
