@@ -160,6 +160,9 @@ __attribute__((target("avx2,fma"))) void sums_256(const float* tile, std::span<c
   __m256 q0 = _mm256_setzero_ps(), q1 = q0, q2 = q0, q3 = q0;
   __m256 qq0 = q0, qq1 = q0, qq2 = q0, qq3 = q0;
   __m256 qt0 = q0, qt1 = q0, qt2 = q0, qt3 = q0;
+  // Two columns per round, in order: the loop's counting shared, and no spill (unrolled by hand,
+  // GCC 12 loads all eight values first and runs out of registers).
+#pragma GCC unroll 2
   for (std::size_t j = 0; j < columns.size(); ++j) {
     const float* at = tile + static_cast<std::size_t>(columns[j]) * kW;
     const __m256 t = _mm256_broadcast_ss(member + j);
