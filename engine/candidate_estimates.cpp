@@ -103,7 +103,7 @@ inline __attribute__((always_inline)) V magnitude(V v) {
 // the largest of its others (so that a top alone in its lead is seen without a second look).
 template <class V>
 struct Extremes {
-  V min_a = V{} + kInfinity, min_b = V{} + kInfinity, max_product = V{}, max_abs_num = V{}, top = V{} - kInfinity,
+  V min_a = V{} + kInfinity, min_b = V{} + kInfinity, max_abs_num = V{}, top = V{} - kInfinity,
     second = V{} - kInfinity, top_at = V{} - 1.0, unbounded = V{};
 };
 
@@ -141,7 +141,6 @@ inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x,
   const V approx = root(num, product);
   extremes.min_a = a < extremes.min_a ? a : extremes.min_a;
   extremes.min_b = b < extremes.min_b ? b : extremes.min_b;
-  extremes.max_product = product > extremes.max_product ? product : extremes.max_product;
   extremes.max_abs_num = abs_num > extremes.max_abs_num ? abs_num : extremes.max_abs_num;
   track_top(approx, at, extremes);
   return approx;
@@ -230,11 +229,13 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   return summary;
 }
 
-// The lean pass first. Where its extremes lie inside every condition of the bounded test (each
-// product a_k b_k lies between min_a min_b, rounding being monotone, and the largest product), every
+// The lean pass first. Where its extremes lie inside every condition of the bounded test, every
 // candidate whose parts are numbers is bounded, its NaN ones are not, and its min_a and min_b are
 // at most those of the bounded candidates, above the cuts, as the spread needs; otherwise the
-// pass is run again with the test lane by lane.
+// pass is run again with the test lane by lane. Each product a_k b_k lies between min_a min_b
+// and fl(sxx syy) of the step's sums, rounding being monotone: with every a_k, b_k positive,
+// a_k = fl(fl(sxx - fl(x_k x_k)) - q) with q >= 0 is at most sxx, and b_k at most syy. So the
+// pass keeps no largest product.
 template <class V, class Root>
 inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
                                                                    double* approx, Root root) {
@@ -248,10 +249,10 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
   };
   Extremes<V> extremes;
   const EstimateSummary summary = estimate_pass(rows, cut_a, cut_b, approx, lean, root, extremes);
-  const double max_product = fold_greater(extremes.max_product)[0];
-  const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b &&
-                           summary.min_a * summary.min_b >= kLowestProduct && max_product <= kHighestProduct &&
-                           summary.max_abs_num < kHighestNum;
+  const double most_product = rows.step.sxx * rows.step.syy;
+  const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b && summary.min_a > 0.0 &&
+                           summary.min_b > 0.0 && summary.min_a * summary.min_b >= kLowestProduct &&
+                           most_product <= kHighestProduct && summary.max_abs_num < kHighestNum;
   if (all_bounded) return summary;
   Extremes<V> again;
   return estimate_pass(rows, cut_a, cut_b, approx, checked, root, again);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -226,6 +227,50 @@ TEST_P(CandidateEstimatesAtWidth, ApproximateTheOneCandidateEstimate) {
       EXPECT_LE(best, largest_estimate(got)) << width;
     }
   }
+}
+
+// Candidates whose products A B lie on both sides of 2^1000 while |num| stays small: the fast
+// path's check of the largest product (from the step's sums) must leave exactly those above
+// unbounded.
+TEST_P(CandidateEstimatesAtWidth, ProductsOnBothSidesOfTheLargestBoundedOne) {
+  std::mt19937_64 random(31);
+  std::normal_distribution<double> normal;
+  int straddling = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    Rows rows;
+    const std::size_t m = 8 + static_cast<std::size_t>(random() % 33);
+    for (std::size_t k = 0; k < m; ++k) {
+      rows.x.push_back(normal(random));
+      rows.y.push_back(normal(random));
+    }
+    rows.inverse = 1.0 / static_cast<double>(m + 2);
+    const auto step_of = [&] {
+      rows.step = {};
+      for (std::size_t k = 0; k < m; ++k) rows.step.add(rows.x[k], rows.y[k]);
+    };
+    step_of();
+    std::vector<double> products;
+    for (std::size_t k = 0; k < m; ++k) {
+      const EstimateParts<double> p = estimate_parts(rows.step, rows.x[k], rows.y[k], rows.inverse);
+      products.push_back(p.a * p.b);
+    }
+    std::nth_element(products.begin(), products.begin() + m / 2, products.end());
+    // About half the products above 2^1000, none on it (which the test leaves unbounded).
+    const double scale = std::sqrt(0x1p1000 / products[m / 2]) * 1.00001;
+    for (double& x : rows.x) x *= scale;
+    step_of();
+    std::vector<double> approx(m);
+    estimate_candidates({rows.step, rows.x, rows.y, rows.inverse}, 0.0, 0.0, approx.data(), this->width());
+    bool above = false, below = false;
+    for (std::size_t k = 0; k < m; ++k) {
+      const EstimateParts<double> p = estimate_parts(rows.step, rows.x[k], rows.y[k], rows.inverse);
+      ASSERT_EQ(bounded(p, 0.0, 0.0), !std::isnan(approx[k])) << "trial " << trial << ", candidate " << k;
+      above = above || (p.a * p.b > 0x1p1000 && std::fabs(p.num) < 0x1p500);
+      below = below || bounded(p, 0.0, 0.0);
+    }
+    straddling += above && below ? 1 : 0;
+  }
+  EXPECT_GT(straddling, 50);
 }
 
 // From any width's approximations the list gives exactly what the full test keeps of the exact
