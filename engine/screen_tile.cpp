@@ -42,6 +42,13 @@ using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
 __attribute__((target("avx2,fma"))) inline Doubles4 widened_256(Floats4 v) {
   return reinterpret_cast<Doubles4>(_mm256_cvtps_pd(reinterpret_cast<__m128>(v)));
 }
+// The four lanes of a comparison's mask as bytes 0 or 1, in the byte order of x86: the signs in
+// four bits, each moved to the bottom of its own byte by one multiplication (no carries: the four
+// shifted copies of the bits do not overlap). GCC 12 takes the lanes out one by one instead.
+__attribute__((target("avx2,fma"))) inline std::uint32_t flag_bytes_256(Doubles4 mask) {
+  const auto bits = static_cast<std::uint32_t>(_mm256_movemask_pd(reinterpret_cast<__m256d>(mask)));
+  return (bits * 0x204081u) & 0x01010101u;
+}
 #endif
 template <class Wide, class Narrow>
 inline __attribute__((always_inline)) Wide widened(Narrow narrow) {
@@ -67,6 +74,21 @@ inline __attribute__((always_inline)) void decide(const float* sq, const float* 
   const ScreenDecision local = decision;
   for (std::size_t block = 0; block < kW; block += kLanes) {
     const auto mask = proven_below(widen(sq + block), widen(sqq + block), widen(sqt + block), local);
+#ifdef KOVA_WIDE_FUNCTORS
+    if constexpr (sizeof(Wide) == 32) {
+      const std::uint32_t bytes = flag_bytes_256(reinterpret_cast<Doubles4>(mask));
+      std::memcpy(proven + block, &bytes, sizeof bytes);
+      continue;
+    }
+#endif
+#ifdef KOVA_X86_KERNELS
+    if constexpr (sizeof(Wide) == 16) {  // the same with the baseline's two lanes
+      const auto bits = static_cast<std::uint16_t>(_mm_movemask_pd(reinterpret_cast<__m128d>(mask)));
+      const auto bytes = static_cast<std::uint16_t>((bits * 0x81u) & 0x0101u);
+      std::memcpy(proven + block, &bytes, sizeof bytes);
+      continue;
+    }
+#endif
     const auto flags = __builtin_convertvector(mask & 1, Flags);
     std::memcpy(proven + block, &flags, sizeof flags);
   }
