@@ -21,4 +21,10 @@ GeneratedMatrix expression_matrix(std::int32_t genes, std::int32_t samples, std:
 // counts.
 GeneratedMatrix zero_rich_matrix(std::int32_t genes, std::int32_t samples, std::uint64_t seed);
 
+// Count-like single-cell data: negative binomial counts (a gamma-distributed mean per value) as
+// log(1 + x), per-cell depth, and genes in co-expressed modules through a latent activity per
+// module and cell, so that about half the values are 0, few genes are 0 everywhere, and
+// biclusters of up to about twenty genes form.
+GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::uint64_t seed);
+
 }  // namespace kova::bench

@@ -1,20 +1,25 @@
 // Times the literal and the fast search on the same loaded matrix, in one process, and checks
-// that they hand out the same biclusters. Prints loading speed, times, speed-up and peak memory.
+// that they hand out the same biclusters. Prints loading speed, times, the speed-up at each
+// vector width and peak memory.
 //
-//   kova_bench [data folder [name]]   data folder: default the shared data folder beside the
-//                                     project; name: only the matrices whose name holds it
+//   kova_bench [--width W]... [data folder [name]]
+//     --width W    only this width (512, 256 or 0, the baseline); repeatable; default: every
+//                  width this processor has
+//     data folder  default: the shared data folder beside the project
+//     name         only the matrices whose name holds it
 
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <string_view>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/matrix_generator.hpp"
@@ -27,6 +32,7 @@
 #include "engine/output_file.hpp"
 #include "engine/result_writer.hpp"
 #include "engine/thread_pool.hpp"
+#include "engine/vector_width.hpp"
 
 namespace fs = std::filesystem;
 
@@ -104,13 +110,16 @@ std::unique_ptr<GeneTable> prefix(const GeneTable& table, std::int32_t genes) {
 
 struct Run {
   double threshold;
-  std::int32_t literal_genes;  // the literal search runs on this many first genes (all: G)
+  std::int32_t literal_genes;  // the literal search runs on this many first genes (all: G; none: 0)
 };
 
-void bench_matrix(const std::string& name, const GeneTable& table, double mb_per_second,
-                  const std::vector<Run>& runs) {
-  std::printf("\n== %s: %d genes x %d samples, loaded at %.0f MB/s ==\n", name.c_str(), table.genes(),
-              table.samples(), mb_per_second);
+std::vector<int> widths;  // the vector widths to measure
+
+std::string width_name(int width) { return width == 0 ? "baseline" : std::to_string(width) + "-bit"; }
+
+void bench_matrix(const std::string& name, const GeneTable& table, double mb_per_second, const std::vector<Run>& runs) {
+  std::printf("\n== %s: %d genes x %d samples, loaded at %.0f MB/s ==\n", name.c_str(), table.genes(), table.samples(),
+              mb_per_second);
   for (const Run& run : runs) {
     const SearchFunction fast = [&](const GeneTable& t, BiclusterSink& sink) {
       return fast_search(t, run.threshold, kMaximum, sink);
@@ -121,26 +130,41 @@ void bench_matrix(const std::string& name, const GeneTable& table, double mb_per
     const SearchFunction literal = [&](const GeneTable& t, BiclusterSink& sink) {
       return literal_search(t, run.threshold, kMaximum, sink);
     };
-    Results fast_all, fast_single;
-    const double fast_seconds = timed_run(table, fast, fast_all);
-    const double single_seconds = timed_run(table, fast_one, fast_single);
-    std::printf("T = %.2f  fast: %.3f s with %d workers, %.3f s with 1; %d biclusters%s\n", run.threshold,
-                fast_seconds, default_worker_count(), single_seconds, fast_all.biclusters,
-                fast_single == fast_all ? "" : "  WORKER COUNTS DIFFER");
-
     const bool whole = run.literal_genes >= table.genes();
-    std::unique_ptr<GeneTable> part = whole ? nullptr : prefix(table, run.literal_genes);
-    const GeneTable& scope = whole ? table : *part;
-    Results literal_results, fast_scope;
-    const double literal_seconds = timed_run(scope, literal, literal_results);
-    const double fast_scope_seconds = whole ? fast_seconds : timed_run(scope, fast, fast_scope);
-    const bool identical = literal_results == (whole ? fast_all : fast_scope);
-    const std::string where =
-        whole ? "the whole matrix" : "the first " + std::to_string(run.literal_genes) + " genes only";
-    std::printf("          literal on %s: %.2f s, fast %.4f s: speed-up %.0fx; %d biclusters, result files %s\n",
-                where.c_str(), literal_seconds, fast_scope_seconds, literal_seconds / fast_scope_seconds,
-                literal_results.biclusters, identical ? "identical" : "DIFFERENT");
-    if (!identical) failures = true;
+    std::unique_ptr<GeneTable> part = whole || run.literal_genes == 0 ? nullptr : prefix(table, run.literal_genes);
+    const GeneTable& scope = whole || !part ? table : *part;
+    Results literal_results;
+    const double literal_seconds = run.literal_genes == 0 ? 0.0 : timed_run(scope, literal, literal_results);
+    std::printf("T = %.2f", run.threshold);
+    if (run.literal_genes > 0) {
+      std::printf("  literal on %s: %.2f s, %d biclusters",
+                  whole ? "the whole matrix" : ("the first " + std::to_string(run.literal_genes) + " genes").c_str(),
+                  literal_seconds, literal_results.biclusters);
+    }
+    std::printf("\n");
+    for (std::size_t w = 0; w < widths.size(); ++w) {
+      use_vector_width(widths[w]);
+      Results fast_all;
+      const double fast_seconds = timed_run(table, fast, fast_all);
+      std::printf("  %-9s fast: %.3f s with %d workers; %d biclusters", width_name(widths[w]).c_str(), fast_seconds,
+                  default_worker_count(), fast_all.biclusters);
+      if (w == 0) {  // the worker count changes nothing
+        Results fast_single;
+        const double single_seconds = timed_run(table, fast_one, fast_single);
+        std::printf("; %.3f s with 1%s", single_seconds, fast_single == fast_all ? "" : "  WORKER COUNTS DIFFER");
+        if (!(fast_single == fast_all)) failures = true;
+      }
+      if (run.literal_genes > 0) {
+        Results fast_scope;
+        const double scope_seconds = whole ? fast_seconds : timed_run(scope, fast, fast_scope);
+        const bool identical = literal_results == (whole ? fast_all : fast_scope);
+        std::printf("; speed-up %.0fx (fast %.4f s), result files %s", literal_seconds / scope_seconds, scope_seconds,
+                    identical ? "identical" : "DIFFERENT");
+        if (!identical) failures = true;
+      }
+      std::printf("\n");
+    }
+    use_vector_width(widest_vectors());
   }
   std::printf("peak memory so far: %.0f MiB (this matrix's values: %.0f MiB)\n", peak_mib(),
               static_cast<double>(table.genes()) * table.samples() * 8 / 1048576.0);
@@ -181,16 +205,38 @@ void bench_generated(const std::string& name, const std::function<GeneratedMatri
 
 int main(int argc, char** argv) {
   using namespace kova::bench;
-  const fs::path data = argc > 1 ? fs::path(argv[1]) : fs::path(KOVA_SHARED_DATA_DIR);
-  if (argc > 2) only = argv[2];
+  std::vector<std::string> positional;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg != "--width") {
+      positional.push_back(arg);
+      continue;
+    }
+    const int width = i + 1 < argc ? std::atoi(argv[++i]) : -1;
+    if (!kova::use_vector_width(width)) {
+      std::fprintf(stderr, "kova_bench: error: '%s' is no vector width this processor has\n", argv[i]);
+      return 2;
+    }
+    widths.push_back(width);
+  }
+  if (widths.empty()) widths = kova::available_widths();
+  const fs::path data = !positional.empty() ? fs::path(positional[0]) : fs::path(KOVA_SHARED_DATA_DIR);
+  if (positional.size() > 1) only = positional[1];
+  std::printf("vector widths:");
+  for (const int width : widths) std::printf(" %s", width_name(width).c_str());
+  std::printf(" (this processor's widest: %s)\n", width_name(kova::widest_vectors()).c_str());
   try {
     // Where the literal search would take more than a few minutes it runs on the first genes only;
     // the fast search then runs on the same genes for the speed-up, and on all of them for its time.
+    // On a thousand samples and more it would take hours even so: the fast search's time only.
     bench_file(data / "ALL.txt", 12625, 128, {{0.9, 12625}, {0.99, 2000}});
     bench_file(data / "golub.txt", 3051, 38, {{0.9, 3051}, {0.99, 3051}});
     bench_generated("generated_2000x500", [] { return expression_matrix(2000, 500, 1); }, {{0.9, 300}, {0.99, 200}});
     bench_generated("generated_20000x200", [] { return expression_matrix(20000, 200, 2); }, {{0.9, 1000}, {0.99, 500}});
     bench_generated("zero_rich_5000x300", [] { return zero_rich_matrix(5000, 300, 3); }, {{0.9, 40}, {0.99, 40}});
+    bench_generated("count_like_1000x271", [] { return count_like_matrix(1000, 271, 4); }, {{0.9, 1000}});
+    bench_generated("generated_20000x1000", [] { return expression_matrix(20000, 1000, 5); }, {{0.9, 0}});
+    bench_generated("generated_5000x3000", [] { return expression_matrix(5000, 3000, 6); }, {{0.9, 0}});
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kova_bench: error: %s\n", e.what());
     return 1;

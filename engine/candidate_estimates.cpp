@@ -4,20 +4,30 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <utility>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define KOVA_X86_VARIANTS 1
+#include "engine/vector_width.hpp"
+
+#ifdef KOVA_X86_KERNELS
 #include <immintrin.h>
 #endif
 
 #include "engine/elimination_bounds.hpp"
-#include "engine/vector_width.hpp"
 
 // The approximation. With P = fl(A B) in [2^-1000, 2^1000] and |num| < 2^500 the estimate is
-// e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u; the
-// approximation is a = fl(num * y) with y within 2^-14 / sqrt(P) of 1 / sqrt(P) (the instruction's
-// documented bound), so a / e - 1 lies within 2^-14 + 5u. Where the results are subnormal an
-// absolute 2^-1074 per operation is added. kApproximation = 2^-13 and 2^-1000 cover both.
+// e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u.
+// With 512-bit instructions the reciprocal square root instruction gives y = (1 + d) / sqrt(P)
+// with |d| <= 2^-14 (its documented bound); one Newton step in double, y (1.5 - (0.5 P) y^2),
+// leaves a relative error of 1.5 d^2 + |d|^3 / 2 and a few u of its own roundings, and the
+// approximation is a = fl(num * that). Where the results are subnormal an absolute 2^-1074 per
+// operation is added.
+// The narrower widths scale P by 2^-2j, an even power of two that brings it into [0.5, 2) (exact),
+// take the single-precision reciprocal square root of that rounded to single precision, so
+// y = (1 + d) / sqrt(P 2^-2j) with |d| <= 1.5 * 2^-12 + 2^-25 (the instruction's documented bound
+// and the rounding), then one Newton step in double, y (1.5 - (0.5 P 2^-2j) y^2), which leaves a
+// relative error of 1.5 d^2 + |d|^3 / 2 < 2^-22 and a few u of its own roundings, and multiply by
+// num and by 2^-j (exact unless subnormal). Either way a / e - 1 lies within 2^-22 + 12u, and
+// eta = kApproximation = 2^-20 and 2^-1000 cover it. The exact root (a = e) meets any eta.
 //
 // The list. Let top be the largest approximation, a_i, and best the largest estimate. Then
 // best >= e_i >= top - eta R - tau (R = largest_estimate, tau = 2^-1000, eta = kApproximation), and
@@ -33,96 +43,130 @@ namespace {
 
 // Every function here that takes or returns a vector is always inlined into one instruction
 // set's variant, so no vector crosses a call between code built for different instructions: it
-// would arrive garbled. (The one exception, ApproxRoot, is itself built for 512 bits, like its
-// only caller.)
+// would arrive garbled. (The exceptions, the approximate roots, are built for their width, like
+// their only callers.) Each variant works in vectors of its own width, so that they stay in
+// registers: eight doubles with 512 bits, four with 256, two in the baseline.
 
 using Doubles = double __attribute__((vector_size(64)));
-constexpr std::size_t kLanes = 8;
+using Doubles4 = double __attribute__((vector_size(32)));
+using Doubles2 = double __attribute__((vector_size(16)));
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kLowestProduct = 0x1p-1000;
 constexpr double kHighestProduct = 0x1p1000;
 constexpr double kHighestNum = 0x1p500;
 
+template <class V>
+constexpr std::size_t kLanesOf = sizeof(V) / sizeof(double);
+
 template <class Real>
 inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
   return a < b ? a : b;
 }
 
-using LaneIndices = std::int64_t __attribute__((vector_size(64)));
-const Doubles kLaneNumbers = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
-
-#ifdef __clang__
-#define KOVA_SHUFFLE(v, ...) __builtin_shufflevector(v, v, __VA_ARGS__)
-#else
-#define KOVA_SHUFFLE(v, ...) __builtin_shuffle(v, LaneIndices{__VA_ARGS__})
-#endif
-
-// The least (greatest) of the eight lanes, in every lane; the lanes hold no NaN.
-inline __attribute__((always_inline)) Doubles fold_lesser(Doubles v) {
-  v = lesser(v, KOVA_SHUFFLE(v, 4, 5, 6, 7, 0, 1, 2, 3));
-  v = lesser(v, KOVA_SHUFFLE(v, 2, 3, 0, 1, 6, 7, 4, 5));
-  return lesser(v, KOVA_SHUFFLE(v, 1, 0, 3, 2, 5, 4, 7, 6));
+// 0, 1, 2, ... in the lanes.
+template <class V>
+inline __attribute__((always_inline)) V lane_numbers() {
+  V v;
+  for (std::size_t i = 0; i < kLanesOf<V>; ++i) v[i] = static_cast<double>(i);
+  return v;
 }
-#undef KOVA_SHUFFLE
-inline __attribute__((always_inline)) Doubles fold_greater(Doubles v) { return -fold_lesser(-v); }
+
+// Lane i takes lane i ^ Step.
+template <std::size_t Step, class V, std::size_t... I>
+inline __attribute__((always_inline)) V swapped(V v, std::index_sequence<I...>) {
+  return __builtin_shufflevector(v, v, (I ^ Step)...);
+}
+
+// The least (greatest) of the lanes, in every lane; the lanes hold no NaN.
+template <class V>
+inline __attribute__((always_inline)) V fold_lesser(V v) {
+  constexpr auto lanes = std::make_index_sequence<kLanesOf<V>>{};
+  if constexpr (kLanesOf<V> >= 8) v = lesser(v, swapped<4>(v, lanes));
+  if constexpr (kLanesOf<V> >= 4) v = lesser(v, swapped<2>(v, lanes));
+  return lesser(v, swapped<1>(v, lanes));
+}
+template <class V>
+inline __attribute__((always_inline)) V fold_greater(V v) {
+  return -fold_lesser(-v);
+}
+
+// |v| by clearing the sign bit: one AND where a comparison and a blend would take two. (It makes
+// -0 into +0 and a NaN positive; neither changes a largest |num| nor passes a comparison.)
+template <class V>
+inline __attribute__((always_inline)) V magnitude(V v) {
+  using Mask = decltype(v != v);
+  return reinterpret_cast<V>(reinterpret_cast<Mask>(v) & (Mask{} + std::numeric_limits<std::int64_t>::max()));
+}
 
 // Per lane: the extremes over its candidates, the position of its first largest approximation and
 // the largest of its others (so that a top alone in its lead is seen without a second look).
+template <class V>
 struct Extremes {
-  Doubles min_a = Doubles{} + kInfinity, min_b = Doubles{} + kInfinity, max_a = Doubles{}, max_b = Doubles{},
-          max_abs_num = Doubles{}, top = Doubles{} - kInfinity, second = Doubles{} - kInfinity,
-          top_at = Doubles{} - 1.0, unbounded = Doubles{};
+  V min_a = V{} + kInfinity, min_b = V{} + kInfinity, max_abs_num = V{}, top = V{} - kInfinity,
+    second = V{} - kInfinity, top_at = V{} - 1.0, unbounded = V{};
 };
 
-inline __attribute__((always_inline)) void track_top(Doubles value, Doubles at, Extremes& extremes) {
-  const Doubles below_top = value > extremes.top ? extremes.top : value;  // NaN stays out of second
+template <class V>
+inline __attribute__((always_inline)) void track_top(V value, V at, Extremes<V>& extremes) {
+  const V below_top = value > extremes.top ? extremes.top : value;  // NaN stays out of second
   extremes.second = below_top > extremes.second ? below_top : extremes.second;
   extremes.top_at = value > extremes.top ? at : extremes.top_at;
   extremes.top = value > extremes.top ? value : extremes.top;
-  extremes.unbounded = value == value ? extremes.unbounded : Doubles{} + 1.0;
+  // All bits set in the lanes that met a NaN: one OR, no constant to hold in a register.
+  using Mask = decltype(value != value);
+  extremes.unbounded = reinterpret_cast<V>(reinterpret_cast<Mask>(extremes.unbounded) | (value != value));
 }
 
-// Eight candidates on the lean path: the parts, the approximation, and the extremes over every
-// candidate whose parts are numbers (comparisons with NaN keep the running value). When those
-// extremes show every such candidate bounded (see estimate_all), this is the bounded test.
-template <class Root>
-inline __attribute__((always_inline)) Doubles estimate_lean(const StepRows& rows, Doubles x, Doubles y, Doubles at,
-                                                            double, double, Root root, Extremes& extremes) {
-  const EstimateParts<Doubles> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
-  const Doubles a = parts.a, b = parts.b, num = parts.num;
-  const Doubles abs_num = num < 0.0 ? -num : num;
-  const Doubles approx = root(num, a * b);
+// Some lane of `unbounded` met a NaN.
+template <class V>
+inline __attribute__((always_inline)) bool any_unbounded(V unbounded) {
+  const auto bits = reinterpret_cast<decltype(unbounded != unbounded)>(unbounded);
+  bool any = false;
+  for (std::size_t i = 0; i < kLanesOf<V>; ++i) any = any || bits[i] != 0;
+  return any;
+}
+
+// A lane's worth of candidates on the lean path: the parts, the approximation, and the extremes
+// over every candidate whose parts are numbers (comparisons with NaN keep the running value).
+// When those extremes show every such candidate bounded (see estimate_all), this is the bounded
+// test.
+template <class V, class Root>
+inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x, V y, V at, double, double, Root root,
+                                                      Extremes<V>& extremes) {
+  const EstimateParts<V> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
+  const V a = parts.a, b = parts.b, num = parts.num;
+  const V abs_num = magnitude(num);
+  const V product = a * b;
+  const V approx = root(num, product);
   extremes.min_a = a < extremes.min_a ? a : extremes.min_a;
   extremes.min_b = b < extremes.min_b ? b : extremes.min_b;
-  extremes.max_a = a > extremes.max_a ? a : extremes.max_a;
-  extremes.max_b = b > extremes.max_b ? b : extremes.max_b;
   extremes.max_abs_num = abs_num > extremes.max_abs_num ? abs_num : extremes.max_abs_num;
   track_top(approx, at, extremes);
   return approx;
 }
 
-// Eight candidates: estimate_without's parts in its order, the bounded test, the approximation and
-// the running extremes. Every condition of the test is a difference that is positive exactly when
-// it holds, and the least of them one comparison: two blends in a row would be merged into an AND
-// of masks, which the compiler does not vectorise. A NaN in any part makes the approximation NaN
-// (an infinite A or B makes the product infinite, which the test rejects), so NaN is never bounded.
-template <class Root>
-inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Doubles x, Doubles y, Doubles at,
-                                                       double cut_a, double cut_b, Root root, Extremes& extremes) {
-  const EstimateParts<Doubles> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
-  const Doubles a = parts.a, b = parts.b, num = parts.num;
-  const Doubles product = a * b;
-  const Doubles abs_num = num < 0.0 ? -num : num;
-  const Doubles margin =
-      lesser(lesser(a - cut_a, b - cut_b),
-             lesser(product - kLowestProduct, lesser(kHighestProduct - product, kHighestNum - abs_num)));
-  const Doubles approx = root(num, product);
-  const Doubles bounded = margin > 0.0 ? approx : Doubles{} + kNaN;
-  const Doubles far = Doubles{} + kInfinity;
-  const Doubles a_in = bounded == bounded ? a : far;
-  const Doubles b_in = bounded == bounded ? b : far;
-  const Doubles num_in = bounded == bounded ? abs_num : Doubles{};
+// A lane's worth of candidates: estimate_without's parts in its order, the bounded test, the
+// approximation and the running extremes. Every condition of the test is a difference that is
+// positive exactly when it holds, and the least of them one comparison: two blends in a row would
+// be merged into an AND of masks, which the compiler does not vectorise. A NaN in any part makes
+// the approximation NaN (an infinite A or B makes the product infinite, which the test rejects),
+// so NaN is never bounded.
+template <class V, class Root>
+inline __attribute__((always_inline)) V estimate(const StepRows& rows, V x, V y, V at, double cut_a, double cut_b,
+                                                 Root root, Extremes<V>& extremes) {
+  const EstimateParts<V> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
+  const V a = parts.a, b = parts.b, num = parts.num;
+  const V product = a * b;
+  const V abs_num = magnitude(num);
+  const V margin = lesser(lesser(a - cut_a, b - cut_b),
+                          lesser(product - kLowestProduct, lesser(kHighestProduct - product, kHighestNum - abs_num)));
+  const V approx = root(num, product);
+  const V bounded = margin > 0.0 ? approx : V{} + kNaN;
+  const V far = V{} + kInfinity;
+  const V a_in = bounded == bounded ? a : far;
+  const V b_in = bounded == bounded ? b : far;
+  const V num_in = bounded == bounded ? abs_num : V{};
   extremes.min_a = a_in < extremes.min_a ? a_in : extremes.min_a;
   extremes.min_b = b_in < extremes.min_b ? b_in : extremes.min_b;
   extremes.max_abs_num = num_in > extremes.max_abs_num ? num_in : extremes.max_abs_num;
@@ -130,28 +174,37 @@ inline __attribute__((always_inline)) Doubles estimate(const StepRows& rows, Dou
   return bounded;
 }
 
-template <class Kernel, class Root>
+template <class V, class Kernel, class Root>
 inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRows& rows, double cut_a, double cut_b,
                                                                     double* approx, Kernel kernel, Root root,
-                                                                    Extremes& extremes) {
+                                                                    Extremes<V>& extremes) {
+  constexpr std::size_t kLanes = kLanesOf<V>;
+  const V numbers = lane_numbers<V>();
   const std::size_t m = rows.x.size();
+  // The sums and the columns in locals: a store through `approx` could otherwise alias them, and
+  // each block would load them again.
+  const PairSums step = rows.step;
+  const double* const xs_at = rows.x.data();
+  const double* const ys_at = rows.y.data();
+  const StepRows local{step, rows.x, rows.y, rows.inverse_divisor};
   std::size_t k = 0;
-  for (; k + kLanes <= m; k += kLanes) {
-    Doubles xs, ys;
-    std::memcpy(&xs, rows.x.data() + k, sizeof xs);
-    std::memcpy(&ys, rows.y.data() + k, sizeof ys);
-    const Doubles out = kernel(rows, xs, ys, kLaneNumbers + static_cast<double>(k), cut_a, cut_b, root, extremes);
+  V at = numbers;
+  for (; k + kLanes <= m; k += kLanes, at += static_cast<double>(kLanes)) {
+    V xs, ys;
+    std::memcpy(&xs, xs_at + k, sizeof xs);
+    std::memcpy(&ys, ys_at + k, sizeof ys);
+    const V out = kernel(local, xs, ys, at, cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
   bool unbounded = false;
   if (k < m) {  // the last few, in lanes filled up with NaN, which is never bounded
-    Doubles xs = Doubles{} + kNaN, ys = xs;
+    V xs = V{} + kNaN, ys = xs;
     for (std::size_t i = 0; k + i < m; ++i) {
       xs[i] = rows.x[k + i];
       ys[i] = rows.y[k + i];
     }
-    Extremes tail = extremes;
-    const Doubles out = kernel(rows, xs, ys, kLaneNumbers + static_cast<double>(k), cut_a, cut_b, root, tail);
+    Extremes<V> tail = extremes;
+    const V out = kernel(rows, xs, ys, numbers + static_cast<double>(k), cut_a, cut_b, root, tail);
     for (std::size_t i = 0; k + i < m; ++i) {
       approx[k + i] = out[i];
       unbounded = unbounded || std::isnan(out[i]);
@@ -160,9 +213,9 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
     extremes = tail;
   }
   // Across the lanes with vector operations: no branch on the data.
-  const Doubles top = fold_greater(extremes.top);
-  const Doubles lead_lane = fold_lesser(extremes.top == top ? kLaneNumbers : Doubles{} + 8.0);  // first with the top
-  const auto lead = kLaneNumbers == lead_lane;
+  const V top = fold_greater(extremes.top);
+  const V lead_lane = fold_lesser(extremes.top == top ? numbers : V{} + static_cast<double>(kLanes));
+  const auto lead = numbers == lead_lane;  // the first lane with the top
   EstimateSummary summary;
   summary.min_a = fold_lesser(extremes.min_a)[0];
   summary.min_b = fold_lesser(extremes.min_b)[0];
@@ -170,36 +223,38 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   summary.top = top[0];
   // The lead lane's second, and every other lane's top: a tie with the top makes second = top.
   summary.second = fold_greater(lead ? extremes.second : extremes.top)[0];
-  const double top_at = fold_greater(lead ? extremes.top_at : Doubles{} - 1.0)[0];
+  const double top_at = fold_greater(lead ? extremes.top_at : V{} - 1.0)[0];
   summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
-  summary.unbounded = unbounded || fold_greater(extremes.unbounded)[0] != 0.0;
+  summary.unbounded = unbounded || any_unbounded(extremes.unbounded);
   return summary;
 }
 
-// The lean pass first. Where its extremes lie inside every condition of the bounded test (each
-// product a_k b_k lies between min_a min_b and max_a max_b, and rounding is monotone), every
+// The lean pass first. Where its extremes lie inside every condition of the bounded test, every
 // candidate whose parts are numbers is bounded, its NaN ones are not, and its min_a and min_b are
 // at most those of the bounded candidates, above the cuts, as the spread needs; otherwise the
-// pass is run again with the test lane by lane.
-template <class Root>
+// pass is run again with the test lane by lane. Each product a_k b_k lies between min_a min_b
+// and fl(sxx syy) of the step's sums, rounding being monotone: with every a_k, b_k positive,
+// a_k = fl(fl(sxx - fl(x_k x_k)) - q) with q >= 0 is at most sxx, and b_k at most syy. So the
+// pass keeps no largest product.
+template <class V, class Root>
 inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
                                                                    double* approx, Root root) {
-  const auto lean = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt, Extremes& e)
+  const auto lean = [](const StepRows& r, V x, V y, V at, double ca, double cb, Root rt, Extremes<V>& e)
       __attribute__((always_inline)) {
     return estimate_lean(r, x, y, at, ca, cb, rt, e);
   };
-  const auto checked = [](const StepRows& r, Doubles x, Doubles y, Doubles at, double ca, double cb, Root rt,
-                          Extremes& e) __attribute__((always_inline)) {
+  const auto checked = [](const StepRows& r, V x, V y, V at, double ca, double cb, Root rt, Extremes<V>& e)
+      __attribute__((always_inline)) {
     return estimate(r, x, y, at, ca, cb, rt, e);
   };
-  Extremes extremes;
+  Extremes<V> extremes;
   const EstimateSummary summary = estimate_pass(rows, cut_a, cut_b, approx, lean, root, extremes);
-  const double max_a = fold_greater(extremes.max_a)[0], max_b = fold_greater(extremes.max_b)[0];
-  const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b &&
-                           summary.min_a * summary.min_b >= kLowestProduct && max_a * max_b <= kHighestProduct &&
-                           summary.max_abs_num < kHighestNum;
+  const double most_product = rows.step.sxx * rows.step.syy;
+  const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b && summary.min_a > 0.0 &&
+                           summary.min_b > 0.0 && summary.min_a * summary.min_b >= kLowestProduct &&
+                           most_product <= kHighestProduct && summary.max_abs_num < kHighestNum;
   if (all_bounded) return summary;
-  Extremes again;
+  Extremes<V> again;
   return estimate_pass(rows, cut_a, cut_b, approx, checked, root, again);
 }
 
@@ -207,18 +262,36 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
 // (this file is compiled without errno for math functions), which every instruction set rounds
 // correctly.
 struct ExactRoot {
-  inline __attribute__((always_inline)) Doubles operator()(Doubles num, Doubles product) const {
-    for (std::size_t i = 0; i < kLanes; ++i) product[i] = std::sqrt(product[i]);
+  template <class V>
+  inline __attribute__((always_inline)) V operator()(V num, V product) const {
+    for (std::size_t i = 0; i < kLanesOf<V>; ++i) product[i] = std::sqrt(product[i]);
     return num / product;
   }
 };
 
-using Bytes = unsigned char __attribute__((vector_size(8)));
+// One byte per lane of a vector of doubles.
+template <std::size_t Lanes>
+struct ByteLanes;
+template <>
+struct ByteLanes<2> {
+  using type = unsigned char __attribute__((vector_size(2)));
+};
+template <>
+struct ByteLanes<4> {
+  using type = unsigned char __attribute__((vector_size(4)));
+};
+template <>
+struct ByteLanes<8> {
+  using type = unsigned char __attribute__((vector_size(8)));
+};
 
-// The list, eight at a time: a block of eight that holds none costs one comparison. NaN passes.
+// The list, a lane's worth at a time: a block that holds none costs one comparison. NaN passes.
+template <class V>
 inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, std::span<const double> approx,
                                                           const EstimateSummary& summary, double largest, double spread,
                                                           double removed_r, Contenders& out) {
+  constexpr std::size_t kLanes = kLanesOf<V>;
+  using Bytes = typename ByteLanes<kLanes>::type;
   const double cutoff = summary.top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
   const std::size_t m = approx.size();
   if (out.index.size() < m) {
@@ -239,11 +312,11 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
   std::size_t k = top_alone ? m : 0;
   if (top_alone) list(summary.top_at);
   for (; k + kLanes <= m; k += kLanes) {
-    Doubles rs;
+    V rs;
     std::memcpy(&rs, approx.data() + k, sizeof rs);
     const Bytes open = __builtin_convertvector(~(rs < cutoff) & 1, Bytes);
     std::uint64_t lanes = 0;  // one byte per lane, 1 where it is listed
-    std::memcpy(&lanes, &open, sizeof lanes);
+    std::memcpy(&lanes, &open, sizeof open);
     for (; lanes != 0; lanes &= lanes - 1) list(k + static_cast<std::size_t>(__builtin_ctzll(lanes)) / 8);
   }
   for (; k < m; ++k) {
@@ -261,21 +334,83 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
   }
 }
 
+#ifdef KOVA_X86_KERNELS
+using Floats4 = float __attribute__((vector_size(16)));
+using Floats2 = float __attribute__((vector_size(8)));
+using Bits4 = std::uint64_t __attribute__((vector_size(32)));
+using Bits2 = std::uint64_t __attribute__((vector_size(16)));
+
+// Four or two single-precision reciprocal square roots (relative error at most 1.5 * 2^-12): the
+// instruction of the baseline, so that every width and every compiler can inline it.
+inline __attribute__((always_inline)) Floats4 reciprocal_roots(Floats4 v) {
+  return reinterpret_cast<Floats4>(_mm_rsqrt_ps(reinterpret_cast<__m128>(v)));
+}
+inline __attribute__((always_inline)) Floats2 reciprocal_roots(Floats2 v) {
+  const Floats4 roots = reciprocal_roots(Floats4{v[0], v[1], 1.0f, 1.0f});
+  return Floats2{roots[0], roots[1]};
+}
+
+// Single precision widened to double. GCC 12 widens four floats through memory, half at a time;
+// with 256-bit instructions it is one instruction (a function built for them, see vector_width.hpp).
+#ifdef KOVA_WIDE_FUNCTORS
+__attribute__((target("avx2,fma"))) inline Doubles4 widened_256(Floats4 v) {
+  return reinterpret_cast<Doubles4>(_mm256_cvtps_pd(reinterpret_cast<__m128>(v)));
+}
+#endif
+template <class V, class Narrow>
+inline __attribute__((always_inline)) V widened(Narrow v) {
+#ifdef KOVA_WIDE_FUNCTORS
+  if constexpr (sizeof(V) == 32) return widened_256(v);
+#endif
+  return __builtin_convertvector(v, V);
+}
+
+// The approximate root on narrower vectors, in generic vector operations (each width's compiled
+// code uses its own instructions): the product scaled by an even power of two 2^-2j into
+// [0.5, 2) (exact), rounded to single precision, its reciprocal square root, widened again and
+// refined by a Newton step, then the product with num and 2^-j (see above). Only a bounded product (in [2^-1000,
+// 2^1000]) gives an approximation; any other lane gives a number or NaN that nothing reads.
+template <class V, class Narrow, class Bits>
+inline __attribute__((always_inline)) V reduced_root(V num, V product) {
+  const Bits half_exponent = reinterpret_cast<Bits>(product) >> 53;
+  const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);  // 2^-j, j = half_exponent - 511
+  const V down = up * up;                                          // 2^-2j, exact: |j| <= 500 for a bounded product
+  const V reduced = product * down;
+  const V y = widened<V>(reciprocal_roots(__builtin_convertvector(reduced, Narrow)));
+  const V refined = y * (1.5 - (0.5 * reduced) * (y * y));  // one Newton step
+  return num * refined * up;
+}
+#endif
+
+// The narrower widths' root: the approximate one on x86, the exact one elsewhere.
+struct NarrowRoot {
+  template <class V>
+  inline __attribute__((always_inline)) V operator()(V num, V product) const {
+#ifdef KOVA_X86_KERNELS
+    if constexpr (sizeof(V) == 32) return reduced_root<V, Floats4, Bits4>(num, product);
+    if constexpr (sizeof(V) == 16) return reduced_root<V, Floats2, Bits2>(num, product);
+#endif
+    return ExactRoot{}(num, product);
+  }
+};
+
 EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, double* approx) {
-  return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
+  return estimate_all<Doubles2>(rows, cut_a, cut_b, approx, NarrowRoot{});
 }
 void contenders_base(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
                      double largest, double spread, double removed_r, Contenders& out) {
-  contenders_all(rows, approx, summary, largest, spread, removed_r, out);
+  contenders_all<Doubles2>(rows, approx, summary, largest, spread, removed_r, out);
 }
 
-#ifdef KOVA_X86_VARIANTS
+#ifdef KOVA_X86_KERNELS
 #ifdef KOVA_WIDE_FUNCTORS
-// The reciprocal square root instruction, then one product: no division, no square root. (The
+// The reciprocal square root instruction, a Newton step and one product: no division, no square
+// root. (The
 // zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.)
 struct ApproxRoot {
   __attribute__((target("avx512f"))) inline Doubles operator()(Doubles num, Doubles product) const {
-    return num * reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
+    const Doubles y = reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
+    return num * (y * (1.5 - (0.5 * product) * (y * y)));  // one Newton step
   }
 };
 #else
@@ -284,21 +419,21 @@ using ApproxRoot = ExactRoot;
 
 __attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& rows, double cut_a, double cut_b,
                                                                 double* approx) {
-  return estimate_all(rows, cut_a, cut_b, approx, ApproxRoot{});
+  return estimate_all<Doubles>(rows, cut_a, cut_b, approx, ApproxRoot{});
 }
-__attribute__((target("avx"))) EstimateSummary estimate_256(const StepRows& rows, double cut_a, double cut_b,
-                                                            double* approx) {
-  return estimate_all(rows, cut_a, cut_b, approx, ExactRoot{});
+__attribute__((target("avx2,fma"))) EstimateSummary estimate_256(const StepRows& rows, double cut_a, double cut_b,
+                                                                 double* approx) {
+  return estimate_all<Doubles4>(rows, cut_a, cut_b, approx, NarrowRoot{});
 }
 __attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,
                                                        const EstimateSummary& summary, double largest, double spread,
                                                        double removed_r, Contenders& out) {
-  contenders_all(rows, approx, summary, largest, spread, removed_r, out);
+  contenders_all<Doubles>(rows, approx, summary, largest, spread, removed_r, out);
 }
-__attribute__((target("avx"))) void contenders_256(const StepRows& rows, std::span<const double> approx,
-                                                   const EstimateSummary& summary, double largest, double spread,
-                                                   double removed_r, Contenders& out) {
-  contenders_all(rows, approx, summary, largest, spread, removed_r, out);
+__attribute__((target("avx2,fma"))) void contenders_256(const StepRows& rows, std::span<const double> approx,
+                                                        const EstimateSummary& summary, double largest, double spread,
+                                                        double removed_r, Contenders& out) {
+  contenders_all<Doubles4>(rows, approx, summary, largest, spread, removed_r, out);
 }
 #endif
 
@@ -307,7 +442,7 @@ __attribute__((target("avx"))) void contenders_256(const StepRows& rows, std::sp
 EstimateSummary estimate_candidates(const StepRows& rows, double cut_a, double cut_b, double* approx, int width) {
   // A NaN cut bounds nothing; as an infinite one it does the same through the lanes' differences.
   if (std::isnan(cut_a) || std::isnan(cut_b)) cut_a = cut_b = kInfinity;
-#ifdef KOVA_X86_VARIANTS
+#ifdef KOVA_X86_KERNELS
   if (width >= 512 && widest_vectors() >= 512) return estimate_512(rows, cut_a, cut_b, approx);
   if (width >= 256 && widest_vectors() >= 256) return estimate_256(rows, cut_a, cut_b, approx);
 #endif
@@ -321,7 +456,7 @@ double largest_estimate(const EstimateSummary& summary) {
 
 void collect_contenders(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
                         double largest, double spread, double removed_r, Contenders& out, int width) {
-#ifdef KOVA_X86_VARIANTS
+#ifdef KOVA_X86_KERNELS
   if (width >= 512 && widest_vectors() >= 512) {
     return contenders_512(rows, approx, summary, largest, spread, removed_r, out);
   }

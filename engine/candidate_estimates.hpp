@@ -1,9 +1,11 @@
 #pragma once
 // The estimates of one elimination step for all its present candidates at once, in two passes.
 // The first runs eight lanes at a time and gives each candidate an approximation of its estimate
-// (with 512-bit instructions from a reciprocal square root good to 2^-14, elsewhere the estimate
-// itself); the second takes the few whose approximation lies near the top, computes their
-// estimates exactly (estimate_without), and keeps those that the bound cannot set aside.
+// (from a reciprocal square root instruction refined by a Newton step: with 512-bit instructions
+// its double-precision one, at the other widths of x86 its single-precision one; elsewhere the
+// estimate itself); the second takes the few
+// whose approximation lies near the top, computes their estimates exactly (estimate_without), and keeps those that the
+// bound cannot set aside.
 
 #include <cstddef>
 #include <span>
@@ -35,7 +37,7 @@ struct EstimateSummary {
 };
 
 // An approximation lies within kApproximation |estimate| + 2^-1000 of the estimate.
-inline constexpr double kApproximation = 0x1p-13;
+inline constexpr double kApproximation = 0x1p-20;
 
 // approx[k] = the approximation of candidate k when it is bounded, NaN when it is not. `width`
 // picks the instructions (vector_width.hpp); tests pass each one.

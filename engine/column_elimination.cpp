@@ -6,6 +6,7 @@
 
 #include "engine/candidate_estimates.hpp"
 #include "engine/elimination_bounds.hpp"
+#include "engine/exact_candidates.hpp"
 #include "engine/vector_width.hpp"
 
 namespace kova {
@@ -97,14 +98,14 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
   const double cut_a = kBoundedRatio * bounds.a, cut_b = kBoundedRatio * bounds.b;
   approx_.resize(m);
   const StepRows rows{step, x_, y_, inverse};
-  const EstimateSummary summary = estimate_candidates(rows, cut_a, cut_b, approx_.data(), widest_vectors());
+  const EstimateSummary summary = estimate_candidates(rows, cut_a, cut_b, approx_.data(), vector_width());
   const double largest = largest_estimate(summary);
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, largest);
 
   // Leaving out a removed column changes no sum: all removed candidates share the step's r with
   // divisor h - 1. From the literal sums that r is exact.
   double removed_r = has_removed && sums_.exact() ? correlation(step, divisor) : kNaN;
-  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, widest_vectors());
+  collect_contenders(rows, approx_, summary, largest, spread, removed_r, contenders_, vector_width());
 
   // From carried sums it is one more estimate: its A and B lie within their bounds of the literal
   // ones, so where both exceed kBoundedRatio times their bounds the literal A and B have their
@@ -143,6 +144,9 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
 
   // The literal rule, in ascending column order, over the contenders and the lowest removed
   // column (the other removed columns share its r and lose ties to it), all exact.
+  exact_r_.resize(contenders_.count);
+  exact_candidates(x_, y_, std::span<const std::size_t>(contenders_.index.data(), contenders_.count), divisor,
+                   exact_r_.data(), vector_width());
   double best_exact = -1.0;
   std::int32_t chosen = -1;
   bool removed_pending = removed_in_play;
@@ -155,7 +159,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
         chosen = -1;
       }
     }
-    const double r = exact_without(k, divisor);
+    const double r = exact_r_[i];
     if (r > best_exact) {
       best_exact = r;
       chosen = static_cast<std::int32_t>(k);
@@ -167,14 +171,6 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
     known_spread_ = 0.0;
   }
   return chosen;
-}
-
-double ColumnEliminator::exact_without(std::size_t position, std::int32_t divisor) const {
-  PairSums sums;
-  for (std::size_t k = 0; k < column_.size(); ++k) {
-    if (k != position) sums.add(x_[k], y_[k]);
-  }
-  return correlation(sums, divisor);
 }
 
 void ColumnEliminator::erase(std::size_t position) {

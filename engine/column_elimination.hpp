@@ -32,7 +32,6 @@ class alignas(64) ColumnEliminator {
   // the present columns, or -1 when the literal search removes an already removed column or
   // none, both of which leave the rows as they are.
   std::int32_t choose(std::int32_t divisor, const FormulaBounds& bounds);
-  double exact_without(std::size_t position, std::int32_t divisor) const;
   void erase(std::size_t position);
 
   // The present columns of the working rows, ascending: column number and both values.
@@ -46,6 +45,7 @@ class alignas(64) ColumnEliminator {
   // Per present column: the approximate estimate of the step's candidate that leaves it out.
   std::vector<double> approx_;
   Contenders contenders_;
+  std::vector<double> exact_r_;  // the contenders' literal r, in their order
 };
 
 }  // namespace kova

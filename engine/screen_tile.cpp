@@ -6,7 +6,7 @@
 #include "engine/half_values.hpp"
 #include "engine/vector_width.hpp"
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef KOVA_X86_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -19,13 +19,80 @@ namespace {
 
 constexpr std::size_t kW = ScreenTile::kWidth;
 
-// Sixteen floats and eight doubles; where the processor lacks 512-bit instructions the compiler
-// splits every operation. Each lane is its own IEEE operation either way.
+// Sixteen floats and eight doubles, the 512-bit kernels' vectors.
 using Floats = float __attribute__((vector_size(64)));
 using HalfFloats = float __attribute__((vector_size(32)));
 using Doubles = double __attribute__((vector_size(64)));
 using Bytes = std::uint8_t __attribute__((vector_size(8)));
 using SixteenBytes = std::uint8_t __attribute__((vector_size(16)));
+
+// The baseline's vectors: 16 bytes, which every x86-64 (SSE2) and ARM64 (Advanced SIMD) processor
+// holds in a register; elsewhere the compiler takes them lane by lane.
+using Floats4 = float __attribute__((vector_size(16)));
+using Doubles2 = double __attribute__((vector_size(16)));
+using Floats2 = float __attribute__((vector_size(8)));
+using Bytes2 = std::uint8_t __attribute__((vector_size(2)));
+// The 256-bit kernels' decision: four doubles.
+using Doubles4 = double __attribute__((vector_size(32)));
+using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
+
+// Four floats widened to doubles. GCC 12 widens them through memory, half at a time; with 256-bit
+// instructions it is one instruction (a function built for them, see vector_width.hpp).
+#ifdef KOVA_WIDE_FUNCTORS
+__attribute__((target("avx2,fma"))) inline Doubles4 widened_256(Floats4 v) {
+  return reinterpret_cast<Doubles4>(_mm256_cvtps_pd(reinterpret_cast<__m128>(v)));
+}
+// The four lanes of a comparison's mask as bytes 0 or 1, in the byte order of x86: the signs in
+// four bits, each moved to the bottom of its own byte by one multiplication (no carries: the four
+// shifted copies of the bits do not overlap). GCC 12 takes the lanes out one by one instead.
+__attribute__((target("avx2,fma"))) inline std::uint32_t flag_bytes_256(Doubles4 mask) {
+  const auto bits = static_cast<std::uint32_t>(_mm256_movemask_pd(reinterpret_cast<__m256d>(mask)));
+  return (bits * 0x204081u) & 0x01010101u;
+}
+#endif
+template <class Wide, class Narrow>
+inline __attribute__((always_inline)) Wide widened(Narrow narrow) {
+#ifdef KOVA_WIDE_FUNCTORS
+  if constexpr (sizeof(Wide) == 32) return widened_256(narrow);
+#endif
+  return __builtin_convertvector(narrow, Wide);
+}
+
+// The decision for the sums of a whole tile, `Wide` doubles at a time (a vector of the width's
+// own size, so that it stays in registers); proven[k] = 1 where lane k is proven below.
+template <class Wide, class Narrow, class Flags>
+inline __attribute__((always_inline)) void decide(const float* sq, const float* sqq, const float* sqt,
+                                                  const ScreenDecision& decision, bool* proven) {
+  constexpr std::size_t kLanes = sizeof(Wide) / sizeof(double);
+  const auto widen = [](const float* at) __attribute__((always_inline)) {
+    Narrow narrow;
+    std::memcpy(&narrow, at, sizeof narrow);
+    return widened<Wide>(narrow);
+  };
+  // A local copy: the stores into `proven` could alias the caller's, which would then be loaded
+  // again for every block.
+  const ScreenDecision local = decision;
+  for (std::size_t block = 0; block < kW; block += kLanes) {
+    const auto mask = proven_below(widen(sq + block), widen(sqq + block), widen(sqt + block), local);
+#ifdef KOVA_WIDE_FUNCTORS
+    if constexpr (sizeof(Wide) == 32) {
+      const std::uint32_t bytes = flag_bytes_256(reinterpret_cast<Doubles4>(mask));
+      std::memcpy(proven + block, &bytes, sizeof bytes);
+      continue;
+    }
+#endif
+#ifdef KOVA_X86_KERNELS
+    if constexpr (sizeof(Wide) == 16) {  // the same with the baseline's two lanes
+      const auto bits = static_cast<std::uint16_t>(_mm_movemask_pd(reinterpret_cast<__m128d>(mask)));
+      const auto bytes = static_cast<std::uint16_t>((bits * 0x81u) & 0x0101u);
+      std::memcpy(proven + block, &bytes, sizeof bytes);
+      continue;
+    }
+#endif
+    const auto flags = __builtin_convertvector(mask & 1, Flags);
+    std::memcpy(proven + block, &flags, sizeof flags);
+  }
+}
 
 // Plain products and sums; with 512-bit instructions the product and sum as one fused operation
 // (one rounding instead of two, which the bound allows for).
@@ -66,36 +133,87 @@ inline __attribute__((always_inline)) void sums_body(const float* tile, std::spa
   }
 }
 
-inline __attribute__((always_inline)) Doubles widen(const float* at) {
-  HalfFloats half;
-  std::memcpy(&half, at, sizeof half);
-  return __builtin_convertvector(half, Doubles);
-}
-
-// The whole screen of one tile against one member: the sums, then the decision eight lanes at a time.
-template <class MultiplyAdd>
-inline __attribute__((always_inline)) void screen_body(const float* tile, std::span<const std::int32_t> columns,
-                                                       const float* member, const ScreenDecision& decision,
-                                                       bool* proven, MultiplyAdd multiply_add) {
-  float sq[kW], sqq[kW], sqt[kW];
-  sums_body(tile, columns, member, sq, sqq, sqt, multiply_add);
-  for (std::size_t block = 0; block < kW; block += 8) {
-    const auto mask = proven_below(widen(sq + block), widen(sqq + block), widen(sqt + block), decision);
-    const auto bytes = __builtin_convertvector(mask & 1, Bytes);
-    std::memcpy(proven + block, &bytes, sizeof bytes);
+// The baseline: sixteen lanes at a time (twelve vectors of sums, which the sixteen registers of
+// SSE2 or the thirty-two of Advanced SIMD hold), the columns in order, products rounded apart.
+void sums_base(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
+               float* sum_qq, float* sum_qt) {
+  constexpr std::size_t kVectors = 4;
+  for (std::size_t lane = 0; lane < kW; lane += 4 * kVectors) {
+    Floats4 q[kVectors] = {}, qq[kVectors] = {}, qt[kVectors] = {};
+    for (std::size_t j = 0; j < columns.size(); ++j) {
+      const float* at = tile + static_cast<std::size_t>(columns[j]) * kW + lane;
+      const Floats4 t = Floats4{} + member[j];
+      for (std::size_t v = 0; v < kVectors; ++v) {
+        Floats4 value;
+        std::memcpy(&value, at + 4 * v, sizeof value);
+        q[v] += value;
+        qq[v] += value * value;
+        qt[v] += value * t;
+      }
+    }
+    std::memcpy(sum_q + lane, q, sizeof q);
+    std::memcpy(sum_qq + lane, qq, sizeof qq);
+    std::memcpy(sum_qt + lane, qt, sizeof qt);
   }
 }
 
-void sums_base(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sq, float* sqq,
-               float* sqt) {
-  sums_body(tile, columns, member, sq, sqq, sqt, Separate{});
-}
 void screen_base(const float* tile, std::span<const std::int32_t> columns, const float* member,
                  const ScreenDecision& decision, bool* proven) {
-  screen_body(tile, columns, member, decision, proven, Separate{});
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_base(tile, columns, member, sq, sqq, sqt);
+  decide<Doubles2, Floats2, Bytes2>(sq, sqq, sqt, decision, proven);
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef KOVA_X86_KERNELS
+// One vector's value at a time, so that fourteen registers suffice (twelve sums, t, the value).
+__attribute__((target("avx2,fma"), always_inline)) inline void add_256(const float* at, __m256 t, __m256& q, __m256& qq,
+                                                                       __m256& qt) {
+  const __m256 value = _mm256_loadu_ps(at);
+  q = _mm256_add_ps(q, value);
+  qq = _mm256_fmadd_ps(value, value, qq);
+  qt = _mm256_fmadd_ps(value, t, qt);
+}
+
+// 256 bits: the 32 lanes in four vectors per sum (twelve registers of sixteen), the columns in
+// order, each product fused with its sum.
+__attribute__((target("avx2,fma"))) void sums_256(const float* tile, std::span<const std::int32_t> columns,
+                                                  const float* member, float* sum_q, float* sum_qq, float* sum_qt) {
+  static_assert(kW == 32, "four vectors of eight lanes");
+  __m256 q0 = _mm256_setzero_ps(), q1 = q0, q2 = q0, q3 = q0;
+  __m256 qq0 = q0, qq1 = q0, qq2 = q0, qq3 = q0;
+  __m256 qt0 = q0, qt1 = q0, qt2 = q0, qt3 = q0;
+  // Two columns per round, in order: the loop's counting shared, and no spill (unrolled by hand,
+  // GCC 12 loads all eight values first and runs out of registers).
+#pragma GCC unroll 2
+  for (std::size_t j = 0; j < columns.size(); ++j) {
+    const float* at = tile + static_cast<std::size_t>(columns[j]) * kW;
+    const __m256 t = _mm256_broadcast_ss(member + j);
+    add_256(at, t, q0, qq0, qt0);
+    add_256(at + 8, t, q1, qq1, qt1);
+    add_256(at + 16, t, q2, qq2, qt2);
+    add_256(at + 24, t, q3, qq3, qt3);
+  }
+  _mm256_storeu_ps(sum_q, q0);
+  _mm256_storeu_ps(sum_q + 8, q1);
+  _mm256_storeu_ps(sum_q + 16, q2);
+  _mm256_storeu_ps(sum_q + 24, q3);
+  _mm256_storeu_ps(sum_qq, qq0);
+  _mm256_storeu_ps(sum_qq + 8, qq1);
+  _mm256_storeu_ps(sum_qq + 16, qq2);
+  _mm256_storeu_ps(sum_qq + 24, qq3);
+  _mm256_storeu_ps(sum_qt, qt0);
+  _mm256_storeu_ps(sum_qt + 8, qt1);
+  _mm256_storeu_ps(sum_qt + 16, qt2);
+  _mm256_storeu_ps(sum_qt + 24, qt3);
+}
+
+__attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span<const std::int32_t> columns,
+                                                    const float* member, const ScreenDecision& decision, bool* proven) {
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_256(tile, columns, member, sq, sqq, sqt);
+  decide<Doubles4, Floats4, Bytes4>(sq, sqq, sqt, decision, proven);
+}
+
 #ifdef KOVA_WIDE_FUNCTORS
 // Built for 512 bits, like its only callers, so the vectors it takes stay in their registers.
 struct Fused {
@@ -107,7 +225,6 @@ struct Fused {
 #else
 using Fused = Separate;
 #endif
-
 #ifdef KOVA_HALF_PRECISION
 // Half precision: 32 lanes in one vector, the even and the odd columns in sums of their own, each
 // product fused with its sum; then the sums widened to single precision, sixteen lanes at a time,
@@ -148,19 +265,16 @@ KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std
 #undef KOVA_HALF_COLUMN
 #endif
 
-#define KOVA_WIDE_VARIANTS(target_name, suffix, multiply_add)                                                         \
-  __attribute__((target(target_name))) void sums_##suffix(const float* tile, std::span<const std::int32_t> columns,   \
-                                                          const float* member, float* sq, float* sqq, float* sqt) {   \
-    sums_body(tile, columns, member, sq, sqq, sqt, multiply_add{});                                                   \
-  }                                                                                                                   \
-  __attribute__((target(target_name))) void screen_##suffix(const float* tile, std::span<const std::int32_t> columns, \
-                                                            const float* member, const ScreenDecision& decision,      \
-                                                            bool* proven) {                                           \
-    screen_body(tile, columns, member, decision, proven, multiply_add{});                                             \
-  }
-KOVA_WIDE_VARIANTS("avx512f", 512, Fused)
-KOVA_WIDE_VARIANTS("avx", 256, Separate)
-#undef KOVA_WIDE_VARIANTS
+__attribute__((target("avx512f"))) void sums_512(const float* tile, std::span<const std::int32_t> columns,
+                                                 const float* member, float* sq, float* sqq, float* sqt) {
+  sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
+}
+__attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<const std::int32_t> columns,
+                                                   const float* member, const ScreenDecision& decision, bool* proven) {
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
+  decide<Doubles, HalfFloats, Bytes>(sq, sqq, sqt, decision, proven);
+}
 #endif
 
 // Column by column, so that the writes run on and each row is read along its length.
@@ -171,7 +285,7 @@ void columns_base(const double* const* rows, const double* shift, const double* 
   }
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef KOVA_X86_KERNELS
 // Blocks of eight lanes by eight columns: each lane's row read eight values at a time, the
 // operations of screen_value in double (the same bits), then the block transposed so that each
 // column's eight lanes are stored together.
@@ -208,14 +322,36 @@ __attribute__((target("avx512f"))) void columns_512(const double* const* rows, c
     }
   }
 }
+// Blocks of four lanes by four columns: each lane's row read four values at a time, the
+// operations of screen_value in double (the same bits), then the block transposed.
+__attribute__((target("avx2,fma"))) void columns_256(const double* const* rows, const double* shift,
+                                                     const double* factor, std::size_t samples, float* out) {
+  for (std::size_t lane = 0; lane < kW; lane += 4) {
+    std::size_t c = 0;
+    for (; c + 4 <= samples; c += 4) {
+      __m128 v[4];
+      for (std::size_t i = 0; i < 4; ++i) {
+        const __m256d x = _mm256_loadu_pd(rows[lane + i] + c);
+        v[i] = _mm256_cvtpd_ps(
+            _mm256_mul_pd(_mm256_sub_pd(x, _mm256_set1_pd(shift[lane + i])), _mm256_set1_pd(factor[lane + i])));
+      }
+      _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
+      for (std::size_t j = 0; j < 4; ++j) _mm_storeu_ps(out + (c + j) * kW + lane, v[j]);
+    }
+    for (; c < samples; ++c) {
+      for (std::size_t k = lane; k < lane + 4; ++k) out[c * kW + k] = screen_value(rows[k][c], shift[k], factor[k]);
+    }
+  }
+}
 #endif
 
 }  // namespace
 
 void screen_columns(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
                     float* out, int width) {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef KOVA_X86_KERNELS
   if (width >= 512 && widest_vectors() >= 512) return columns_512(rows, shift, factor, samples, out);
+  if (width >= 256 && widest_vectors() >= 256) return columns_256(rows, shift, factor, samples, out);
 #endif
   (void)width;
   columns_base(rows, shift, factor, samples, out);
@@ -223,12 +359,21 @@ void screen_columns(const double* const* rows, const double* shift, const double
 
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width) {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  if (width == 512 && widest_vectors() >= 512) return sums_512(tile, columns, member, sum_q, sum_qq, sum_qt);
-  if (width == 256 && widest_vectors() >= 256) return sums_256(tile, columns, member, sum_q, sum_qq, sum_qt);
+#ifdef KOVA_X86_KERNELS
+  if (width >= 512 && widest_vectors() >= 512) return sums_512(tile, columns, member, sum_q, sum_qq, sum_qt);
+  if (width >= 256 && widest_vectors() >= 256) return sums_256(tile, columns, member, sum_q, sum_qq, sum_qt);
 #endif
   (void)width;
   sums_base(tile, columns, member, sum_q, sum_qq, sum_qt);
+}
+
+ScreenSumOrder screen_sum_order(int width) {
+#ifdef KOVA_X86_KERNELS
+  if (width >= 512 && widest_vectors() >= 512) return {2, kFusedWideSums};
+  if (width >= 256 && widest_vectors() >= 256) return {1, true};
+#endif
+  (void)width;
+  return {1, false};
 }
 
 void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> genes,
@@ -248,7 +393,8 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
     factor[k] = scale.factor;
     group_.add(scale);
   }
-  screen_columns(rows, shift, factor, samples, values_.data(), widest_vectors());
+  screen_columns(rows, shift, factor, samples, values_.data(), vector_width());
+  halves_.clear();
   if (has_half_precision()) {
     halves_.resize(values_.size());
     to_half(values_, halves_.data());
@@ -265,10 +411,10 @@ void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::i
   (void)half_allowed;
   const ScreenDecision decision = member.decision(group_);
   const float* t = member.values().data();
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  const int widest = widest_vectors();
-  if (widest >= 512) return screen_512(values_.data(), columns, t, decision, proven);
-  if (widest >= 256) return screen_256(values_.data(), columns, t, decision, proven);
+#ifdef KOVA_X86_KERNELS
+  const int width = vector_width();
+  if (width >= 512) return screen_512(values_.data(), columns, t, decision, proven);
+  if (width >= 256) return screen_256(values_.data(), columns, t, decision, proven);
 #endif
   screen_base(values_.data(), columns, t, decision, proven);
 }

@@ -36,7 +36,7 @@ class alignas(64) ScreenTile {
 };
 
 // Whether the 512-bit sums below fuse each product with its addition (where the compiler allows
-// it, see vector_width.hpp).
+// it, see vector_width.hpp; the 256-bit ones always do).
 #ifdef KOVA_WIDE_FUNCTORS
 inline constexpr bool kFusedWideSums = true;
 #else
@@ -48,6 +48,14 @@ inline constexpr bool kFusedWideSums = false;
 // processor lacks falls back to the baseline. Exposed for tests.
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width);
+
+// How a width adds up each lane's sums: in `chains` sums over every chains-th column, added at
+// the end, and whether each product is fused with its addition. Exposed for tests.
+struct ScreenSumOrder {
+  int chains;
+  bool fused;
+};
+ScreenSumOrder screen_sum_order(int width);
 
 // A tile's values: out[c * kWidth + k] = screen_value(rows[k][c], shift[k], factor[k]) for every
 // column c < samples and lane k < kWidth, the same bits at every width. Used by load; exposed for

@@ -1,9 +1,11 @@
 #pragma once
-// Which vector instructions this processor offers the engine's hot loops. Each loop is compiled
-// once per width and picks the widest at run time. Where a result must not depend on the width,
-// each lane performs the same IEEE operations in the same order, so every width gives the same
-// bits; where a width computes differently (fused multiply-adds, approximations, half precision),
-// the bounds that use the result allow for it.
+// Which vector instructions the engine's hot loops use. Each loop is compiled once per width and
+// runs the widest the processor has, unless a test or the benchmark chose another. Where a result
+// must not depend on the width, each lane performs the same IEEE operations in the same order, so
+// every width gives the same bits; where a width computes differently (fused multiply-adds,
+// approximations, half precision), the bounds that use the result allow for it.
+
+#include <vector>
 
 // GCC lets a template built for the baseline instructions call a function built for 512 bits
 // once both are inlined into a 512-bit variant; clang refuses. The fused multiply-adds and the
@@ -18,13 +20,30 @@
 #define KOVA_HALF_PRECISION 1
 #endif
 
+// The 512- and 256-bit kernels exist on x86 with GCC or clang; elsewhere only the baseline, in
+// 16-byte vectors (SSE2 on x86-64, Advanced SIMD on ARM64, plain lanes where there are none).
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KOVA_X86_KERNELS 1
+#endif
+
 namespace kova {
 
-// 512 where the processor has AVX-512F, 256 where it has AVX, else 0 (the baseline instructions).
+// 512 where the processor has AVX-512F, 256 where it has AVX2 and FMA, else 0 (the baseline).
 int widest_vectors();
 
-// Whether the processor has half-precision arithmetic on 512-bit vectors (AVX512-FP16) and this
-// build the kernels for it.
+// Every width this processor can run, widest first; always ends with 0.
+std::vector<int> available_widths();
+
+// The width the kernels run at: the widest, unless use_vector_width chose another.
+int vector_width();
+
+// For tests and the benchmark: run every kernel at `width` from now on (one of
+// available_widths(); a width the processor lacks is refused, returning false). Not thread-safe
+// against a running search: call it between searches.
+bool use_vector_width(int width);
+
+// Whether the kernels run half-precision arithmetic on 512-bit vectors: the processor has it
+// (AVX512-FP16), this build has the kernels for it, and the width in use is 512.
 bool has_half_precision();
 
 }  // namespace kova

@@ -10,9 +10,10 @@ packages=(
   xvfb xdotool xterm x11-utils imagemagick                # front end tests under a real X server
   openbox                                                 # ... with a window manager, as on a desktop
   g++-mingw-w64-x86-64-posix wine64                       # Windows build, tested under Wine
-  nsis zip unzip openbox fonts-wine                       # Windows installer and zip; its test under Wine
+  nsis zip unzip fonts-wine                               # Windows installer and zip; its test under Wine
   clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
   r-base-dev r-cran-rcpp r-cran-testthat r-bioc-biobase   # the R package kova and its tests
+  g++-aarch64-linux-gnu qemu-user file                    # the ARM64 build, checked under qemu-user
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -9,6 +10,7 @@
 
 #include "engine/candidate_estimates.hpp"
 #include "engine/vector_width.hpp"
+#include "tests/support/vector_widths.hpp"
 
 namespace kova {
 namespace {
@@ -134,6 +136,8 @@ Rows random_rows(std::mt19937_64& random, int round) {
       y = rows.y[k - 1];
     }
     if (round % 19 == 0 && k == 0) x = 1e200;
+    if (round % 23 == 1) x = std::ldexp(x, 480);  // products near the ends of the bounded range
+    if (round % 23 == 2) x = std::ldexp(x, -480);
     rows.x.push_back(x);
     rows.y.push_back(y);
   }
@@ -149,10 +153,13 @@ bool bounded(const EstimateParts<double>& p, double cut_a, double cut_b) {
   return p.a > cut_a && p.b > cut_b && product >= 0x1p-1000 && product <= 0x1p1000 && std::fabs(p.num) < 0x1p500;
 }
 
+class CandidateEstimatesAtWidth : public test::AtEachWidth {};
+KOVA_AT_EACH_WIDTH(CandidateEstimatesAtWidth);
+
 // Every instruction width bounds the same candidates, approximates each within the stated error
-// of estimate_without, and gives the same extremes, bit for bit, none looser than the bounded
-// candidates' own.
-TEST(CandidateEstimates, EveryWidthApproximatesTheOneCandidateEstimate) {
+// of estimate_without, and gives the same extremes as the baseline, bit for bit, none looser than
+// the bounded candidates' own.
+TEST_P(CandidateEstimatesAtWidth, ApproximateTheOneCandidateEstimate) {
   std::mt19937_64 random(23);
   for (int round = 0; round < 400; ++round) {
     const Rows rows = random_rows(random, round);
@@ -169,8 +176,11 @@ TEST(CandidateEstimates, EveryWidthApproximatesTheOneCandidateEstimate) {
       expected.max_abs_num = std::max(expected.max_abs_num, std::fabs(p.num));
       best = std::max(best, estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse).r);
     }
-    EstimateSummary reference{};
-    for (const int width : {0, 256, 512}) {
+    std::vector<double> baseline(m);
+    const EstimateSummary reference =
+        estimate_candidates({rows.step, rows.x, rows.y, rows.inverse}, cut_a, cut_b, baseline.data(), 0);
+    {
+      const int width = this->width();
       std::vector<double> approx(m);
       const EstimateSummary got =
           estimate_candidates({rows.step, rows.x, rows.y, rows.inverse}, cut_a, cut_b, approx.data(), width);
@@ -195,7 +205,6 @@ TEST(CandidateEstimates, EveryWidthApproximatesTheOneCandidateEstimate) {
         EXPECT_GT(got.min_a, cut_a) << width;
         EXPECT_GT(got.min_b, cut_b) << width;
       }
-      if (width == 0) reference = got;
       EXPECT_TRUE(same_bits(got.min_a, reference.min_a) && same_bits(got.min_b, reference.min_b) &&
                   same_bits(got.max_abs_num, reference.max_abs_num))
           << "width " << width << " differs from the baseline, round " << round;
@@ -218,13 +227,56 @@ TEST(CandidateEstimates, EveryWidthApproximatesTheOneCandidateEstimate) {
       EXPECT_LE(best, largest_estimate(got)) << width;
     }
   }
-  if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
+}
+
+// Candidates whose products A B lie on both sides of 2^1000 while |num| stays small: the fast
+// path's check of the largest product (from the step's sums) must leave exactly those above
+// unbounded.
+TEST_P(CandidateEstimatesAtWidth, ProductsOnBothSidesOfTheLargestBoundedOne) {
+  std::mt19937_64 random(31);
+  std::normal_distribution<double> normal;
+  int straddling = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    Rows rows;
+    const std::size_t m = 8 + static_cast<std::size_t>(random() % 33);
+    for (std::size_t k = 0; k < m; ++k) {
+      rows.x.push_back(normal(random));
+      rows.y.push_back(normal(random));
+    }
+    rows.inverse = 1.0 / static_cast<double>(m + 2);
+    const auto step_of = [&] {
+      rows.step = {};
+      for (std::size_t k = 0; k < m; ++k) rows.step.add(rows.x[k], rows.y[k]);
+    };
+    step_of();
+    std::vector<double> products;
+    for (std::size_t k = 0; k < m; ++k) {
+      const EstimateParts<double> p = estimate_parts(rows.step, rows.x[k], rows.y[k], rows.inverse);
+      products.push_back(p.a * p.b);
+    }
+    std::nth_element(products.begin(), products.begin() + m / 2, products.end());
+    // About half the products above 2^1000, none on it (which the test leaves unbounded).
+    const double scale = std::sqrt(0x1p1000 / products[m / 2]) * 1.00001;
+    for (double& x : rows.x) x *= scale;
+    step_of();
+    std::vector<double> approx(m);
+    estimate_candidates({rows.step, rows.x, rows.y, rows.inverse}, 0.0, 0.0, approx.data(), this->width());
+    bool above = false, below = false;
+    for (std::size_t k = 0; k < m; ++k) {
+      const EstimateParts<double> p = estimate_parts(rows.step, rows.x[k], rows.y[k], rows.inverse);
+      ASSERT_EQ(bounded(p, 0.0, 0.0), !std::isnan(approx[k])) << "trial " << trial << ", candidate " << k;
+      above = above || (p.a * p.b > 0x1p1000 && std::fabs(p.num) < 0x1p500);
+      below = below || bounded(p, 0.0, 0.0);
+    }
+    straddling += above && below ? 1 : 0;
+  }
+  EXPECT_GT(straddling, 50);
 }
 
 // From any width's approximations the list gives exactly what the full test keeps of the exact
 // estimates, with the best of them, also with spread 0 or NaN, NaN estimates, ties and no bounded
 // candidate at all.
-TEST(CandidateEstimates, ContendersAreThoseTheFullTestKeeps) {
+TEST_P(CandidateEstimatesAtWidth, ContendersAreThoseTheFullTestKeeps) {
   std::mt19937_64 random(29);
   for (int round = 0; round < 600; ++round) {
     const Rows rows = random_rows(random, round);
@@ -248,7 +300,8 @@ TEST(CandidateEstimates, ContendersAreThoseTheFullTestKeeps) {
     for (std::size_t k = 0; k < m; ++k) {
       if (!(best - estimates[k] > 2.0 * spread || removed_r - estimates[k] > spread)) expected.push_back(k);
     }
-    for (const int width : {0, 256, 512}) {
+    {
+      const int width = this->width();
       const StepRows step_rows{rows.step, rows.x, rows.y, rows.inverse};
       std::vector<double> approx(m);
       const EstimateSummary summary = estimate_candidates(step_rows, cut_a, cut_b, approx.data(), width);

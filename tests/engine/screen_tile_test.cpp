@@ -10,11 +10,17 @@
 #include "engine/member_correlation.hpp"
 #include "engine/vector_width.hpp"
 #include "tests/support/collecting_sink.hpp"
+#include "tests/support/vector_widths.hpp"
 
 namespace kova {
 namespace {
 
 bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Each test at every width the processor has; half precision where the width is 512 and the
+// processor has it.
+class ScreenTileAtWidth : public test::AtEachWidth {};
+KOVA_AT_EACH_WIDTH(ScreenTileAtWidth);
 
 // Rows that make rounding hard: the member itself, near-copies of it at every distance (their r
 // sweeps across any threshold), large offsets with a tiny spread, tiny and huge scales, zeros,
@@ -56,7 +62,7 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
 
 // Whatever the screen proves below the threshold, in single and in half precision, fails the exact
 // test (r below it, or NaN), and the single-precision decision is the scalar one on the same sums.
-TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
+TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
   std::mt19937_64 random(5);
   std::normal_distribution<double> normal;
   std::size_t rejected = 0, near_and_kept = 0, rejected_in_half = 0;
@@ -107,18 +113,18 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
             ++near_and_kept;
           }
           if (half) continue;
-          // The single-precision decision is the scalar one on the same sums (as the widest
-          // instructions add them up: even and odd columns apart, fused with 512 bits).
-          const bool fused = kFusedWideSums && widest_vectors() >= 512;
+          // The single-precision decision is the scalar one on the same sums, as this width adds
+          // them up.
+          const ScreenSumOrder order = screen_sum_order(width());
           float sums[2][3] = {};
           for (std::size_t j = 0; j < columns.size(); ++j) {
             const float q =
                 screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
             const float t = member.values()[j];
-            float* chain = sums[j % 2];
+            float* chain = sums[j % static_cast<std::size_t>(order.chains)];
             chain[0] += q;
-            chain[1] = fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
-            chain[2] = fused ? std::fma(q, t, chain[2]) : chain[2] + q * t;
+            chain[1] = order.fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
+            chain[2] = order.fused ? std::fma(q, t, chain[2]) : chain[2] + q * t;
           }
           const float sq = sums[0][0] + sums[1][0], sqq = sums[0][1] + sums[1][1], sqt = sums[0][2] + sums[1][2];
           ASSERT_EQ(proven[k], proven_below<double>(sq, sqq, sqt, member.decision(tile.group())) != 0)
@@ -130,14 +136,12 @@ TEST(ScreenTile, WhatItRejectsIsBelowTheThresholdExactly) {
   // Both kinds occur, or the test proves nothing.
   EXPECT_GT(rejected, 10000u);
   EXPECT_GT(near_and_kept, 100u);
-  if (!has_half_precision())
-    GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
-  EXPECT_GT(rejected_in_half, 5000u);
+  EXPECT_EQ(rejected_in_half > 5000u, has_half_precision()) << rejected_in_half;
 }
 
 // On expression-like rows the screen must reject nearly everything that is clearly below: that
 // is its whole purpose.
-TEST(ScreenTile, RejectsAlmostEveryCandidateClearlyBelow) {
+TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
   std::mt19937_64 random(17);
   std::normal_distribution<double> normal;
   std::size_t clearly_below = 0, rejected = 0, well_below = 0, rejected_in_half = 0;
@@ -184,8 +188,7 @@ TEST(ScreenTile, RejectsAlmostEveryCandidateClearlyBelow) {
   }
   ASSERT_GT(clearly_below, 1000u);
   EXPECT_EQ(rejected, clearly_below);
-  if (!has_half_precision())
-    GTEST_SKIP() << "this processor lacks half-precision arithmetic: only single precision ran";
+  // Without half precision the same single-precision screen ran twice.
   EXPECT_EQ(rejected_in_half, well_below);
 }
 
@@ -210,40 +213,36 @@ TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
   EXPECT_TRUE(screen_scale(std::vector<double>{0.0, 0.0, 0.0}).usable);
 }
 
-// Each width adds the even and the odd columns in sums of their own and then the two; 512-bit
-// instructions fuse each product with its sum. Checked bit for bit against that arithmetic.
-TEST(ScreenTile, EveryInstructionWidthGivesItsOwnSumsBitForBit) {
+// Each width adds up a lane's sums in its own order (screen_sum_order): checked bit for bit
+// against that arithmetic.
+TEST_P(ScreenTileAtWidth, GivesItsOwnSumsBitForBit) {
   std::vector<float> tile(ScreenTile::kWidth * 9);
   std::mt19937_64 random(11);
   for (float& v : tile)
     v = std::ldexp(static_cast<float>(random() % 1000) - 500.0f, -10 - static_cast<int>(random() % 20));
   const std::vector<std::int32_t> columns = {0, 2, 3, 6, 8};
   const float member[] = {0.5f, -0.25f, 1e-3f, 0.75f, -0.125f};
-  float sums[3][3][ScreenTile::kWidth];
-  const int widths[3] = {0, 256, 512};
-  for (int w = 0; w < 3; ++w) screen_sums(tile.data(), columns, member, sums[w][0], sums[w][1], sums[w][2], widths[w]);
+  float sums[3][ScreenTile::kWidth];
+  screen_sums(tile.data(), columns, member, sums[0], sums[1], sums[2], width());
+  const ScreenSumOrder order = screen_sum_order(width());
   for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
-    for (int w = 0; w < 3; ++w) {
-      const bool fused = kFusedWideSums && widths[w] == 512 && widest_vectors() >= 512;
-      float half[2][3] = {};
-      for (std::size_t j = 0; j < columns.size(); ++j) {
-        const float q = tile[static_cast<std::size_t>(columns[j]) * ScreenTile::kWidth + k];
-        float* chain = half[j % 2];
-        chain[0] += q;
-        chain[1] = fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
-        chain[2] = fused ? std::fma(q, member[j], chain[2]) : chain[2] + q * member[j];
-      }
-      for (int s = 0; s < 3; ++s) {
-        ASSERT_TRUE(same_bits(sums[w][s][k], half[0][s] + half[1][s])) << "width " << widths[w] << ", lane " << k;
-      }
+    float chains[2][3] = {};
+    for (std::size_t j = 0; j < columns.size(); ++j) {
+      const float q = tile[static_cast<std::size_t>(columns[j]) * ScreenTile::kWidth + k];
+      float* chain = chains[j % static_cast<std::size_t>(order.chains)];
+      chain[0] += q;
+      chain[1] = order.fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
+      chain[2] = order.fused ? std::fma(q, member[j], chain[2]) : chain[2] + q * member[j];
+    }
+    for (int s = 0; s < 3; ++s) {
+      ASSERT_TRUE(same_bits(sums[s][k], chains[0][s] + chains[1][s])) << "lane " << k << ", sum " << s;
     }
   }
-  if (widest_vectors() < 512) GTEST_SKIP() << "this processor lacks 512-bit instructions: not every width ran";
 }
 
 // Every width lays out a tile's values as screen_value gives them, bit for bit, also for columns
 // beyond a whole block of eight, unusable lanes (NaN shift) and values far out of range.
-TEST(ScreenTile, EveryWidthLaysOutTheTileValuesOfScreenValue) {
+TEST_P(ScreenTileAtWidth, LaysOutTheTileValuesOfScreenValue) {
   std::mt19937_64 random(37);
   std::normal_distribution<double> normal;
   for (const std::size_t samples : {1u, 7u, 8u, 13u, 128u}) {
@@ -256,22 +255,32 @@ TEST(ScreenTile, EveryWidthLaysOutTheTileValuesOfScreenValue) {
       shift[k] = k % 7 == 3 ? NAN : 7.0 + 0.01 * static_cast<double>(k);
       factor[k] = std::ldexp(1.0, -static_cast<int>(k % 4));
     }
-    for (const int width : {0, 256, 512}) {
+    {
       std::vector<float> out(samples * ScreenTile::kWidth);
-      screen_columns(starts, shift, factor, samples, out.data(), width);
+      screen_columns(starts, shift, factor, samples, out.data(), width());
       for (std::size_t c = 0; c < samples; ++c) {
         for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
           ASSERT_TRUE(same_bits(out[c * ScreenTile::kWidth + k], screen_value(rows[k][c], shift[k], factor[k])))
-              << "width " << width << ", column " << c << ", lane " << k;
+              << "column " << c << ", lane " << k;
         }
       }
     }
   }
 }
 
+// Where the processor has half precision (at width 512 only).
+std::vector<int> half_precision_widths() {
+  if (!use_vector_width(512)) return {};
+  const bool half = has_half_precision();
+  use_vector_width(widest_vectors());
+  return half ? std::vector<int>{512} : std::vector<int>{};
+}
+class HalfValues : public test::AtEachWidth {};
+INSTANTIATE_TEST_SUITE_P(Widths, HalfValues, testing::ValuesIn(half_precision_widths()), test::width_name);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(HalfValues);
+
 // The half-precision values are the nearest halves, ties to even, through the subnormal range.
-TEST(ScreenTile, HalfValuesAreTheNearestHalves) {
-  if (!has_half_precision()) GTEST_SKIP() << "this processor lacks half-precision arithmetic";
+TEST_P(HalfValues, AreTheNearestHalves) {
   std::mt19937_64 random(31);
   std::vector<float> values = {0.0f,     -0.0f,      1.0f,  -1.0f,           0.99999f,        0x1p-14f, 0x1p-24f,
                                0x1p-25f, 0x1.8p-25f, 1e-9f, 1.0f + 0x1p-11f, 1.0f + 0x3p-11f, 65504.0f, -0.5f};
