@@ -66,9 +66,9 @@ const ControlSpec& control(const WindowLayout& window, std::string_view name) {
   return *found;
 }
 
-TwipsRect window_rect(const WindowLayout& window, const ControlSpec& spec) {
-  TwipsRect rect = spec.rect;
-  for (std::string_view container = spec.container; !container.empty();) {
+TwipsRect window_rect(const WindowLayout& window, const ControlSpec& entry) {
+  TwipsRect rect = entry.rect;
+  for (std::string_view container = entry.container; !container.empty();) {
     const ControlSpec& outer = control(window, container);
     rect.left += outer.rect.left;
     rect.top += outer.rect.top;
@@ -79,8 +79,8 @@ TwipsRect window_rect(const WindowLayout& window, const ControlSpec& spec) {
 
 std::vector<const ControlSpec*> focus_order(const WindowLayout& window) {
   std::vector<const ControlSpec*> order;
-  for (const ControlSpec& spec : window.controls) {
-    if (takes_focus(spec.kind)) order.push_back(&spec);
+  for (const ControlSpec& entry : window.controls) {
+    if (takes_focus(entry.kind)) order.push_back(&entry);
   }
   std::ranges::sort(order, {}, &ControlSpec::tab_index);
   return order;
@@ -101,7 +101,7 @@ double scale_to_fit(const WindowLayout& window, double pixels_per_twip,
   double scale = pixels_per_twip;
   const auto all_fit = [&] {
     return std::ranges::all_of(window.controls,
-                               [&](const ControlSpec& spec) { return spec.caption.empty() || fits(spec, scale); });
+                               [&](const ControlSpec& entry) { return entry.caption.empty() || fits(entry, scale); });
   };
   while (!all_fit() && scale < most) scale *= 1.02;
   return scale;

@@ -52,7 +52,7 @@ const WindowLayout& engine_selection_layout();  // Form3, "Execute"
 const ControlSpec& control(const WindowLayout& window, std::string_view name);
 
 // The control's rectangle relative to the window's client area (its containers' offsets added).
-TwipsRect window_rect(const WindowLayout& window, const ControlSpec& spec);
+TwipsRect window_rect(const WindowLayout& window, const ControlSpec& entry);
 
 // The controls that take the focus (buttons, text boxes, help pane), in focus order.
 std::vector<const ControlSpec*> focus_order(const WindowLayout& window);

@@ -68,9 +68,9 @@ QPlainTextEdit* help_pane(QWidget* container) {
   return pane;
 }
 
-QWidget* create(const ControlSpec& spec, QWidget* container) {
-  const QString caption = text_of(spec.caption);
-  switch (spec.kind) {
+QWidget* create(const ControlSpec& entry, QWidget* container) {
+  const QString caption = text_of(entry.caption);
+  switch (entry.kind) {
     case ControlKind::Button:
       return new WrappingButton(caption, container);
     case ControlKind::Frame:
@@ -96,27 +96,27 @@ BuiltControls build_window(QWidget& window, const WindowLayout& layout) {
 
   BuiltControls built;
   // Containers come before what they contain in every table.
-  for (const ControlSpec& spec : layout.controls) {
-    QWidget* container = spec.container.empty() ? &window : built.widgets_.at(std::string(spec.container));
-    QWidget* widget = create(spec, container);
-    widget->setObjectName(text_of(spec.name));
-    built.widgets_[std::string(spec.name)] = widget;
+  for (const ControlSpec& entry : layout.controls) {
+    QWidget* container = entry.container.empty() ? &window : built.widgets_.at(std::string(entry.container));
+    QWidget* widget = create(entry, container);
+    widget->setObjectName(text_of(entry.name));
+    built.widgets_[std::string(entry.name)] = widget;
   }
   // The twips grow with the window's font, and further where a caption would be clipped.
   const double scale =
       scale_to_fit(layout, pixels_per_twip(window.fontMetrics().height(), window.logicalDpiY()),
-                   [&](const ControlSpec& spec, double at) {
-                     return caption_fits(*built.widgets_.at(std::string(spec.name)), pixels(spec.rect, at).size());
+                   [&](const ControlSpec& entry, double at) {
+                     return caption_fits(*built.widgets_.at(std::string(entry.name)), pixels(entry.rect, at).size());
                    });
   window.resize(scaled(layout.client_width, scale), scaled(layout.client_height, scale));
-  for (const ControlSpec& spec : layout.controls) {
-    QWidget* widget = built.widgets_.at(std::string(spec.name));
-    widget->setGeometry(pixels(spec.rect, scale));
+  for (const ControlSpec& entry : layout.controls) {
+    QWidget* widget = built.widgets_.at(std::string(entry.name));
+    widget->setGeometry(pixels(entry.rect, scale));
     if (auto* label = qobject_cast<QLabel*>(widget)) label->setWordWrap(wraps(*label, label->height()));
   }
   // Controls of the window that lie over a frame are drawn in front of it.
-  for (const ControlSpec& spec : layout.controls) {
-    if (spec.kind == ControlKind::Frame) built.widgets_.at(std::string(spec.name))->lower();
+  for (const ControlSpec& entry : layout.controls) {
+    if (entry.kind == ControlKind::Frame) built.widgets_.at(std::string(entry.name))->lower();
   }
   const std::vector<const ControlSpec*> order = focus_order(layout);
   for (std::size_t i = 1; i < order.size(); ++i) {

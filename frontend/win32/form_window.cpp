@@ -151,11 +151,11 @@ class CaptionMeasure {
 // A label as tall as two lines wraps its caption; a shorter one shows it on one line.
 bool label_wraps(const CaptionMeasure& measure, int height) { return height >= 2 * measure.line_height(); }
 
-bool caption_fits(const CaptionMeasure& measure, const ControlSpec& spec, double scale) {
-  const std::string caption(spec.caption);
-  const int width = scaled(spec.rect.width, scale);
-  const int height = scaled(spec.rect.height, scale);
-  switch (spec.kind) {
+bool caption_fits(const CaptionMeasure& measure, const ControlSpec& entry, double scale) {
+  const std::string caption(entry.caption);
+  const int width = scaled(entry.rect.width, scale);
+  const int height = scaled(entry.rect.height, scale);
+  switch (entry.kind) {
     case ControlKind::Button:
       // Within the text area draw_button leaves inside the frame.
       return measure.fits_wrapped(caption, width - 2 * kButtonTextInset, height - 2 * kButtonTextInset);
@@ -204,7 +204,7 @@ FormWindow::FormWindow(const WindowLayout& layout, bool with_icon) : layout_(lay
   {
     const CaptionMeasure measure(font_);
     scale_ = scale_to_fit(layout, pixels_per_twip(measure.line_height(), static_cast<int>(dpi)),
-                          [&](const ControlSpec& spec, double at) { return caption_fits(measure, spec, at); });
+                          [&](const ControlSpec& entry, double at) { return caption_fits(measure, entry, at); });
   }
   // The client area at that scale; the frame around it as the system draws it.
   RECT frame{0, 0, scaled(layout.client_width, scale_), scaled(layout.client_height, scale_)};
@@ -225,35 +225,35 @@ void FormWindow::create_controls() {
   // controls that take the focus come first, in focus order, then the labels, and the frames last,
   // behind the controls that lie over them.
   std::vector<const ControlSpec*> order = focus_order(layout_);
-  for (const ControlSpec& spec : layout_.controls) {
-    if (spec.kind == ControlKind::Label) order.push_back(&spec);
+  for (const ControlSpec& entry : layout_.controls) {
+    if (entry.kind == ControlKind::Label) order.push_back(&entry);
   }
-  for (const ControlSpec& spec : layout_.controls) {
-    if (spec.kind == ControlKind::Frame) order.push_back(&spec);
+  for (const ControlSpec& entry : layout_.controls) {
+    if (entry.kind == ControlKind::Frame) order.push_back(&entry);
   }
-  for (const ControlSpec* spec : order) {
-    ControlClass cls = control_class(spec->kind);
-    const TwipsRect r = window_rect(layout_, *spec);
-    const std::string caption(spec->caption);
+  for (const ControlSpec* entry : order) {
+    ControlClass cls = control_class(entry->kind);
+    const TwipsRect r = window_rect(layout_, *entry);
+    const std::string caption(entry->caption);
     const int height = scaled(r.height, scale_);
-    if (spec->kind == ControlKind::Label) cls.style |= label_wraps(measure, height) ? SS_LEFT : SS_LEFTNOWORDWRAP;
-    const auto id = kFirstControlId + static_cast<int>(spec - layout_.controls.data());
+    if (entry->kind == ControlKind::Label) cls.style |= label_wraps(measure, height) ? SS_LEFT : SS_LEFTNOWORDWRAP;
+    const auto id = kFirstControlId + static_cast<int>(entry - layout_.controls.data());
     HWND child =
         CreateWindowExA(cls.ex_style, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
                         scaled(r.left, scale_), scaled(r.top, scale_), scaled(r.width, scale_), height, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    if (child == nullptr) throw std::runtime_error("Cannot create the control " + std::string(spec->name));
+    if (child == nullptr) throw std::runtime_error("Cannot create the control " + std::string(entry->name));
     if (font_ != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Text boxes take text of any length.
-    if (spec->kind == ControlKind::TextBox) SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
-    controls_[std::string(spec->name)] = child;
-    if (focus_ == nullptr && takes_focus(spec->kind)) focus_ = child;
+    if (entry->kind == ControlKind::TextBox) SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
+    controls_[std::string(entry->name)] = child;
+    if (focus_ == nullptr && takes_focus(entry->kind)) focus_ = child;
   }
 }
 
 void FormWindow::on_click(std::string_view button, std::function<void()> handler) {
-  const ControlSpec& spec = kova::control(layout_, button);
-  clicks_[kFirstControlId + static_cast<int>(&spec - layout_.controls.data())] = std::move(handler);
+  const ControlSpec& entry = kova::control(layout_, button);
+  clicks_[kFirstControlId + static_cast<int>(&entry - layout_.controls.data())] = std::move(handler);
 }
 
 void FormWindow::show() {

@@ -10,9 +10,9 @@ int main() {
   for (const kova::WindowLayout* window :
        {&kova::main_window_layout(), &kova::input_parameters_layout(), &kova::engine_selection_layout()}) {
     std::cout << window->caption << "\t-\t0 0 " << window->client_width << ' ' << window->client_height << '\n';
-    for (const kova::ControlSpec& spec : window->controls) {
-      const kova::TwipsRect r = kova::window_rect(*window, spec);
-      std::cout << window->caption << '\t' << spec.name << '\t' << r.left << ' ' << r.top << ' ' << r.width << ' '
+    for (const kova::ControlSpec& entry : window->controls) {
+      const kova::TwipsRect r = kova::window_rect(*window, entry);
+      std::cout << window->caption << '\t' << entry.name << '\t' << r.left << ' ' << r.top << ' ' << r.width << ' '
                 << r.height << '\n';
     }
   }

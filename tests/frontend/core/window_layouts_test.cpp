@@ -22,19 +22,19 @@ TEST(WindowLayouts, EveryControlLiesInItsContainerAndTheWindowWithDistinctNamesA
   for (const WindowLayout* window : kWindows) {
     std::set<std::string_view> seen_names;
     std::set<int> tab_indices;
-    for (const ControlSpec& spec : window->controls) {
-      SCOPED_TRACE(std::string(window->name) + "." + std::string(spec.name));
-      EXPECT_TRUE(seen_names.insert(spec.name).second);
-      EXPECT_TRUE(tab_indices.insert(spec.tab_index).second);
+    for (const ControlSpec& entry : window->controls) {
+      SCOPED_TRACE(std::string(window->name) + "." + std::string(entry.name));
+      EXPECT_TRUE(seen_names.insert(entry.name).second);
+      EXPECT_TRUE(tab_indices.insert(entry.tab_index).second);
       // A container is a frame listed earlier, so that a shell can build the table in order.
-      if (!spec.container.empty()) {
-        EXPECT_TRUE(seen_names.contains(spec.container));
-        const ControlSpec& outer = control(*window, spec.container);
+      if (!entry.container.empty()) {
+        EXPECT_TRUE(seen_names.contains(entry.container));
+        const ControlSpec& outer = control(*window, entry.container);
         EXPECT_EQ(outer.kind, ControlKind::Frame);
-        EXPECT_LE(spec.rect.left + spec.rect.width, outer.rect.width);
-        EXPECT_LE(spec.rect.top + spec.rect.height, outer.rect.height);
+        EXPECT_LE(entry.rect.left + entry.rect.width, outer.rect.width);
+        EXPECT_LE(entry.rect.top + entry.rect.height, outer.rect.height);
       }
-      const TwipsRect r = window_rect(*window, spec);
+      const TwipsRect r = window_rect(*window, entry);
       EXPECT_GE(r.left, 0);
       EXPECT_GE(r.top, 0);
       EXPECT_LE(r.left + r.width, window->client_width);
@@ -107,14 +107,14 @@ TEST(LayoutScale, ControlsGrowWithTheTextAndNeverShrinkBelowTheScreensTwips) {
 TEST(LayoutScale, GrowsUntilEveryCaptionFitsAndKeepsItsProportions) {
   const WindowLayout& form2 = input_parameters_layout();
   // A caption "fits" when the control is at least as wide as 10 pixels a character.
-  const auto fits = [](const ControlSpec& spec, double scale) {
-    return scaled(spec.rect.width, scale) >= 10 * static_cast<int>(spec.caption.size());
+  const auto fits = [](const ControlSpec& entry, double scale) {
+    return scaled(entry.rect.width, scale) >= 10 * static_cast<int>(entry.caption.size());
   };
   const double scale = scale_to_fit(form2, pixels_per_twip(13, 96), fits);
   EXPECT_GT(scale, pixels_per_twip(13, 96));
-  for (const ControlSpec& spec : form2.controls) {
-    if (!spec.caption.empty()) {
-      EXPECT_TRUE(fits(spec, scale)) << spec.name;
+  for (const ControlSpec& entry : form2.controls) {
+    if (!entry.caption.empty()) {
+      EXPECT_TRUE(fits(entry, scale)) << entry.name;
     }
   }
   // Not more than one step beyond what the narrowest room asks: "Correlation threshold".
