@@ -197,13 +197,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-// Appended piece by piece: GCC 12 misreads "'" + text + "'" at -O3 as an overlapping copy (-Wrestrict).
-std::string quoted(const fs::path& path) {
-  std::string text = "'";
-  text += path_text(path);
-  text += '\'';
-  return text;
-}
+std::string quoted(const fs::path& path) { return "'" + path_text(path) + "'"; }
 
 InputFile open_input(const fs::path& path) {
   refuse_folder(path, "input matrix");
