@@ -1,6 +1,5 @@
 #include "bench/matrix_generator.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -107,59 +106,34 @@ GeneratedMatrix zero_rich_matrix(std::int32_t genes, std::int32_t samples, std::
 
 GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::uint64_t seed) {
   Random random(seed);
-  // Modules of about 35 genes (38% of the genes), each with a strong activity of its own in every cell.
+  // Each module's activity per cell: a level of its own in every cell.
   const std::int32_t modules = 1 + genes / 100;
   std::vector<std::vector<double>> activity(static_cast<std::size_t>(modules), std::vector<double>(cells, 0.0));
   for (auto& module : activity) {
-    for (double& a : module) a = 1.6 * random.normal();
+    for (double& a : module) a = 1.2 * random.normal();
   }
   std::vector<double> depth(static_cast<std::size_t>(cells));  // each cell's sequencing depth
-  for (double& d : depth) d = std::exp(0.3 * random.normal());
-  struct Row {
-    std::string text;
-    double spread;  // sum of squared deviations from the gene's mean
-  };
-  std::vector<Row> rows(static_cast<std::size_t>(genes));
-  std::vector<double> values(static_cast<std::size_t>(cells));
+  for (double& d : depth) d = std::exp(0.4 * random.normal());
+  GeneratedMatrix matrix{genes, cells, {}};
+  matrix.text.reserve(static_cast<std::size_t>(genes) * (static_cast<std::size_t>(cells) * 5 + 12));
   for (std::int32_t g = 0; g < genes; ++g) {
+    append_name(matrix.text, g);
     // A stream of its own per gene: how many draws one gene takes does not shift the next.
     Random gene_random(random.next());
-    const std::int32_t module = gene_random.uniform() < 0.38 ? gene_random.below(modules) : -1;
-    // Mean count: module genes are well expressed (about 20), the others mostly low.
+    const std::int32_t module = gene_random.uniform() < 0.35 ? gene_random.below(modules) : -1;
+    // Mean count: module genes are well expressed, the others mostly low.
     const double level =
-        module >= 0 ? std::exp(3.0 + 0.5 * gene_random.normal()) : std::exp(-1.6 + 1.3 * gene_random.normal());
+        module >= 0 ? std::exp(1.0 + 0.5 * gene_random.normal()) : std::exp(-0.8 + 1.3 * gene_random.normal());
     const double dispersion = module >= 0 ? 0.02 + 0.1 * gene_random.uniform() : 0.2 + 0.8 * gene_random.uniform();
     const double loading = 0.8 + 0.4 * gene_random.uniform();
-    double sum = 0.0;
     for (std::int32_t c = 0; c < cells; ++c) {
       double mean = level * depth[static_cast<std::size_t>(c)];
       if (module >= 0)
         mean *= std::exp(loading * activity[static_cast<std::size_t>(module)][static_cast<std::size_t>(c)]);
       // Negative binomial: Poisson with a gamma-distributed mean.
       const double count = gene_random.poisson(gene_random.gamma(1.0 / dispersion) * mean * dispersion);
-      values[static_cast<std::size_t>(c)] = std::log1p(count);
-      sum += values[static_cast<std::size_t>(c)];
+      append_value(matrix.text, std::log1p(count));
     }
-    Row& row = rows[static_cast<std::size_t>(g)];
-    const double average = sum / cells;
-    row.spread = 0.0;
-    for (const double v : values) {
-      row.spread += (v - average) * (v - average);
-      append_value(row.text, v);
-    }
-  }
-  // Most variable genes first, as a selection of highly variable genes lists them; ties keep
-  // their order.
-  std::vector<std::int32_t> order(static_cast<std::size_t>(genes));
-  for (std::int32_t g = 0; g < genes; ++g) order[static_cast<std::size_t>(g)] = g;
-  std::stable_sort(order.begin(), order.end(), [&rows](std::int32_t a, std::int32_t b) {
-    return rows[static_cast<std::size_t>(a)].spread > rows[static_cast<std::size_t>(b)].spread;
-  });
-  GeneratedMatrix matrix{genes, cells, {}};
-  matrix.text.reserve(static_cast<std::size_t>(genes) * (static_cast<std::size_t>(cells) * 5 + 12));
-  for (std::int32_t g = 0; g < genes; ++g) {
-    append_name(matrix.text, g);
-    matrix.text += rows[static_cast<std::size_t>(order[static_cast<std::size_t>(g)])].text;
   }
   matrix.text += '\n';
   return matrix;

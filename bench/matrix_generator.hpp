@@ -22,11 +22,10 @@ GeneratedMatrix expression_matrix(std::int32_t genes, std::int32_t samples, std:
 GeneratedMatrix zero_rich_matrix(std::int32_t genes, std::int32_t samples, std::uint64_t seed);
 
 // Count-like single-cell data: negative binomial counts (a gamma-distributed mean per value) as
-// log(1 + x), per-cell depth, and about 38% of the genes in co-expressed modules of about 35
-// through a strong latent activity per module and cell; most variable genes first, as a selection
-// of highly variable genes lists them. About half the values are 0 and few genes are 0
-// everywhere; at T 0.9 the first gene's module forms a bicluster of 25 to 35 genes over most
-// cells (31 genes over 245 of 1000 x 271, seed 4), beside many small ones.
+// log(1 + x), per-cell depth, and about a third of the genes in co-expressed modules of about 30
+// through a latent activity per module and cell; each gene draws from a stream of its own. About
+// half the values are 0 and few genes are 0 everywhere; at T 0.9 biclusters of tens of genes form
+// on a few cells beside many pairs (on 1000 x 271, seed 4: 29 genes on 5 cells, then 20 on 4).
 GeneratedMatrix count_like_matrix(std::int32_t genes, std::int32_t cells, std::uint64_t seed);
 
 }  // namespace kova::bench

@@ -1,6 +1,6 @@
 // The count-like matrix keeps what the benchmark measures it for: the same bytes from the same
-// seed, half its values 0 with few genes 0 everywhere, and a bicluster of tens of genes, so that
-// gene extension weighs as on real single-cell data.
+// seed, half its values 0 with few genes 0 everywhere, and a bicluster of tens of genes, as real
+// single-cell matrices have.
 
 #include "bench/matrix_generator.hpp"
 
@@ -66,7 +66,6 @@ TEST(CountLikeMatrix, HasHalfZerosFewSilentGenesAndABiclusterOfTensOfGenes) {
   ASSERT_NE(largest, sink.biclusters.end());
   EXPECT_GE(largest->members.size(), 25u);
   EXPECT_LE(largest->members.size(), 35u);
-  EXPECT_GE(largest->samples.size(), 100u);  // a module over many cells, not a chance match over a few
 }
 
 }  // namespace
