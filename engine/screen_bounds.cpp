@@ -56,9 +56,9 @@
 //    w = 2^-11, spacing 2^-24 below 2^-14), and the sums run in half precision. Steps 2 and 3 hold
 //    with w for v: eps_h = 1.25 (n + 4) w (1 + 2^-12) covers the three input roundings and the n
 //    operations per lane (n w <= 1/16 keeps gamma's denominator inside the 1.25), eta_h = n 2^-22
-//    the underflow, and no sum reaches 65504 (each term is at most 1 in magnitude). The group's bound n on sum q^2 would make e_A as large as A itself,
-//    so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with the lane's |F1|
-//    for the group's largest,
+//    the underflow, and no sum reaches 65504 (each term is at most 1 in magnitude). The group's bound n on sum q^2
+//    would make e_A as large as A itself, so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with
+//    the lane's |F1| for the group's largest,
 //      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (the rounding term of step 3),
 //      e2 = eps_h F2 / (1 - eps_h) + eta_h (1 + eps_h / (1 - eps_h)),
 //    which the decision adds up lane by lane (proven_below_half). In e_num, e3 = eps_h sum |q t|
@@ -200,9 +200,10 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   // The decision in single precision (step 3, its last paragraph).
   single_usable_ = rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60;
   if (single_usable_) {
-    single_e_a_ = kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRoundingSingle * (f2_max + f1_max * f1_max / dn);
-    single_e_num_ = kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) +
-                    kRoundingSingle * (f3_max + f1_max * abs_t1 / dn);
+    single_e_a_ =
+        kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRoundingSingle * (f2_max + f1_max * f1_max / dn);
+    single_e_num_ =
+        kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) + kRoundingSingle * (f3_max + f1_max * abs_t1 / dn);
     single_a_floor_ = std::fmax(pair_.a_floor, 0x1p-100 / rhs_factor);
     single_.inverse_n = static_cast<float>(pair_.inverse_n);
     single_.cross = static_cast<float>(pair_.cross);

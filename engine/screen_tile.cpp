@@ -94,25 +94,21 @@ inline __attribute__((always_inline)) void decide(const float* sq, const float* 
   }
 }
 
-// The decision in single precision for the sums of a whole tile, four lanes at a time; proven[k] = 1
-// where lane k is proven below.
-inline __attribute__((always_inline)) void decide_single_base(const float* sq, const float* sqq, const float* sqt,
-                                                              const SingleDecision& decision, bool* proven) {
+// The decision in single precision for the sums of a whole tile, `Real` floats at a time:
+// masks[k] = -1 where lane k is proven below, else 0. The masks go through memory, so that no vector
+// crosses into code built for other instructions; each width then narrows them to flags with its
+// own.
+template <class Real>
+inline __attribute__((always_inline)) void single_masks(const float* sq, const float* sqq, const float* sqt,
+                                                        const SingleDecision& decision, std::int32_t* masks) {
   const SingleDecision local = decision;  // as in decide()
-  for (std::size_t block = 0; block < kW; block += 4) {
-    Floats4 f1, f2, f3;
+  for (std::size_t block = 0; block < kW; block += sizeof(Real) / sizeof(float)) {
+    Real f1, f2, f3;
     std::memcpy(&f1, sq + block, sizeof f1);
     std::memcpy(&f2, sqq + block, sizeof f2);
     std::memcpy(&f3, sqt + block, sizeof f3);
     const auto mask = proven_below(f1, f2, f3, local);
-#ifdef KOVA_X86_KERNELS
-    // The four signs moved to the bottom of their own bytes, as in flag_bytes_256.
-    const auto bits = static_cast<std::uint32_t>(_mm_movemask_ps(reinterpret_cast<__m128>(mask)));
-    const std::uint32_t bytes = (bits * 0x204081u) & 0x01010101u;
-#else
-    const auto bytes = __builtin_convertvector(mask & 1, Bytes4);
-#endif
-    std::memcpy(proven + block, &bytes, sizeof bytes);
+    std::memcpy(masks + block, &mask, sizeof mask);
   }
 }
 
@@ -189,7 +185,19 @@ void screen_base(const float* tile, std::span<const std::int32_t> columns, const
                  const SingleDecision& decision, bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
   sums_base(tile, columns, member, sq, sqq, sqt);
-  decide_single_base(sq, sqq, sqt, decision, proven);
+  alignas(16) std::int32_t masks[kW];
+  single_masks<Floats4>(sq, sqq, sqt, decision, masks);
+#ifdef KOVA_X86_KERNELS
+  // Sixteen masks narrowed to bytes at a time, by two saturating packs that keep the order.
+  for (std::size_t block = 0; block < kW; block += 16) {
+    const auto* at = reinterpret_cast<const __m128i*>(masks + block);
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(_mm_load_si128(at), _mm_load_si128(at + 1)),
+                                          _mm_packs_epi32(_mm_load_si128(at + 2), _mm_load_si128(at + 3)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+  }
+#else
+  for (std::size_t k = 0; k < kW; ++k) proven[k] = masks[k] != 0;
+#endif
 }
 
 #ifdef KOVA_X86_KERNELS
@@ -250,16 +258,11 @@ __attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span
   using Floats8 = float __attribute__((vector_size(32)));
   float sq[kW], sqq[kW], sqt[kW];
   sums_256(tile, columns, member, sq, sqq, sqt);
-  const SingleDecision local = decision;  // as in decide()
-  __m256i masks[4];
-  for (std::size_t v = 0; v < 4; ++v) {
-    Floats8 f1, f2, f3;
-    std::memcpy(&f1, sq + 8 * v, sizeof f1);
-    std::memcpy(&f2, sqq + 8 * v, sizeof f2);
-    std::memcpy(&f3, sqt + 8 * v, sizeof f3);
-    masks[v] = reinterpret_cast<__m256i>(proven_below(f1, f2, f3, local));
-  }
-  const __m256i bytes = _mm256_packs_epi16(_mm256_packs_epi32(masks[0], masks[1]), _mm256_packs_epi32(masks[2], masks[3]));
+  alignas(32) std::int32_t masks[kW];
+  single_masks<Floats8>(sq, sqq, sqt, decision, masks);
+  const auto* at = reinterpret_cast<const __m256i*>(masks);
+  const __m256i bytes = _mm256_packs_epi16(_mm256_packs_epi32(_mm256_load_si256(at), _mm256_load_si256(at + 1)),
+                                           _mm256_packs_epi32(_mm256_load_si256(at + 2), _mm256_load_si256(at + 3)));
   const __m256i ordered = _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(proven), _mm256_and_si256(ordered, _mm256_set1_epi8(1)));
 }
@@ -329,14 +332,11 @@ __attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<
                                                    const float* member, const SingleDecision& decision, bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
   sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
-  const SingleDecision local = decision;  // as in decide()
+  alignas(64) std::int32_t masks[kW];
+  single_masks<Floats>(sq, sqq, sqt, decision, masks);
   for (std::size_t block = 0; block < kW; block += 16) {
-    Floats f1, f2, f3;
-    std::memcpy(&f1, sq + block, sizeof f1);
-    std::memcpy(&f2, sqq + block, sizeof f2);
-    std::memcpy(&f3, sqt + block, sizeof f3);
-    const auto bytes = __builtin_convertvector(proven_below(f1, f2, f3, local) & 1, SixteenBytes);
-    std::memcpy(proven + block, &bytes, sizeof bytes);
+    const __m128i bytes = _mm512_cvtepi32_epi8(_mm512_load_si512(masks + block));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
   }
 }
 #endif
