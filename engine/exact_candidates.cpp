@@ -46,7 +46,22 @@ inline __attribute__((always_inline)) void exact_all(std::span<const double> x, 
     for (std::size_t g = 0; g < kGroups; ++g) {
       s[g] = {V{} + prefix.sx, V{} + prefix.sy, V{} + prefix.sxx, V{} + prefix.syy, V{} + prefix.sxy};
     }
-    for (std::size_t c = start; c < m; ++c) {
+    // Every lane adds every column but its own: plain additions up to the next position of the
+    // pass, and only at a position the lanes compare.
+    const auto add_all = [&](std::size_t c) __attribute__((always_inline)) {
+      const double xc = x[c], yc = y[c], xx = xc * xc, yy = yc * yc, xy = xc * yc;
+      for (std::size_t g = 0; g < kGroups; ++g) {
+        s[g].sx += xc;
+        s[g].sy += yc;
+        s[g].sxx += xx;
+        s[g].syy += yy;
+        s[g].sxy += xy;
+      }
+    };
+    std::size_t c = start;
+    for (std::size_t lane = 0; lane < count; ++lane) {
+      const std::size_t position = positions[first + lane];
+      for (; c < position; ++c) add_all(c);
       const double xc = x[c], yc = y[c], xx = xc * xc, yy = yc * yc, xy = xc * yc;
       for (std::size_t g = 0; g < kGroups; ++g) {
         const auto keep = skip[g] != static_cast<double>(c);
@@ -56,7 +71,9 @@ inline __attribute__((always_inline)) void exact_all(std::span<const double> x, 
         s[g].syy = keep ? s[g].syy + yy : s[g].syy;
         s[g].sxy = keep ? s[g].sxy + xy : s[g].sxy;
       }
+      ++c;
     }
+    for (; c < m; ++c) add_all(c);
     // correlation(), lane by lane: the same operations in the same order.
     const double dn = static_cast<double>(divisor);
     for (std::size_t g = 0; g < kGroups; ++g) {

@@ -45,15 +45,20 @@
 //      Then num_high^2 < A_low T^2 B_L 4^j (1 - 2^-39), computed in double (a subnormal left side is
 //      below the normal right side anyway), proves the literal r < T.
 //    A NaN or infinity anywhere fails every comparison: nothing is proven, the test is exact.
+//    Where the right side's factor T^2 B_L 4^j (1 - 2^-39) lies in [2^-60, 2^60], the same decision
+//    runs in single precision on the single-precision sums, as step 4 describes for its own: the
+//    bounds rounded up, the factor down by 2^-20, 2^-19 of the magnitudes in place of 2^-40, and
+//    A_low above 2^-100 / rhs_factor as well. That widens e_A and e_num by some 2^-18 n, far below
+//    what the threshold's neighbourhood needs, and decides twice the lanes per instruction.
 //
 // 4. Half precision. Where the processor has half-precision arithmetic and n <= 128, the tiles and
 //    the member hold their single-precision values rounded once more, to half precision (unit
 //    w = 2^-11, spacing 2^-24 below 2^-14), and the sums run in half precision. Steps 2 and 3 hold
 //    with w for v: eps_h = 1.25 (n + 4) w (1 + 2^-12) covers the three input roundings and the n
 //    operations per lane (n w <= 1/16 keeps gamma's denominator inside the 1.25), eta_h = n 2^-22
-//    the underflow, and no sum reaches 65504 (each term is at most 1 in magnitude). The group's bound n on sum q^2 would make e_A as large as A itself,
-//    so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with the lane's |F1|
-//    for the group's largest,
+//    the underflow, and no sum reaches 65504 (each term is at most 1 in magnitude). The group's bound n on sum q^2
+//    would make e_A as large as A itself, so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with
+//    the lane's |F1| for the group's largest,
 //      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (the rounding term of step 3),
 //      e2 = eps_h F2 / (1 - eps_h) + eta_h (1 + eps_h / (1 - eps_h)),
 //    which the decision adds up lane by lane (proven_below_half). In e_num, e3 = eps_h sum |q t|
@@ -135,6 +140,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
                        double threshold) {
   usable_ = false;
   half_usable_ = false;
+  single_usable_ = false;
   const std::size_t n = columns.size();
   values_.resize(n);
   if (n == 0 || n > kMostColumns || !(threshold >= 0x1p-100 && threshold <= 0x1p100)) return;
@@ -189,14 +195,27 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   floor_per_factor_squared_ = b >= 1.0 ? 0x1p-998 : 0x1p-998 / b;
   usable_ = true;
 
+  constexpr double kRoundingSingle = 0x1p-19;
+  const double rhs_factor = pair_.rhs_factor;
+  // The decision in single precision (step 3, its last paragraph).
+  single_usable_ = rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60;
+  if (single_usable_) {
+    single_e_a_ =
+        kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRoundingSingle * (f2_max + f1_max * f1_max / dn);
+    single_e_num_ =
+        kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) + kRoundingSingle * (f3_max + f1_max * abs_t1 / dn);
+    single_a_floor_ = std::fmax(pair_.a_floor, 0x1p-100 / rhs_factor);
+    single_.inverse_n = static_cast<float>(pair_.inverse_n);
+    single_.cross = static_cast<float>(pair_.cross);
+    single_.rhs_factor = static_cast<float>(rhs_factor * (1.0 - 0x1p-20));
+  }
+
   // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane, the
   // decision in single precision.
-  const double rhs_factor = pair_.rhs_factor;
   half_usable_ = n <= kHalfMostColumns && has_half_precision() && rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60;
   if (!half_usable_) return;
   half_values_.resize(n);
   to_half(values_, half_values_.data());
-  constexpr double kRoundingSingle = 0x1p-19;
   const double eps_h = 1.25 * (dn + 4.0) * kHalfUnit * (1.0 + 0x1p-12);
   const double eta_h = dn * 0x1p-22;
   const double e1_h = eps_h * dn * kTiny + eta_h;
@@ -220,6 +239,14 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   half_.num_cap = rounded_up(kSlack * e3_h);
   half_.num_per_f2 = rounded_up(kSlack * 0.5 * eps_h / (1.0 - eps_h));
   half_.num_at_zero = rounded_up(kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h));
+}
+
+SingleDecision ScreenMember::single_decision(const GroupScale& group) const {
+  SingleDecision d = single_;
+  d.e_a = rounded_up(single_e_a_ + a_per_square_ * group.square_bound);
+  d.e_num = rounded_up(single_e_num_ + num_per_root_ * group.root_bound);
+  d.a_floor = rounded_up(std::fmax(single_a_floor_, floor_per_factor_squared_ * group.largest_factor_squared));
+  return d;
 }
 
 HalfDecision ScreenMember::half_decision(const GroupScale& group) const {

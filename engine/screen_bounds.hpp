@@ -53,6 +53,12 @@ struct ScreenDecision {
   double rhs_factor;  // T^2 B 4^j, less a margin for the test's own rounding
 };
 
+// The same constants in single precision, for the decision on single-precision sums made in single
+// precision (screen_bounds.cpp, step 3): twice the lanes per instruction of the decision in double.
+struct SingleDecision {
+  float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
+};
+
 // The decision for sums in half precision, made in single precision: e_a grows per lane with F2
 // and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound is rounded up and the
 // right side's factor down (screen_bounds.cpp, step 4).
@@ -89,6 +95,10 @@ class ScreenMember {
     d.a_floor = floor > d.a_floor ? floor : d.a_floor;
     return d;
   }
+  // Whether the decision may run in single precision (the right side's factor lies in the range
+  // where its bounds hold); then single_decision() gives its constants for a group.
+  bool single_usable() const { return single_usable_; }
+  SingleDecision single_decision(const GroupScale& group) const;
   // The same for the half-precision screen; half_usable() only.
   HalfDecision half_decision(const GroupScale& group) const;
 
@@ -100,6 +110,9 @@ class ScreenMember {
   double a_per_square_ = 0.0, num_per_root_ = 0.0;
   double floor_per_factor_squared_ = 0.0;  // >= 2^-998 / B_L
   bool usable_ = false;
+  SingleDecision single_{};  // the single-precision decision's parts that do not depend on the group
+  double single_e_a_ = 0.0, single_e_num_ = 0.0, single_a_floor_ = 0.0;  // before the group's share
+  bool single_usable_ = false;
   std::vector<std::uint16_t> half_values_;
   HalfDecision half_{};  // the half-precision decision's parts that do not depend on the group
   double half_e_a_ = 0.0, half_e_num_ = 0.0, half_a_floor_ = 0.0;  // theirs, before the group's share
@@ -125,8 +138,9 @@ inline __attribute__((always_inline)) auto proven_below_with(Real f1, Real f2, R
   const Real above = Real{} + std::numeric_limits<Scalar>::infinity();
   return (num_high <= 0 ? below : num_high * num_high) < (num_high <= 0 ? above : rhs);
 }
-template <class Real>
-inline __attribute__((always_inline)) auto proven_below(Real f1, Real f2, Real f3, const ScreenDecision& d) {
+// `Decision` a ScreenDecision (in double) or a SingleDecision (in single precision, `Real` floats).
+template <class Real, class Decision>
+inline __attribute__((always_inline)) auto proven_below(Real f1, Real f2, Real f3, const Decision& d) {
   return proven_below_with(f1, f2, f3, Real{} + d.e_a, Real{} + d.e_num, d);
 }
 // The same from half-precision sums, with each lane's own e_a (see screen_bounds.cpp, step 4).

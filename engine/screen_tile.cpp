@@ -94,6 +94,24 @@ inline __attribute__((always_inline)) void decide(const float* sq, const float* 
   }
 }
 
+// The decision in single precision for the sums of a whole tile, `Real` floats at a time:
+// masks[k] = -1 where lane k is proven below, else 0. The masks go through memory, so that no vector
+// crosses into code built for other instructions; each width then narrows them to flags with its
+// own.
+template <class Real>
+inline __attribute__((always_inline)) void single_masks(const float* sq, const float* sqq, const float* sqt,
+                                                        const SingleDecision& decision, std::int32_t* masks) {
+  const SingleDecision local = decision;  // as in decide()
+  for (std::size_t block = 0; block < kW; block += sizeof(Real) / sizeof(float)) {
+    Real f1, f2, f3;
+    std::memcpy(&f1, sq + block, sizeof f1);
+    std::memcpy(&f2, sqq + block, sizeof f2);
+    std::memcpy(&f3, sqt + block, sizeof f3);
+    const auto mask = proven_below(f1, f2, f3, local);
+    std::memcpy(masks + block, &mask, sizeof mask);
+  }
+}
+
 // Plain products and sums; with 512-bit instructions the product and sum as one fused operation
 // (one rounding instead of two, which the bound allows for).
 struct Separate {
@@ -163,6 +181,24 @@ void screen_base(const float* tile, std::span<const std::int32_t> columns, const
   sums_base(tile, columns, member, sq, sqq, sqt);
   decide<Doubles2, Floats2, Bytes2>(sq, sqq, sqt, decision, proven);
 }
+void screen_base(const float* tile, std::span<const std::int32_t> columns, const float* member,
+                 const SingleDecision& decision, bool* proven) {
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_base(tile, columns, member, sq, sqq, sqt);
+  alignas(16) std::int32_t masks[kW];
+  single_masks<Floats4>(sq, sqq, sqt, decision, masks);
+#ifdef KOVA_X86_KERNELS
+  // Sixteen masks narrowed to bytes at a time, by two saturating packs that keep the order.
+  for (std::size_t block = 0; block < kW; block += 16) {
+    const auto* at = reinterpret_cast<const __m128i*>(masks + block);
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(_mm_load_si128(at), _mm_load_si128(at + 1)),
+                                          _mm_packs_epi32(_mm_load_si128(at + 2), _mm_load_si128(at + 3)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+  }
+#else
+  for (std::size_t k = 0; k < kW; ++k) proven[k] = masks[k] != 0;
+#endif
+}
 
 #ifdef KOVA_X86_KERNELS
 // One vector's value at a time, so that fourteen registers suffice (twelve sums, t, the value).
@@ -212,6 +248,23 @@ __attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span
   float sq[kW], sqq[kW], sqt[kW];
   sums_256(tile, columns, member, sq, sqq, sqt);
   decide<Doubles4, Floats4, Bytes4>(sq, sqq, sqt, decision, proven);
+}
+
+// The decision in single precision, eight lanes at a time, the 32 lanes' masks narrowed to bytes
+// together: the packs work within 128-bit halves, so the groups of four lanes come out in the
+// order 0, 8, 16, 24, 4, 12, 20, 28, which one permutation puts right.
+__attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span<const std::int32_t> columns,
+                                                    const float* member, const SingleDecision& decision, bool* proven) {
+  using Floats8 = float __attribute__((vector_size(32)));
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_256(tile, columns, member, sq, sqq, sqt);
+  alignas(32) std::int32_t masks[kW];
+  single_masks<Floats8>(sq, sqq, sqt, decision, masks);
+  const auto* at = reinterpret_cast<const __m256i*>(masks);
+  const __m256i bytes = _mm256_packs_epi16(_mm256_packs_epi32(_mm256_load_si256(at), _mm256_load_si256(at + 1)),
+                                           _mm256_packs_epi32(_mm256_load_si256(at + 2), _mm256_load_si256(at + 3)));
+  const __m256i ordered = _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(proven), _mm256_and_si256(ordered, _mm256_set1_epi8(1)));
 }
 
 #ifdef KOVA_WIDE_FUNCTORS
@@ -274,6 +327,17 @@ __attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<
   float sq[kW], sqq[kW], sqt[kW];
   sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
   decide<Doubles, HalfFloats, Bytes>(sq, sqq, sqt, decision, proven);
+}
+__attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<const std::int32_t> columns,
+                                                   const float* member, const SingleDecision& decision, bool* proven) {
+  float sq[kW], sqq[kW], sqt[kW];
+  sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
+  alignas(64) std::int32_t masks[kW];
+  single_masks<Floats>(sq, sqq, sqt, decision, masks);
+  for (std::size_t block = 0; block < kW; block += 16) {
+    const __m128i bytes = _mm512_cvtepi32_epi8(_mm512_load_si512(masks + block));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+  }
 }
 #endif
 
@@ -345,6 +409,19 @@ __attribute__((target("avx2,fma"))) void columns_256(const double* const* rows, 
 }
 #endif
 
+// The single-precision sums at the width in use, then the decision in double (ScreenDecision) or
+// in single precision (SingleDecision).
+template <class Decision>
+void screen(const float* tile, std::span<const std::int32_t> columns, const float* member, const Decision& decision,
+            bool* proven) {
+#ifdef KOVA_X86_KERNELS
+  const int width = vector_width();
+  if (width >= 512) return screen_512(tile, columns, member, decision, proven);
+  if (width >= 256) return screen_256(tile, columns, member, decision, proven);
+#endif
+  screen_base(tile, columns, member, decision, proven);
+}
+
 }  // namespace
 
 void screen_columns(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
@@ -409,14 +486,9 @@ void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::i
   }
 #endif
   (void)half_allowed;
-  const ScreenDecision decision = member.decision(group_);
   const float* t = member.values().data();
-#ifdef KOVA_X86_KERNELS
-  const int width = vector_width();
-  if (width >= 512) return screen_512(values_.data(), columns, t, decision, proven);
-  if (width >= 256) return screen_256(values_.data(), columns, t, decision, proven);
-#endif
-  screen_base(values_.data(), columns, t, decision, proven);
+  if (member.single_usable()) return screen(values_.data(), columns, t, member.single_decision(group_), proven);
+  screen(values_.data(), columns, t, member.decision(group_), proven);
 }
 
 }  // namespace kova

@@ -61,11 +61,12 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
 }
 
 // Whatever the screen proves below the threshold, in single and in half precision, fails the exact
-// test (r below it, or NaN), and the single-precision decision is the scalar one on the same sums.
+// test (r below it, or NaN), and the decision on single-precision sums is the scalar one on the same
+// sums, in single precision where the member allows it, else in double.
 TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
   std::mt19937_64 random(5);
   std::normal_distribution<double> normal;
-  std::size_t rejected = 0, near_and_kept = 0, rejected_in_half = 0;
+  std::size_t rejected = 0, near_and_kept = 0, rejected_in_half = 0, decided_in_single = 0, decided_in_double = 0;
   for (int round = 0; round < 300; ++round) {
     const std::size_t samples = 3 + static_cast<std::size_t>(random() % 150);  // both sides of 128
     std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth);
@@ -127,13 +128,19 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
             chain[2] = order.fused ? std::fma(q, t, chain[2]) : chain[2] + q * t;
           }
           const float sq = sums[0][0] + sums[1][0], sqq = sums[0][1] + sums[1][1], sqt = sums[0][2] + sums[1][2];
-          ASSERT_EQ(proven[k], proven_below<double>(sq, sqq, sqt, member.decision(tile.group())) != 0)
-              << "gene " << genes[k] << ", round " << round;
+          const bool scalar = member.single_usable()
+                                  ? proven_below<float>(sq, sqq, sqt, member.single_decision(tile.group()))
+                                  : proven_below<double>(sq, sqq, sqt, member.decision(tile.group()));
+          ASSERT_EQ(proven[k], scalar) << "gene " << genes[k] << ", round " << round;
+          ++(member.single_usable() ? decided_in_single : decided_in_double);
         }
       }
     }
   }
-  // Both kinds occur, or the test proves nothing.
+  // Both kinds occur, and both decisions (a tiny threshold leaves single precision's range), or the
+  // test proves nothing.
+  EXPECT_GT(decided_in_single, 10000u);
+  EXPECT_GT(decided_in_double, 1000u);
   EXPECT_GT(rejected, 10000u);
   EXPECT_GT(near_and_kept, 100u);
   EXPECT_EQ(rejected_in_half > 5000u, has_half_precision()) << rejected_in_half;
@@ -268,6 +275,7 @@ TEST_P(ScreenTileAtWidth, LaysOutTheTileValuesOfScreenValue) {
   }
 }
 
+#ifdef KOVA_HALF_PRECISION  // the builds with half-precision kernels; others have no _Float16 to compare with
 // Where the processor has half precision (at width 512 only).
 std::vector<int> half_precision_widths() {
   if (!use_vector_width(512)) return {};
@@ -297,6 +305,7 @@ TEST_P(HalfValues, AreTheNearestHalves) {
     ASSERT_EQ(halves[k], bits) << "value " << values[k];
   }
 }
+#endif
 
 }  // namespace
 }  // namespace kova
