@@ -335,7 +335,8 @@ __attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<
   alignas(64) std::int32_t masks[kW];
   single_masks<Floats>(sq, sqq, sqt, decision, masks);
   for (std::size_t block = 0; block < kW; block += 16) {
-    const __m128i bytes = _mm512_cvtepi32_epi8(_mm512_load_si512(masks + block));
+    // The zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.
+    const __m128i bytes = _mm512_maskz_cvtepi32_epi8(0xFFFF, _mm512_load_si512(masks + block));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
   }
 }
