@@ -4,14 +4,18 @@
 # search, writing) at each width, with their time and peak memory: ALL.txt and a generated
 # 20000 x 1000 matrix, both at T = 0.9.
 #   bench/run.sh [data folder]      default: ../shared/data beside the project
+#   CXX=clang++-14 bench/run.sh     another compiler, in a build folder of its own
 set -euo pipefail
 cd "$(dirname "$0")/.."
 data=${1:-"$PWD/../shared/data"}
 
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF >/dev/null
-cmake --build build/bench -j 2 --target kova_bench kova_load_bench kova2 kova2_at_width kova_generate
-bin=$PWD/build/bench
+build=build/bench
+if [ -n "${CXX:-}" ]; then build=build/bench-$(basename "$CXX"); fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j 2 --target kova_bench kova_load_bench kova2 kova2_at_width kova_generate
+bin=$PWD/$build
 echo "processor: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)"
+echo "compiler: $(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt") ($("$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")" --version | head -1))"
 "$bin/bench/kova_bench" "$data"
 echo
 "$bin/bench/kova_load_bench" "$data"
