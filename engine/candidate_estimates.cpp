@@ -88,7 +88,11 @@ inline __attribute__((always_inline)) V fold_lesser(V v) {
 }
 template <class V>
 inline __attribute__((always_inline)) V fold_greater(V v) {
-  return -fold_lesser(-v);
+  constexpr auto lanes = std::make_index_sequence<kLanesOf<V>>{};
+  const auto greater = [](V a, V b) __attribute__((always_inline)) { return a > b ? a : b; };
+  if constexpr (kLanesOf<V> >= 8) v = greater(v, swapped<4>(v, lanes));
+  if constexpr (kLanesOf<V> >= 4) v = greater(v, swapped<2>(v, lanes));
+  return greater(v, swapped<1>(v, lanes));
 }
 
 // |v| by clearing the sign bit: one AND where a comparison and a blend would take two. (It makes
@@ -97,6 +101,65 @@ template <class V>
 inline __attribute__((always_inline)) V magnitude(V v) {
   using Mask = decltype(v != v);
   return reinterpret_cast<V>(reinterpret_cast<Mask>(v) & (Mask{} + std::numeric_limits<std::int64_t>::max()));
+}
+
+#ifdef KOVA_X86_KERNELS
+// Instructions of one width in functions built for it, which take and give vectors through
+// pointers: GCC and clang both inline them into their callers once those are inlined into the
+// variant of the same width, and no vector crosses a call between code built for different
+// instructions. Unaligned accesses: the vectors may be spilled where the stack is not aligned
+// to their size (MinGW-w64).
+
+// The first `count` (fewer than the lanes) doubles from memory, NaN in the other lanes.
+__attribute__((target("avx512f"))) inline void load_first_512(const double* from, std::size_t count, double* to) {
+  const auto lanes = static_cast<__mmask8>((1U << count) - 1);
+  _mm512_storeu_pd(to, _mm512_mask_loadu_pd(_mm512_set1_pd(kNaN), lanes, from));
+}
+__attribute__((target("avx512f"))) inline void store_first_512(double* to, std::size_t count, const double* from) {
+  _mm512_mask_storeu_pd(to, static_cast<__mmask8>((1U << count) - 1), _mm512_loadu_pd(from));
+}
+__attribute__((target("avx2,fma"))) inline __m256i first_256(std::size_t count) {
+  return _mm256_cmpgt_epi64(_mm256_set1_epi64x(static_cast<long long>(count)), _mm256_setr_epi64x(0, 1, 2, 3));
+}
+__attribute__((target("avx2,fma"))) inline void load_first_256(const double* from, std::size_t count, double* to) {
+  const __m256i lanes = first_256(count);
+  _mm256_storeu_pd(to,
+                   _mm256_blendv_pd(_mm256_set1_pd(kNaN), _mm256_maskload_pd(from, lanes), _mm256_castsi256_pd(lanes)));
+}
+__attribute__((target("avx2,fma"))) inline void store_first_256(double* to, std::size_t count, const double* from) {
+  _mm256_maskstore_pd(to, first_256(count), _mm256_loadu_pd(from));
+}
+#endif
+
+// The last, partial block: its `count` candidates' values with NaN in the other lanes, and its
+// approximations stored, without building a vector lane by lane in memory.
+template <class V>
+inline __attribute__((always_inline)) V first_lanes(const double* from, std::size_t count) {
+  V v = V{} + kNaN;
+  if constexpr (kLanesOf<V> == 2) {
+    v[0] = from[0];  // one lane, the only partial block of two
+#ifdef KOVA_X86_KERNELS
+  } else if constexpr (kLanesOf<V> == 4) {
+    load_first_256(from, count, reinterpret_cast<double*>(&v));
+  } else {
+    load_first_512(from, count, reinterpret_cast<double*>(&v));
+#endif
+  }
+  (void)count;
+  return v;
+}
+template <class V>
+inline __attribute__((always_inline)) void store_first_lanes(double* to, std::size_t count, V v) {
+  if constexpr (kLanesOf<V> == 2) {
+    to[0] = v[0];
+#ifdef KOVA_X86_KERNELS
+  } else if constexpr (kLanesOf<V> == 4) {
+    store_first_256(to, count, reinterpret_cast<const double*>(&v));
+  } else {
+    store_first_512(to, count, reinterpret_cast<const double*>(&v));
+#endif
+  }
+  (void)count;
 }
 
 // Per lane: the extremes over its candidates, the position of its first largest approximation and
@@ -196,21 +259,13 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
     const V out = kernel(local, xs, ys, at, cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
-  bool unbounded = false;
   if (k < m) {  // the last few, in lanes filled up with NaN, which is never bounded
-    V xs = V{} + kNaN, ys = xs;
-    for (std::size_t i = 0; k + i < m; ++i) {
-      xs[i] = rows.x[k + i];
-      ys[i] = rows.y[k + i];
-    }
-    Extremes<V> tail = extremes;
-    const V out = kernel(rows, xs, ys, numbers + static_cast<double>(k), cut_a, cut_b, root, tail);
-    for (std::size_t i = 0; k + i < m; ++i) {
-      approx[k + i] = out[i];
-      unbounded = unbounded || std::isnan(out[i]);
-    }
-    tail.unbounded = extremes.unbounded;  // the filling lanes are no candidates
-    extremes = tail;
+    const V xs = first_lanes<V>(xs_at + k, m - k), ys = first_lanes<V>(ys_at + k, m - k);
+    const V seen = extremes.unbounded;
+    const V out = kernel(local, xs, ys, at, cut_a, cut_b, root, extremes);
+    store_first_lanes(approx + k, m - k, out);
+    extremes.unbounded =
+        at < static_cast<double>(m) ? extremes.unbounded : seen;  // the filling lanes are no candidates
   }
   // Across the lanes with vector operations: no branch on the data.
   const V top = fold_greater(extremes.top);
@@ -225,7 +280,7 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   summary.second = fold_greater(lead ? extremes.second : extremes.top)[0];
   const double top_at = fold_greater(lead ? extremes.top_at : V{} - 1.0)[0];
   summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
-  summary.unbounded = unbounded || any_unbounded(extremes.unbounded);
+  summary.unbounded = any_unbounded(extremes.unbounded);
   return summary;
 }
 
