@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <type_traits>
 #include <utility>
 
 #include "engine/vector_width.hpp"
@@ -16,18 +18,21 @@
 
 // The approximation. With P = fl(A B) in [2^-1000, 2^1000] and |num| < 2^500 the estimate is
 // e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u.
-// With 512-bit instructions the reciprocal square root instruction gives y = (1 + d) / sqrt(P)
-// with |d| <= 2^-14 (its documented bound); one Newton step in double, y (1.5 - (0.5 P) y^2),
-// leaves a relative error of 1.5 d^2 + |d|^3 / 2 and a few u of its own roundings, and the
-// approximation is a = fl(num * that). Where the results are subnormal an absolute 2^-1074 per
-// operation is added.
-// The narrower widths scale P by 2^-2j, an even power of two that brings it into [0.5, 2) (exact),
-// take the single-precision reciprocal square root of that rounded to single precision, so
-// y = (1 + d) / sqrt(P 2^-2j) with |d| <= 1.5 * 2^-12 + 2^-25 (the instruction's documented bound
-// and the rounding), then one Newton step in double, y (1.5 - (0.5 P 2^-2j) y^2), which leaves a
-// relative error of 1.5 d^2 + |d|^3 / 2 < 2^-22 and a few u of its own roundings, and multiply by
-// num and by 2^-j (exact unless subnormal). Either way a / e - 1 lies within 2^-22 + 12u, and
-// eta = kApproximation = 2^-20 and 2^-1000 cover it. The exact root (a = e) meets any eta.
+// Every approximate root takes y = (1 + d) / sqrt(P') from a reciprocal square root instruction,
+// with P' = P 2^-2j, refines it by one Newton step in double, y (1.5 - (0.5 P') y^2), and returns
+// a = fl(num * (refined y * 2^-j)). With 512 bits y is the double-precision instruction's, with
+// |d| <= 2^-14 (its documented bound), and j = 0. The narrower widths round P' to single precision
+// and take that instruction's, |d| <= 1.5 * 2^-12 + 2^-25 (the documented bound and the rounding),
+// which needs P' in single precision's normal range: j = 0 where every bounded product of the
+// step lies in [2^-118, 2^120] (which the step's sums and the pass's extremes show, see
+// estimate_all), otherwise 2^-2j is taken lane by lane, the even power of two that brings P into
+// [0.5, 2) (exact). The Newton step leaves a relative error of 1.5 d^2 + |d|^3 / 2 < 2^-22 and at
+// most four roundings of its own (y^2, the product with 0.5 P' (0.5 is exact), the subtraction
+// and the product with y; three where a fused multiply-add does the middle two, with 512 and 256
+// bits), each within u, with no result below the normal range: y^2 and the refined y lie near
+// 1/P' and 1/sqrt(P'), and the refined y times 2^-j (exact) near 1/sqrt(P) in [2^-500, 2^500]. The product with num
+// rounds once more, and only there a subnormal result adds an absolute 2^-1075. Either way a / e - 1 lies within 2^-22
+// + 12u, and eta = kApproximation = 2^-20 and 2^-1000 cover it. The exact root (a = e) meets any eta.
 //
 // The list. Let top be the largest approximation, a_i, and best the largest estimate. Then
 // best >= e_i >= top - eta R - tau (R = largest_estimate, tau = 2^-1000, eta = kApproximation), and
@@ -239,8 +244,7 @@ inline __attribute__((always_inline)) V estimate(const StepRows& rows, V x, V y,
 
 template <class V, class Kernel, class Root>
 inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRows& rows, double cut_a, double cut_b,
-                                                                    double* approx, Kernel kernel, Root root,
-                                                                    Extremes<V>& extremes) {
+                                                                    double* approx, Kernel kernel, Root root) {
   constexpr std::size_t kLanes = kLanesOf<V>;
   const V numbers = lane_numbers<V>();
   const std::size_t m = rows.x.size();
@@ -250,6 +254,7 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   const double* const xs_at = rows.x.data();
   const double* const ys_at = rows.y.data();
   const StepRows local{step, rows.x, rows.y, rows.inverse_divisor};
+  Extremes<V> extremes;
   std::size_t k = 0;
   V at = numbers;
   for (; k + kLanes <= m; k += kLanes, at += static_cast<double>(kLanes)) {
@@ -287,13 +292,16 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
 // The lean pass first. Where its extremes lie inside every condition of the bounded test, every
 // candidate whose parts are numbers is bounded, its NaN ones are not, and its min_a and min_b are
 // at most those of the bounded candidates, above the cuts, as the spread needs; otherwise the
-// pass is run again with the test lane by lane. Each product a_k b_k lies between min_a min_b
-// and fl(sxx syy) of the step's sums, rounding being monotone: with every a_k, b_k positive,
-// a_k = fl(fl(sxx - fl(x_k x_k)) - q) with q >= 0 is at most sxx, and b_k at most syy. So the
-// pass keeps no largest product.
+// pass is run again with the test lane by lane. Each bounded product a_k b_k lies between
+// min_a min_b and fl(sxx syy) of the step's sums, rounding being monotone: with every a_k, b_k
+// positive, a_k = fl(fl(sxx - fl(x_k x_k)) - q) with q >= 0 is at most sxx, and b_k at most syy.
+// So the pass keeps no largest product, and a root that holds only for products in some range
+// (SingleRangeRoot) can tell from the summary whether it held for every bounded one: nothing when
+// it did not.
 template <class V, class Root>
-inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRows& rows, double cut_a, double cut_b,
-                                                                   double* approx, Root root) {
+inline __attribute__((always_inline)) std::optional<EstimateSummary> estimate_all(const StepRows& rows, double cut_a,
+                                                                                  double cut_b, double* approx,
+                                                                                  Root root) {
   const auto lean = [](const StepRows& r, V x, V y, V at, double ca, double cb, Root rt, Extremes<V>& e)
       __attribute__((always_inline)) {
     return estimate_lean(r, x, y, at, ca, cb, rt, e);
@@ -302,26 +310,26 @@ inline __attribute__((always_inline)) EstimateSummary estimate_all(const StepRow
       __attribute__((always_inline)) {
     return estimate(r, x, y, at, ca, cb, rt, e);
   };
-  Extremes<V> extremes;
-  const EstimateSummary summary = estimate_pass(rows, cut_a, cut_b, approx, lean, root, extremes);
+  EstimateSummary summary = estimate_pass<V>(rows, cut_a, cut_b, approx, lean, root);
   const double most_product = rows.step.sxx * rows.step.syy;
   const bool all_bounded = summary.min_a > cut_a && summary.min_b > cut_b && summary.min_a > 0.0 &&
                            summary.min_b > 0.0 && summary.min_a * summary.min_b >= kLowestProduct &&
                            most_product <= kHighestProduct && summary.max_abs_num < kHighestNum;
-  if (all_bounded) return summary;
-  Extremes<V> again;
-  return estimate_pass(rows, cut_a, cut_b, approx, checked, root, again);
+  if (!all_bounded) summary = estimate_pass<V>(rows, cut_a, cut_b, approx, checked, root);
+  if (!root.fits(summary)) return std::nullopt;
+  return summary;
 }
 
 // The estimate itself, lane by lane; the compiler turns the loop into one vector square root
 // (this file is compiled without errno for math functions), which every instruction set rounds
-// correctly.
+// correctly. It fits every product.
 struct ExactRoot {
   template <class V>
   inline __attribute__((always_inline)) V operator()(V num, V product) const {
     for (std::size_t i = 0; i < kLanesOf<V>; ++i) product[i] = std::sqrt(product[i]);
     return num / product;
   }
+  static constexpr bool fits(const EstimateSummary&) { return true; }
 };
 
 // One byte per lane of a vector of doubles.
@@ -390,67 +398,83 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
 }
 
 #ifdef KOVA_X86_KERNELS
-using Floats4 = float __attribute__((vector_size(16)));
 using Floats2 = float __attribute__((vector_size(8)));
 using Bits4 = std::uint64_t __attribute__((vector_size(32)));
 using Bits2 = std::uint64_t __attribute__((vector_size(16)));
 
-// Four or two single-precision reciprocal square roots (relative error at most 1.5 * 2^-12): the
-// instruction of the baseline, so that every width and every compiler can inline it.
-inline __attribute__((always_inline)) Floats4 reciprocal_roots(Floats4 v) {
-  return reinterpret_cast<Floats4>(_mm_rsqrt_ps(reinterpret_cast<__m128>(v)));
-}
-inline __attribute__((always_inline)) Floats2 reciprocal_roots(Floats2 v) {
-  const Floats4 roots = reciprocal_roots(Floats4{v[0], v[1], 1.0f, 1.0f});
-  return Floats2{roots[0], roots[1]};
-}
-
-// Single precision widened to double. GCC 12 widens four floats through memory, half at a time;
-// with 256-bit instructions it is one instruction (a function built for them, see vector_width.hpp).
-#ifdef KOVA_WIDE_FUNCTORS
-__attribute__((target("avx2,fma"))) inline Doubles4 widened_256(Floats4 v) {
-  return reinterpret_cast<Doubles4>(_mm256_cvtps_pd(reinterpret_cast<__m128>(v)));
-}
-#endif
-template <class V, class Narrow>
-inline __attribute__((always_inline)) V widened(Narrow v) {
-#ifdef KOVA_WIDE_FUNCTORS
-  if constexpr (sizeof(V) == 32) return widened_256(v);
-#endif
-  return __builtin_convertvector(v, V);
+// y (1.5 - (0.5 r) y^2), the Newton step towards 1/sqrt(r) from y; with 256 bits the subtraction
+// and the product before it are one fused multiply-add.
+__attribute__((target("avx2,fma"))) inline void refined_root_256(const double* r_at, double* to) {
+  const __m256d r = _mm256_loadu_pd(r_at);
+  const __m256d y = _mm256_cvtps_pd(_mm_rsqrt_ps(_mm256_cvtpd_ps(r)));
+  const __m256d step =
+      _mm256_fnmadd_pd(_mm256_mul_pd(_mm256_set1_pd(0.5), r), _mm256_mul_pd(y, y), _mm256_set1_pd(1.5));
+  _mm256_storeu_pd(to, _mm256_mul_pd(y, step));
 }
 
-// The approximate root on narrower vectors, in generic vector operations (each width's compiled
-// code uses its own instructions): the product scaled by an even power of two 2^-2j into
-// [0.5, 2) (exact), rounded to single precision, its reciprocal square root, widened again and
-// refined by a Newton step, then the product with num and 2^-j (see above). Only a bounded product (in [2^-1000,
-// 2^1000]) gives an approximation; any other lane gives a number or NaN that nothing reads.
-template <class V, class Narrow, class Bits>
-inline __attribute__((always_inline)) V reduced_root(V num, V product) {
-  const Bits half_exponent = reinterpret_cast<Bits>(product) >> 53;
-  const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);  // 2^-j, j = half_exponent - 511
-  const V down = up * up;                                          // 2^-2j, exact: |j| <= 500 for a bounded product
-  const V reduced = product * down;
-  const V y = widened<V>(reciprocal_roots(__builtin_convertvector(reduced, Narrow)));
-  const V refined = y * (1.5 - (0.5 * reduced) * (y * y));  // one Newton step
-  return num * refined * up;
+// 1/sqrt(r) for r in [2^-118, 2^120]: the single-precision reciprocal square root instruction on
+// r rounded to single precision, widened and refined by a Newton step.
+template <class V>
+inline __attribute__((always_inline)) V refined_root(V r) {
+  if constexpr (kLanesOf<V> == 4) {
+    V refined;
+    refined_root_256(reinterpret_cast<const double*>(&r), reinterpret_cast<double*>(&refined));
+    return refined;
+  } else {
+    const Floats2 narrow = __builtin_convertvector(r, Floats2);
+    const __m128 roots = _mm_rsqrt_ps(_mm_setr_ps(narrow[0], narrow[1], 1.0F, 1.0F));
+    const V y = __builtin_convertvector((Floats2{roots[0], roots[1]}), V);
+    return y * (1.5 - (0.5 * r) * (y * y));
+  }
 }
-#endif
 
-// The narrower widths' root: the approximate one on x86, the exact one elsewhere.
-struct NarrowRoot {
+// The narrower widths' approximate root where every bounded product lies in [2^-118, 2^120], as
+// with all but extreme data: num (1/sqrt(P)), no scaling. The step's fl(sxx syy) tells before the
+// pass whether the products stay below, the summary after it whether they stayed above.
+struct SingleRangeRoot {
+  static bool may_fit(const PairSums& step) { return step.sxx * step.syy <= 0x1p120; }
   template <class V>
   inline __attribute__((always_inline)) V operator()(V num, V product) const {
-#ifdef KOVA_X86_KERNELS
-    if constexpr (sizeof(V) == 32) return reduced_root<V, Floats4, Bits4>(num, product);
-    if constexpr (sizeof(V) == 16) return reduced_root<V, Floats2, Bits2>(num, product);
-#endif
-    return ExactRoot{}(num, product);
+    return num * refined_root(product);
+  }
+  static bool fits(const EstimateSummary& summary) {
+    return summary.min_a > 0.0 && summary.min_b > 0.0 && summary.min_a * summary.min_b >= 0x1p-118;
   }
 };
 
+// Any other step: each product scaled by an even power of two 2^-2j into [0.5, 2) (exact for a
+// bounded one), then num (1/sqrt(P 2^-2j) 2^-j). A lane that is not bounded gives a number or NaN
+// that nothing reads.
+struct LaneScaledRoot {
+  template <class V>
+  inline __attribute__((always_inline)) V operator()(V num, V product) const {
+    using Bits = std::conditional_t<kLanesOf<V> == 4, Bits4, Bits2>;
+    const Bits half_exponent = reinterpret_cast<Bits>(product) >> 53;
+    const V up = reinterpret_cast<V>((1534 - half_exponent) << 52);  // 2^-j, j = half_exponent - 511
+    const V down = up * up;                                          // 2^-2j, exact: |j| <= 500 for a bounded product
+    return num * (refined_root(product * down) * up);
+  }
+  static constexpr bool fits(const EstimateSummary&) { return true; }
+};
+
+template <class V>
+inline __attribute__((always_inline)) EstimateSummary estimate_narrow(const StepRows& rows, double cut_a, double cut_b,
+                                                                      double* approx) {
+  if (SingleRangeRoot::may_fit(rows.step)) {
+    if (const auto summary = estimate_all<V>(rows, cut_a, cut_b, approx, SingleRangeRoot{})) return *summary;
+  }
+  return *estimate_all<V>(rows, cut_a, cut_b, approx, LaneScaledRoot{});
+}
+#else
+template <class V>
+inline __attribute__((always_inline)) EstimateSummary estimate_narrow(const StepRows& rows, double cut_a, double cut_b,
+                                                                      double* approx) {
+  return *estimate_all<V>(rows, cut_a, cut_b, approx, ExactRoot{});
+}
+#endif
+
 EstimateSummary estimate_base(const StepRows& rows, double cut_a, double cut_b, double* approx) {
-  return estimate_all<Doubles2>(rows, cut_a, cut_b, approx, NarrowRoot{});
+  return estimate_narrow<Doubles2>(rows, cut_a, cut_b, approx);
 }
 void contenders_base(const StepRows& rows, std::span<const double> approx, const EstimateSummary& summary,
                      double largest, double spread, double removed_r, Contenders& out) {
@@ -458,27 +482,33 @@ void contenders_base(const StepRows& rows, std::span<const double> approx, const
 }
 
 #ifdef KOVA_X86_KERNELS
-#ifdef KOVA_WIDE_FUNCTORS
-// The reciprocal square root instruction, a Newton step and one product: no division, no square
-// root. (The
+// The double-precision reciprocal square root instruction, a Newton step (its subtraction and the
+// product before it one fused multiply-add) and one product: no division, no square root. (The
 // zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.)
+__attribute__((target("avx512f"))) inline void approx_root_512(const double* num, const double* product, double* to) {
+  const __m512d p = _mm512_loadu_pd(product);
+  const __m512d y = _mm512_maskz_rsqrt14_pd(0xFF, p);
+  const __m512d step =
+      _mm512_fnmadd_pd(_mm512_mul_pd(_mm512_set1_pd(0.5), p), _mm512_mul_pd(y, y), _mm512_set1_pd(1.5));
+  _mm512_storeu_pd(to, _mm512_mul_pd(_mm512_loadu_pd(num), _mm512_mul_pd(y, step)));
+}
 struct ApproxRoot {
-  __attribute__((target("avx512f"))) inline Doubles operator()(Doubles num, Doubles product) const {
-    const Doubles y = reinterpret_cast<Doubles>(_mm512_maskz_rsqrt14_pd(0xFF, reinterpret_cast<__m512d>(product)));
-    return num * (y * (1.5 - (0.5 * product) * (y * y)));  // one Newton step
+  inline __attribute__((always_inline)) Doubles operator()(Doubles num, Doubles product) const {
+    Doubles approx;
+    approx_root_512(reinterpret_cast<const double*>(&num), reinterpret_cast<const double*>(&product),
+                    reinterpret_cast<double*>(&approx));
+    return approx;
   }
+  static constexpr bool fits(const EstimateSummary&) { return true; }
 };
-#else
-using ApproxRoot = ExactRoot;
-#endif
 
 __attribute__((target("avx512f"))) EstimateSummary estimate_512(const StepRows& rows, double cut_a, double cut_b,
                                                                 double* approx) {
-  return estimate_all<Doubles>(rows, cut_a, cut_b, approx, ApproxRoot{});
+  return *estimate_all<Doubles>(rows, cut_a, cut_b, approx, ApproxRoot{});
 }
 __attribute__((target("avx2,fma"))) EstimateSummary estimate_256(const StepRows& rows, double cut_a, double cut_b,
                                                                  double* approx) {
-  return estimate_all<Doubles4>(rows, cut_a, cut_b, approx, NarrowRoot{});
+  return estimate_narrow<Doubles4>(rows, cut_a, cut_b, approx);
 }
 __attribute__((target("avx512f"))) void contenders_512(const StepRows& rows, std::span<const double> approx,
                                                        const EstimateSummary& summary, double largest, double spread,
