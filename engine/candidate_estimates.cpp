@@ -69,14 +69,6 @@ inline __attribute__((always_inline)) Real lesser(Real a, Real b) {
   return a < b ? a : b;
 }
 
-// 0, 1, 2, ... in the lanes.
-template <class V>
-inline __attribute__((always_inline)) V lane_numbers() {
-  V v;
-  for (std::size_t i = 0; i < kLanesOf<V>; ++i) v[i] = static_cast<double>(i);
-  return v;
-}
-
 // Lane i takes lane i ^ Step.
 template <std::size_t Step, class V, std::size_t... I>
 inline __attribute__((always_inline)) V swapped(V v, std::index_sequence<I...>) {
@@ -167,40 +159,19 @@ inline __attribute__((always_inline)) void store_first_lanes(double* to, std::si
   (void)count;
 }
 
-// Per lane: the extremes over its candidates, the position of its first largest approximation and
-// the largest of its others (so that a top alone in its lead is seen without a second look).
+// Per lane: the extremes over its candidates. (Where the top lies and what comes next is left to
+// the list, whose scan is cheaper than following them here.)
 template <class V>
 struct Extremes {
-  V min_a = V{} + kInfinity, min_b = V{} + kInfinity, max_abs_num = V{}, top = V{} - kInfinity,
-    second = V{} - kInfinity, top_at = V{} - 1.0, unbounded = V{};
+  V min_a = V{} + kInfinity, min_b = V{} + kInfinity, max_abs_num = V{}, top = V{} - kInfinity;
 };
-
-template <class V>
-inline __attribute__((always_inline)) void track_top(V value, V at, Extremes<V>& extremes) {
-  const V below_top = value > extremes.top ? extremes.top : value;  // NaN stays out of second
-  extremes.second = below_top > extremes.second ? below_top : extremes.second;
-  extremes.top_at = value > extremes.top ? at : extremes.top_at;
-  extremes.top = value > extremes.top ? value : extremes.top;
-  // All bits set in the lanes that met a NaN: one OR, no constant to hold in a register.
-  using Mask = decltype(value != value);
-  extremes.unbounded = reinterpret_cast<V>(reinterpret_cast<Mask>(extremes.unbounded) | (value != value));
-}
-
-// Some lane of `unbounded` met a NaN.
-template <class V>
-inline __attribute__((always_inline)) bool any_unbounded(V unbounded) {
-  const auto bits = reinterpret_cast<decltype(unbounded != unbounded)>(unbounded);
-  bool any = false;
-  for (std::size_t i = 0; i < kLanesOf<V>; ++i) any = any || bits[i] != 0;
-  return any;
-}
 
 // A lane's worth of candidates on the lean path: the parts, the approximation, and the extremes
 // over every candidate whose parts are numbers (comparisons with NaN keep the running value).
 // When those extremes show every such candidate bounded (see estimate_all), this is the bounded
 // test.
 template <class V, class Root>
-inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x, V y, V at, double, double, Root root,
+inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x, V y, double, double, Root root,
                                                       Extremes<V>& extremes) {
   const EstimateParts<V> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
   const V a = parts.a, b = parts.b, num = parts.num;
@@ -210,7 +181,7 @@ inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x,
   extremes.min_a = a < extremes.min_a ? a : extremes.min_a;
   extremes.min_b = b < extremes.min_b ? b : extremes.min_b;
   extremes.max_abs_num = abs_num > extremes.max_abs_num ? abs_num : extremes.max_abs_num;
-  track_top(approx, at, extremes);
+  extremes.top = approx > extremes.top ? approx : extremes.top;
   return approx;
 }
 
@@ -221,8 +192,8 @@ inline __attribute__((always_inline)) V estimate_lean(const StepRows& rows, V x,
 // the approximation NaN (an infinite A or B makes the product infinite, which the test rejects),
 // so NaN is never bounded.
 template <class V, class Root>
-inline __attribute__((always_inline)) V estimate(const StepRows& rows, V x, V y, V at, double cut_a, double cut_b,
-                                                 Root root, Extremes<V>& extremes) {
+inline __attribute__((always_inline)) V estimate(const StepRows& rows, V x, V y, double cut_a, double cut_b, Root root,
+                                                 Extremes<V>& extremes) {
   const EstimateParts<V> parts = estimate_parts(rows.step, x, y, rows.inverse_divisor);
   const V a = parts.a, b = parts.b, num = parts.num;
   const V product = a * b;
@@ -238,7 +209,7 @@ inline __attribute__((always_inline)) V estimate(const StepRows& rows, V x, V y,
   extremes.min_a = a_in < extremes.min_a ? a_in : extremes.min_a;
   extremes.min_b = b_in < extremes.min_b ? b_in : extremes.min_b;
   extremes.max_abs_num = num_in > extremes.max_abs_num ? num_in : extremes.max_abs_num;
-  track_top(bounded, at, extremes);
+  extremes.top = bounded > extremes.top ? bounded : extremes.top;
   return bounded;
 }
 
@@ -246,7 +217,6 @@ template <class V, class Kernel, class Root>
 inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRows& rows, double cut_a, double cut_b,
                                                                     double* approx, Kernel kernel, Root root) {
   constexpr std::size_t kLanes = kLanesOf<V>;
-  const V numbers = lane_numbers<V>();
   const std::size_t m = rows.x.size();
   // The sums and the columns in locals: a store through `approx` could otherwise alias them, and
   // each block would load them again.
@@ -256,36 +226,22 @@ inline __attribute__((always_inline)) EstimateSummary estimate_pass(const StepRo
   const StepRows local{step, rows.x, rows.y, rows.inverse_divisor};
   Extremes<V> extremes;
   std::size_t k = 0;
-  V at = numbers;
-  for (; k + kLanes <= m; k += kLanes, at += static_cast<double>(kLanes)) {
+  for (; k + kLanes <= m; k += kLanes) {
     V xs, ys;
     std::memcpy(&xs, xs_at + k, sizeof xs);
     std::memcpy(&ys, ys_at + k, sizeof ys);
-    const V out = kernel(local, xs, ys, at, cut_a, cut_b, root, extremes);
+    const V out = kernel(local, xs, ys, cut_a, cut_b, root, extremes);
     std::memcpy(approx + k, &out, sizeof out);
   }
   if (k < m) {  // the last few, in lanes filled up with NaN, which is never bounded
     const V xs = first_lanes<V>(xs_at + k, m - k), ys = first_lanes<V>(ys_at + k, m - k);
-    const V seen = extremes.unbounded;
-    const V out = kernel(local, xs, ys, at, cut_a, cut_b, root, extremes);
-    store_first_lanes(approx + k, m - k, out);
-    extremes.unbounded =
-        at < static_cast<double>(m) ? extremes.unbounded : seen;  // the filling lanes are no candidates
+    store_first_lanes(approx + k, m - k, kernel(local, xs, ys, cut_a, cut_b, root, extremes));
   }
-  // Across the lanes with vector operations: no branch on the data.
-  const V top = fold_greater(extremes.top);
-  const V lead_lane = fold_lesser(extremes.top == top ? numbers : V{} + static_cast<double>(kLanes));
-  const auto lead = numbers == lead_lane;  // the first lane with the top
   EstimateSummary summary;
   summary.min_a = fold_lesser(extremes.min_a)[0];
   summary.min_b = fold_lesser(extremes.min_b)[0];
   summary.max_abs_num = fold_greater(extremes.max_abs_num)[0];
-  summary.top = top[0];
-  // The lead lane's second, and every other lane's top: a tie with the top makes second = top.
-  summary.second = fold_greater(lead ? extremes.second : extremes.top)[0];
-  const double top_at = fold_greater(lead ? extremes.top_at : V{} - 1.0)[0];
-  summary.top_at = top_at >= 0.0 ? static_cast<std::size_t>(top_at) : m;
-  summary.unbounded = any_unbounded(extremes.unbounded);
+  summary.top = fold_greater(extremes.top)[0];
   return summary;
 }
 
@@ -302,13 +258,13 @@ template <class V, class Root>
 inline __attribute__((always_inline)) std::optional<EstimateSummary> estimate_all(const StepRows& rows, double cut_a,
                                                                                   double cut_b, double* approx,
                                                                                   Root root) {
-  const auto lean = [](const StepRows& r, V x, V y, V at, double ca, double cb, Root rt, Extremes<V>& e)
-      __attribute__((always_inline)) {
-    return estimate_lean(r, x, y, at, ca, cb, rt, e);
+  const auto lean =
+      [](const StepRows& r, V x, V y, double ca, double cb, Root rt, Extremes<V>& e) __attribute__((always_inline)) {
+    return estimate_lean(r, x, y, ca, cb, rt, e);
   };
-  const auto checked = [](const StepRows& r, V x, V y, V at, double ca, double cb, Root rt, Extremes<V>& e)
-      __attribute__((always_inline)) {
-    return estimate(r, x, y, at, ca, cb, rt, e);
+  const auto checked =
+      [](const StepRows& r, V x, V y, double ca, double cb, Root rt, Extremes<V>& e) __attribute__((always_inline)) {
+    return estimate(r, x, y, ca, cb, rt, e);
   };
   EstimateSummary summary = estimate_pass<V>(rows, cut_a, cut_b, approx, lean, root);
   const double most_product = rows.step.sxx * rows.step.syy;
@@ -332,21 +288,29 @@ struct ExactRoot {
   static constexpr bool fits(const EstimateSummary&) { return true; }
 };
 
-// One byte per lane of a vector of doubles.
+#ifdef KOVA_X86_KERNELS
+// One bit per lane of the block at `from`, set where the value is not below `cutoff` (NaN too).
+__attribute__((target("avx512f"))) inline unsigned not_below_512(const double* from, double cutoff) {
+  return _mm512_cmp_pd_mask(_mm512_loadu_pd(from), _mm512_set1_pd(cutoff), _CMP_NLT_UQ);
+}
+__attribute__((target("avx2,fma"))) inline unsigned not_below_256(const double* from, double cutoff) {
+  return static_cast<unsigned>(
+      _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(from), _mm256_set1_pd(cutoff), _CMP_NLT_UQ)));
+}
+#endif
 template <std::size_t Lanes>
-struct ByteLanes;
-template <>
-struct ByteLanes<2> {
-  using type = unsigned char __attribute__((vector_size(2)));
-};
-template <>
-struct ByteLanes<4> {
-  using type = unsigned char __attribute__((vector_size(4)));
-};
-template <>
-struct ByteLanes<8> {
-  using type = unsigned char __attribute__((vector_size(8)));
-};
+inline __attribute__((always_inline)) unsigned not_below(const double* from, double cutoff) {
+#ifdef KOVA_X86_KERNELS
+  if constexpr (Lanes == 8) return not_below_512(from, cutoff);
+  if constexpr (Lanes == 4) return not_below_256(from, cutoff);
+  if constexpr (Lanes == 2) {
+    return static_cast<unsigned>(_mm_movemask_pd(_mm_cmpnlt_pd(_mm_loadu_pd(from), _mm_set1_pd(cutoff))));
+  }
+#endif
+  unsigned lanes = 0;
+  for (std::size_t i = 0; i < Lanes; ++i) lanes |= (from[i] < cutoff ? 0U : 1U) << i;
+  return lanes;
+}
 
 // The list, a lane's worth at a time: a block that holds none costs one comparison. NaN passes.
 template <class V>
@@ -354,7 +318,6 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
                                                           const EstimateSummary& summary, double largest, double spread,
                                                           double removed_r, Contenders& out) {
   constexpr std::size_t kLanes = kLanesOf<V>;
-  using Bytes = typename ByteLanes<kLanes>::type;
   const double cutoff = summary.top - ((3.0 * spread + 2.0 * kApproximation * largest) * (1.0 + 0x1p-10) + 0x1p-990);
   const std::size_t m = approx.size();
   if (out.index.size() < m) {
@@ -370,17 +333,11 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
         std::isnan(approx[k]) ? kNaN : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r;
     ++listed;
   };
-  // Mostly the top is the only one at or above the cutoff, and the first pass knows it.
-  const bool top_alone = !summary.unbounded && summary.top_at < m && summary.second < cutoff;
-  std::size_t k = top_alone ? m : 0;
-  if (top_alone) list(summary.top_at);
+  std::size_t k = 0;
   for (; k + kLanes <= m; k += kLanes) {
-    V rs;
-    std::memcpy(&rs, approx.data() + k, sizeof rs);
-    const Bytes open = __builtin_convertvector(~(rs < cutoff) & 1, Bytes);
-    std::uint64_t lanes = 0;  // one byte per lane, 1 where it is listed
-    std::memcpy(&lanes, &open, sizeof open);
-    for (; lanes != 0; lanes &= lanes - 1) list(k + static_cast<std::size_t>(__builtin_ctzll(lanes)) / 8);
+    for (unsigned lanes = not_below<kLanes>(approx.data() + k, cutoff); lanes != 0; lanes &= lanes - 1) {
+      list(k + static_cast<std::size_t>(__builtin_ctz(lanes)));
+    }
   }
   for (; k < m; ++k) {
     if (!(approx[k] < cutoff)) list(k);

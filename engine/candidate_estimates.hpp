@@ -31,9 +31,6 @@ struct EstimateSummary {
   double min_a, min_b;  // smallest A and B; infinite when there is none
   double max_abs_num;   // largest |num|; 0 when there is none
   double top;           // largest approximation; -infinity when there is none
-  double second;        // largest of the others; as large as top when it is not alone
-  std::size_t top_at;   // the candidate with the top approximation; the number of candidates when none
-  bool unbounded;       // some candidate is not bounded
 };
 
 // An approximation lies within kApproximation |estimate| + 2^-1000 of the estimate.

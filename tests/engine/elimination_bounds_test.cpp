@@ -166,7 +166,7 @@ TEST_P(CandidateEstimatesAtWidth, ApproximateTheOneCandidateEstimate) {
     const std::size_t m = rows.x.size();
     const double cut_a = round % 3 == 0 ? 0.0 : round % 11 == 0 ? NAN : 0.5;
     const double cut_b = round % 5 == 0 ? 1e30 : round % 13 == 0 ? NAN : round % 17 == 0 ? INFINITY : 0.25;
-    EstimateSummary expected{INFINITY, INFINITY, 0.0, -INFINITY, -INFINITY, m, false};
+    EstimateSummary expected{INFINITY, INFINITY, 0.0, -INFINITY};
     double best = -INFINITY;
     for (std::size_t k = 0; k < m; ++k) {
       const EstimateParts<double> p = estimate_parts(rows.step, rows.x[k], rows.y[k], rows.inverse);
@@ -209,21 +209,6 @@ TEST_P(CandidateEstimatesAtWidth, ApproximateTheOneCandidateEstimate) {
                   same_bits(got.max_abs_num, reference.max_abs_num))
           << "width " << width << " differs from the baseline, round " << round;
       EXPECT_TRUE(same_bits(got.top, top)) << width;
-      // The top's position, the largest of the others, and whether any candidate is unbounded.
-      double second = -INFINITY;
-      bool unbounded = false;
-      for (std::size_t k = 0; k < m; ++k) {
-        unbounded = unbounded || std::isnan(approx[k]);
-        if (k != got.top_at && !std::isnan(approx[k])) second = std::max(second, approx[k]);
-      }
-      if (top == -INFINITY) {
-        EXPECT_EQ(got.top_at, m) << width;
-      } else {
-        ASSERT_LT(got.top_at, m) << width;
-        EXPECT_TRUE(same_bits(approx[got.top_at], top)) << width;
-      }
-      EXPECT_TRUE(same_bits(got.second, second)) << width << " round " << round;
-      EXPECT_EQ(got.unbounded, unbounded) << width;
       EXPECT_LE(best, largest_estimate(got)) << width;
     }
   }
