@@ -16,23 +16,24 @@
 
 #include "engine/elimination_bounds.hpp"
 
-// The approximation. With P = fl(A B) in [2^-1000, 2^1000] and |num| < 2^500 the estimate is
-// e = fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u.
-// Every approximate root takes y = (1 + d) / sqrt(P') from a reciprocal square root instruction,
-// with P' = P 2^-2j, refines it by one Newton step in double, y (1.5 - (0.5 P') y^2), and returns
-// a = fl(num * (refined y * 2^-j)). With 512 bits y is the double-precision instruction's, with
-// |d| <= 2^-14 (its documented bound), and j = 0. The narrower widths round P' to single precision
-// and take that instruction's, |d| <= 1.5 * 2^-12 + 2^-25 (the documented bound and the rounding),
-// which needs P' in single precision's normal range: j = 0 where every bounded product of the
-// step lies in [2^-118, 2^120] (which the step's sums and the pass's extremes show, see
-// estimate_all), otherwise 2^-2j is taken lane by lane, the even power of two that brings P into
-// [0.5, 2) (exact). The Newton step leaves a relative error of 1.5 d^2 + |d|^3 / 2 < 2^-22 and at
-// most four roundings of its own (y^2, the product with 0.5 P' (0.5 is exact), the subtraction
-// and the product with y; three where a fused multiply-add does the middle two, with 512 and 256
-// bits), each within u, with no result below the normal range: y^2 and the refined y lie near
-// 1/P' and 1/sqrt(P'), and the refined y times 2^-j (exact) near 1/sqrt(P) in [2^-500, 2^500]. The product with num
-// rounds once more, and only there a subnormal result adds an absolute 2^-1075. Either way a / e - 1 lies within 2^-22
-// + 12u, and eta = kApproximation = 2^-20 and 2^-1000 cover it. The exact root (a = e) meets any eta.
+// The approximation. With P = fl(A B) in [2^-1000, 2^1000] and |num| < 2^500 the estimate is e =
+// fl(num / fl(sqrt(P))), which is num / sqrt(P) times (1 + d1)(1 + d2), |d1|, |d2| <= u. Every
+// approximate root takes y = (1 + d) / sqrt(P') from a reciprocal square root instruction, with P'
+// = P 2^-2j, refines it by one Newton step in double, y (1.5 - (0.5 P') y^2), and returns a =
+// fl(num * (refined y * 2^-j)). With 512 bits y is the double-precision instruction's, with |d| <=
+// 2^-14 (its documented bound), and j = 0. The narrower widths round P' to single precision and
+// take that instruction's, |d| <= 1.5 * 2^-12 + 2^-25 (the documented bound and the rounding),
+// which needs P' in single precision's normal range: j = 0 where every bounded product of the step
+// lies in [2^-118, 2^120] (which the step's sums and the pass's extremes show, see estimate_all),
+// otherwise 2^-2j is taken lane by lane, the even power of two that brings P into [0.5, 2) (exact).
+// The Newton step leaves a relative error of 1.5 d^2 + |d|^3 / 2 < 2^-22 and at most four roundings
+// of its own (y^2, the product with 0.5 P' (0.5 is exact), the subtraction and the product with y;
+// three where a fused multiply-add does the middle two, with 512 and 256 bits), each within u, with
+// no result below the normal range: y^2 and the refined y lie near 1/P' and 1/sqrt(P'), and the
+// refined y times 2^-j (exact) near 1/sqrt(P) in [2^-500, 2^500]. The product with num rounds once
+// more, and only there a subnormal result adds an absolute 2^-1075. Either way a / e - 1 lies
+// within 2^-22 + 12u, and eta = kApproximation = 2^-20 and 2^-1000 cover it. The exact root (a = e)
+// meets any eta.
 //
 // The list. Let top be the largest approximation, a_i, and best the largest estimate. Then
 // best >= e_i >= top - eta R - tau (R = largest_estimate, tau = 2^-1000, eta = kApproximation), and

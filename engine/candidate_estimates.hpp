@@ -1,11 +1,11 @@
 #pragma once
-// The estimates of one elimination step for all its present candidates at once, in two passes.
-// The first runs eight lanes at a time and gives each candidate an approximation of its estimate
-// (from a reciprocal square root instruction refined by a Newton step: with 512-bit instructions
-// its double-precision one, at the other widths of x86 its single-precision one; elsewhere the
-// estimate itself); the second takes the few
-// whose approximation lies near the top, computes their estimates exactly (estimate_without), and keeps those that the
-// bound cannot set aside.
+// The estimates of one elimination step for all its present candidates at once, in two passes. The
+// first runs a vector of candidates at a time and gives each candidate an approximation of its
+// estimate (from a reciprocal square root instruction refined by a Newton step: with 512-bit
+// instructions its double-precision one, at the other widths of x86 its single-precision one;
+// elsewhere the estimate itself); the second takes the few whose approximation lies near the top,
+// computes their estimates exactly (estimate_without), and keeps those that the bound cannot set
+// aside.
 
 #include <cstddef>
 #include <span>
