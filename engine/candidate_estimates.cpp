@@ -356,7 +356,6 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
 }
 
 #ifdef KOVA_X86_KERNELS
-using Floats2 = float __attribute__((vector_size(8)));
 using Bits4 = std::uint64_t __attribute__((vector_size(32)));
 using Bits2 = std::uint64_t __attribute__((vector_size(16)));
 
@@ -379,9 +378,8 @@ inline __attribute__((always_inline)) V refined_root(V r) {
     refined_root_256(reinterpret_cast<const double*>(&r), reinterpret_cast<double*>(&refined));
     return refined;
   } else {
-    const Floats2 narrow = __builtin_convertvector(r, Floats2);
-    const __m128 roots = _mm_rsqrt_ps(_mm_setr_ps(narrow[0], narrow[1], 1.0F, 1.0F));
-    const V y = __builtin_convertvector((Floats2{roots[0], roots[1]}), V);
+    // The two upper lanes of the single-precision vector are 0, their roots infinite and unused.
+    const V y = reinterpret_cast<V>(_mm_cvtps_pd(_mm_rsqrt_ps(_mm_cvtpd_ps(reinterpret_cast<__m128d>(r)))));
     return y * (1.5 - (0.5 * r) * (y * y));
   }
 }
