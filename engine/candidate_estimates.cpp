@@ -334,11 +334,15 @@ inline __attribute__((always_inline)) void contenders_all(const StepRows& rows, 
         std::isnan(approx[k]) ? kNaN : estimate_without(rows.step, rows.x[k], rows.y[k], rows.inverse_divisor).r;
     ++listed;
   };
+  // Eight candidates to a test at every width: mostly none of them is listed.
+  constexpr std::size_t kGroup = 8;
   std::size_t k = 0;
-  for (; k + kLanes <= m; k += kLanes) {
-    for (unsigned lanes = not_below<kLanes>(approx.data() + k, cutoff); lanes != 0; lanes &= lanes - 1) {
-      list(k + static_cast<std::size_t>(__builtin_ctz(lanes)));
+  for (; k + kGroup <= m; k += kGroup) {
+    unsigned lanes = 0;
+    for (std::size_t block = 0; block < kGroup; block += kLanes) {
+      lanes |= not_below<kLanes>(approx.data() + k + block, cutoff) << block;
     }
+    for (; lanes != 0; lanes &= lanes - 1) list(k + static_cast<std::size_t>(__builtin_ctz(lanes)));
   }
   for (; k < m; ++k) {
     if (!(approx[k] < cutoff)) list(k);
