@@ -1,11 +1,11 @@
 #pragma once
-// The estimates of one elimination step for all its present candidates at once, in two passes.
-// The first runs eight lanes at a time and gives each candidate an approximation of its estimate
-// (from a reciprocal square root instruction refined by a Newton step: with 512-bit instructions
-// its double-precision one, at the other widths of x86 its single-precision one; elsewhere the
-// estimate itself); the second takes the few
-// whose approximation lies near the top, computes their estimates exactly (estimate_without), and keeps those that the
-// bound cannot set aside.
+// The estimates of one elimination step for all its present candidates at once, in two passes. The
+// first runs a vector of candidates at a time and gives each candidate an approximation of its
+// estimate (from a reciprocal square root instruction refined by a Newton step: with 512-bit
+// instructions its double-precision one, at the other widths of x86 its single-precision one;
+// elsewhere the estimate itself); the second takes the few whose approximation lies near the top,
+// computes their estimates exactly (estimate_without), and keeps those that the bound cannot set
+// aside.
 
 #include <cstddef>
 #include <span>
@@ -31,9 +31,6 @@ struct EstimateSummary {
   double min_a, min_b;  // smallest A and B; infinite when there is none
   double max_abs_num;   // largest |num|; 0 when there is none
   double top;           // largest approximation; -infinity when there is none
-  double second;        // largest of the others; as large as top when it is not alone
-  std::size_t top_at;   // the candidate with the top approximation; the number of candidates when none
-  bool unbounded;       // some candidate is not bounded
 };
 
 // An approximation lies within kApproximation |estimate| + 2^-1000 of the estimate.
