@@ -8,9 +8,10 @@
 #include <vector>
 
 // GCC lets a template built for the baseline instructions call a function built for 512 bits
-// once both are inlined into a 512-bit variant; clang refuses. The fused multiply-adds and the
-// approximate root of the 512-bit kernels are such functions; without them those kernels compute
-// as the others do.
+// once both are inlined into a 512-bit variant; clang refuses. The screen's 512-bit fused
+// multiply-adds and its 256-bit widening and flags are such functions; without them those kernels
+// compute as the others do. (The estimate pass hands its vectors to such functions through memory,
+// which both compilers accept.)
 #if defined(__GNUC__) && !defined(__clang__) && (defined(__x86_64__) || defined(__i386__))
 #define KOVA_WIDE_FUNCTORS 1
 #endif
