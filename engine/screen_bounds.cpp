@@ -241,20 +241,20 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   half_.num_at_zero = rounded_up(kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h));
 }
 
-SingleDecision ScreenMember::single_decision(const GroupScale& group) const {
-  SingleDecision d = single_;
-  d.e_a = rounded_up(single_e_a_ + a_per_square_ * group.square_bound);
-  d.e_num = rounded_up(single_e_num_ + num_per_root_ * group.root_bound);
-  d.a_floor = rounded_up(std::fmax(single_a_floor_, floor_per_factor_squared_ * group.largest_factor_squared));
+template <class Decision>
+Decision ScreenMember::with_group(Decision d, double e_a, double e_num, double a_floor, const GroupScale& group) const {
+  d.e_a = rounded_up(e_a + a_per_square_ * group.square_bound);
+  d.e_num = rounded_up(e_num + num_per_root_ * group.root_bound);
+  d.a_floor = rounded_up(std::fmax(a_floor, floor_per_factor_squared_ * group.largest_factor_squared));
   return d;
 }
 
+SingleDecision ScreenMember::single_decision(const GroupScale& group) const {
+  return with_group(single_, single_e_a_, single_e_num_, single_a_floor_, group);
+}
+
 HalfDecision ScreenMember::half_decision(const GroupScale& group) const {
-  HalfDecision d = half_;
-  d.e_a = rounded_up(half_e_a_ + a_per_square_ * group.square_bound);
-  d.e_num = rounded_up(half_e_num_ + num_per_root_ * group.root_bound);
-  d.a_floor = rounded_up(std::fmax(half_a_floor_, floor_per_factor_squared_ * group.largest_factor_squared));
-  return d;
+  return with_group(half_, half_e_a_, half_e_num_, half_a_floor_, group);
 }
 
 }  // namespace kova

@@ -103,6 +103,11 @@ class ScreenMember {
   HalfDecision half_decision(const GroupScale& group) const;
 
  private:
+  // A decision in single precision for a group: its e_a, e_num and floor (before the group's share)
+  // with the group's share, each rounded up.
+  template <class Decision>
+  Decision with_group(Decision d, double e_a, double e_num, double a_floor, const GroupScale& group) const;
+
   std::vector<float> values_;
   // The decision's parts that do not depend on the group; decision() adds a_per_square times the
   // group's square bound to e_a and num_per_root times its root bound to e_num.
