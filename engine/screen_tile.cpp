@@ -342,12 +342,17 @@ __attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<
 }
 #endif
 
-// Column by column, so that the writes run on and each row is read along its length.
+// Lanes [first_lane, end_lane) at columns [first_column, samples), column by column, so that the
+// writes run on and each row is read along its length.
+void columns_one_by_one(const double* const* rows, const double* shift, const double* factor, std::size_t first_lane,
+                        std::size_t end_lane, std::size_t first_column, std::size_t samples, float* out) {
+  for (std::size_t c = first_column; c < samples; ++c) {
+    for (std::size_t k = first_lane; k < end_lane; ++k) out[c * kW + k] = screen_value(rows[k][c], shift[k], factor[k]);
+  }
+}
 void columns_base(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
                   float* out) {
-  for (std::size_t c = 0; c < samples; ++c, out += kW) {
-    for (std::size_t k = 0; k < kW; ++k) out[k] = screen_value(rows[k][c], shift[k], factor[k]);
-  }
+  columns_one_by_one(rows, shift, factor, 0, kW, 0, samples, out);
 }
 
 #ifdef KOVA_X86_KERNELS
@@ -382,9 +387,7 @@ __attribute__((target("avx512f"))) void columns_512(const double* const* rows, c
         _mm256_storeu_ps(out + (c + j + 4) * kW + lane, _mm256_permute2f128_ps(u[j], u[j + 4], 0x31));
       }
     }
-    for (; c < samples; ++c) {
-      for (std::size_t k = lane; k < lane + 8; ++k) out[c * kW + k] = screen_value(rows[k][c], shift[k], factor[k]);
-    }
+    columns_one_by_one(rows, shift, factor, lane, lane + 8, c, samples, out);
   }
 }
 // Blocks of four lanes by four columns: each lane's row read four values at a time, the
@@ -403,9 +406,7 @@ __attribute__((target("avx2,fma"))) void columns_256(const double* const* rows, 
       _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
       for (std::size_t j = 0; j < 4; ++j) _mm_storeu_ps(out + (c + j) * kW + lane, v[j]);
     }
-    for (; c < samples; ++c) {
-      for (std::size_t k = lane; k < lane + 4; ++k) out[c * kW + k] = screen_value(rows[k][c], shift[k], factor[k]);
-    }
+    columns_one_by_one(rows, shift, factor, lane, lane + 4, c, samples, out);
   }
 }
 #endif

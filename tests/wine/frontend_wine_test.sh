@@ -20,19 +20,10 @@ set -euo pipefail
 setup=$(realpath "$1") layout_dump=$(realpath "$2") example=$(realpath "$3")
 shots=${4:+$(realpath -m "$4")}
 
-find_tool() {  # first of the names found on PATH or as a file
-  local name
-  for name in "$@"; do
-    if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
-    if [ -x "$name" ]; then echo "$name"; return 0; fi
-  done
-  return 1
-}
-if ! wine=$(find_tool wine64 /usr/lib/wine/wine64 wine); then
+if ! source "$(dirname "$0")/find_wine.sh"; then
   echo "SKIP: the Windows front end: no Wine found (tools/install-deps.sh installs wine64)"
   exit 0
 fi
-wineserver=$(find_tool wineserver64 /usr/lib/wine/wineserver64 wineserver || true)
 for tool in Xvfb openbox xdotool x86_64-w64-mingw32-objdump strings; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/install-deps.sh installs it)"; exit 1; }
 done

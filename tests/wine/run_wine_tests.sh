@@ -8,21 +8,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KOVA_WINE_BUILD:-$root/build/wine-kova2}
 
-find_tool() {  # first of the names found on PATH or as a file
-  local name
-  for name in "$@"; do
-    if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
-    if [ -x "$name" ]; then echo "$name"; return 0; fi
-  done
-  return 1
-}
-
-# The wine64 loader directly: the "wine" wrapper adds a warning about a missing 32-bit Wine to stderr.
-if ! wine=$(find_tool wine64 /usr/lib/wine/wine64 wine); then
+if ! source "$(dirname "$0")/find_wine.sh"; then
   echo "SKIP: Windows tests: no Wine found (wine64 or wine); tools/install-deps.sh installs wine64"
   exit 0
 fi
-wineserver=$(find_tool wineserver64 /usr/lib/wine/wineserver64 wineserver || true)
 
 passed=0
 failed=0
