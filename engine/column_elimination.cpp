@@ -16,16 +16,21 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kLowestProduct = 0x1p-1000;  // |A B| above it keeps the literal product from underflow
 
-// Takes out element `position`, moving the rest down one place: a plain loop, which the compiler
-// vectorises in place. Every elimination step takes out one column of three rows of a few hundred
-// bytes, and a call of the C library's memmove (which vector::erase makes) costs more than such a
-// copy where the library's is slow, as the msvcrt of Wine is. (GCC would turn the loop back into
-// that call; engine/CMakeLists.txt keeps it from doing so in this file.)
+// Takes out element `position`, moving the rest down one place. Every elimination step takes out
+// one column of three rows of a few hundred bytes. On Windows a plain loop, which the compiler
+// vectorises in place: there a call of the C library's memmove (which vector::erase makes) costs
+// more than such a copy where the library's is slow, as Wine's msvcrt is (GCC would turn the loop
+// back into that call; engine/CMakeLists.txt keeps it from doing so in this file). Elsewhere the
+// library's memmove is the faster.
 template <class T>
 void take_out(std::vector<T>& row, std::size_t position) {
+#ifdef _WIN32
   T* data = row.data();
   for (std::size_t i = position; i + 1 < row.size(); ++i) data[i] = data[i + 1];
   row.pop_back();
+#else
+  row.erase(row.begin() + static_cast<std::ptrdiff_t>(position));
+#endif
 }
 
 }  // namespace
