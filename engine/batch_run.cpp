@@ -43,6 +43,7 @@ int run(const BatchOptions& options, std::ostream& err) {
   request.input = options.matrix;
   request.output = options.output;
   request.report = options.report ? *options.report : options.output.parent_path() / kReportFileName;
+  request.when_report_locked = "; wait until it has ended, or name another report with --report FILE";
   request.size = run_size(options);
   request.workers = options.threads;
   request.show_progress = !options.quiet && is_terminal(stderr);

@@ -17,9 +17,9 @@
 #include "common/run_description_reader.hpp"
 #include "engine/block_reader.hpp"
 #include "engine/console.hpp"
+#include "engine/fast_search.hpp"
 #include "engine/file_names.hpp"
 #include "engine/gene_table.hpp"
-#include "engine/fast_search.hpp"
 #include "engine/matrix_loader.hpp"
 #include "engine/output_file.hpp"
 #include "engine/platform.hpp"
@@ -35,7 +35,8 @@ std::string system_reason(int error) { return error != 0 ? std::string(": ") + s
 
 void refuse_folder(const fs::path& path, const char* what) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
+  if (fs::is_directory(path, ec))
+    throw EngineError(std::string("cannot read ") + what + " " + quoted(path) + ": it is a folder");
 }
 
 std::ifstream open_run_description(const fs::path& path) {
@@ -51,7 +52,8 @@ fs::path checked_path(const std::string& text, const fs::path& source, const cha
     throw EngineError("the " + std::string(what) + " in " + quoted(source) + " holds a NUL byte");
   }
   std::optional<fs::path> path = path_from_bytes(text);
-  if (!path) throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
+  if (!path)
+    throw EngineError("the " + std::string(what) + " in " + quoted(source) + " is not text of the system's code page");
   return *path;
 }
 
@@ -92,7 +94,8 @@ RunSize read_doutinfo(const fs::path& path) {
     throw EngineError("run description file " + quoted(path) + ": " + e.what());
   }
   if (size.genes < 0) throw EngineError("run description file " + quoted(path) + ": the number of genes is negative");
-  if (size.samples < 0) throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
+  if (size.samples < 0)
+    throw EngineError("run description file " + quoted(path) + ": the number of samples is negative");
   return size;
 }
 
@@ -161,14 +164,13 @@ std::vector<std::string> load_input(InputFile input, const fs::path& path, GeneT
 
 // Two engines started in one folder would splice their reports into one file that looks complete:
 // the second is refused while the first holds the report's lock.
-std::unique_ptr<OutputFile> lock_report(const fs::path& path) {
+std::unique_ptr<OutputFile> lock_report(const fs::path& path, const std::string& advice) {
   try {
     return OutputFile::open_locked(path);
   } catch (const FileLockedError&) {
     std::error_code ec;
     const fs::path shown = fs::absolute(path, ec);
-    throw EngineError("another kova2 run is writing its report " + quoted(ec ? path : shown) +
-                      " in this folder; wait until it has ended, or start this run from another folder");
+    throw EngineError("another kova2 run is writing its report " + quoted(ec ? path : shown) + advice);
   } catch (const OutputError& e) {
     throw EngineError(e.what());
   }
@@ -220,7 +222,8 @@ std::int32_t perform_run(const RunRequest& request, const std::function<std::opt
     refuse_overwrite(request.output, "output file", description, "run description file");
   }
 
-  std::unique_ptr<OutputFile> report = lock_report(request.report);  // before anything is truncated
+  std::unique_ptr<OutputFile> report =
+      lock_report(request.report, request.when_report_locked);  // before any truncation
   std::unique_ptr<OutputFile> output = create_output(request.output);
   start_report(*report);
 

@@ -38,6 +38,9 @@ struct RunRequest {
   std::vector<std::filesystem::path> run_descriptions;  // files the output must never replace
   int workers = 0;                                      // 0: one per core
   bool show_progress = false;                           // the progress line on `err`
+  // What the refusal goes on with after the report's path when another run holds the report: a
+  // console run's report is in the folder it runs in; a batch run can name another one.
+  std::string when_report_locked = " in this folder; wait until it has ended, or start this run from another folder";
 };
 
 // From the checks of sizes and paths on: opens the matrix, creates both result files and writes

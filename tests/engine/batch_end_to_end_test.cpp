@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/output_file.hpp"
 #include "tests/support/engine_process.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -119,6 +121,22 @@ TEST_F(BatchRun, TwoRunsAtOnceInOneFolderBothComplete) {
   EXPECT_EQ(read_file(work() / "b_report.txt"), b_report);
   EXPECT_NE(a_output, b_output);
   EXPECT_FALSE(fs::exists(work() / "bicluster_report.txt"));
+}
+
+// A report that another run holds: refused with what to do in a batch run, and nothing changed.
+TEST_F(BatchRun, AReportAnotherRunHoldsIsRefusedWithHowToNameAnother) {
+  write_file(work() / "old.txt", "earlier results");
+  write_file(work() / "held_report.txt", "another run's report");
+  const std::unique_ptr<OutputFile> held = OutputFile::open_locked(work() / "held_report.txt");
+  const std::string golub = (fs::path(KOVA_EXAMPLES_DIR) / "golub_500.txt").string();
+  const test::EngineResult refused =
+      batch({"--matrix", golub, "--output", "old.txt", "--report", "held_report.txt", "--threshold", "0.9", "--quiet"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "kova2: error: another kova2 run is writing its report '" +
+                             (work() / "held_report.txt").string() +
+                             "'; wait until it has ended, or name another report with --report FILE\r\n");
+  EXPECT_EQ(read_file(work() / "old.txt"), "earlier results");
+  EXPECT_EQ(read_file(work() / "held_report.txt"), "another run's report");
 }
 
 TEST_F(BatchRun, TheReportGoesBesideTheOutputAndTheClosingLineToStandardError) {
