@@ -18,8 +18,9 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
 
 }  // namespace
 
-ExtensionScreen::ExtensionScreen(const GeneTable& table, double threshold, int workers)
+ExtensionScreen::ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold, int workers)
     : table_(table),
+      nonzero_(nonzero),
       threshold_(threshold),
       tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk),
       noted_(static_cast<std::size_t>(workers)) {
@@ -41,6 +42,7 @@ void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t
   added_[slot] = 1;
   pair.partner = partner;
   select_columns(sample_flags, pair.columns);
+  nonzero_.column_mask(sample_flags, pair.column_mask);
   pair.seed.set(table_[seed].values, pair.columns);
   pair.other.set(table_[partner].values, pair.columns);
   pair.screen.set(table_[seed].values, pair.columns, pair.seed.sy(), pair.seed.syy(), threshold_);
@@ -83,7 +85,8 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
         if (all_below == kEightTrue && group_end == group + 8) continue;
         for (std::size_t k = group; k < group_end; ++k) {
           const double* row = table_[candidates[k]].values;
-          if (!below[k - first] && candidates[k] != pair.partner && pair.seed.with(row) >= threshold_ &&
+          if (!below[k - first] && candidates[k] != pair.partner &&
+              !nonzero_.zero_over(candidates[k], pair.column_mask) && pair.seed.with(row) >= threshold_ &&
               pair.other.with(row) >= threshold_) {
             noted.push_back({static_cast<std::uint32_t>(slot), static_cast<std::uint32_t>(k)});
           }

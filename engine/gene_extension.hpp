@@ -7,7 +7,7 @@
 // for pairs evaluated ahead, on any worker. They are the bulk of the work: every unassigned gene
 // against two members. A single- or half-precision screen with a rigorous error bound
 // (screen_bounds.cpp) rejects almost every candidate against the seed; only the rest get the exact
-// tests. Screening
+// tests, except those 0 in every selected column (zero_shortcuts.hpp). Screening
 // one block of candidate rows against all pairs of a batch while the block is in cache keeps this
 // from being bound by memory. The tests against members added during the extension depend on the
 // joins before them and run in order when the bicluster is committed.
@@ -20,6 +20,7 @@
 #include "engine/member_correlation.hpp"
 #include "engine/screen_bounds.hpp"
 #include "engine/screen_tile.hpp"
+#include "engine/zero_shortcuts.hpp"
 
 namespace kova {
 
@@ -30,7 +31,7 @@ class ExtensionScreen {
   // 128 samples) while every pair of the batch runs over them.
   static constexpr std::size_t kCandidatesPerChunk = 2 * ScreenTile::kWidth;
 
-  ExtensionScreen(const GeneTable& table, double threshold, int workers);
+  ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold, int workers);
 
   // Starts a batch of `pairs` slots.
   void reset(std::size_t pairs);
@@ -54,10 +55,12 @@ class ExtensionScreen {
   struct Pair {
     std::int32_t partner;
     std::vector<std::int32_t> columns;
+    std::vector<std::uint64_t> column_mask;  // the same as bits (NonZeroColumns::column_mask)
     MemberCorrelation seed, other;
     ScreenMember screen;  // the seed, for the screen
   };
   const GeneTable& table_;
+  const NonZeroColumns& nonzero_;
   const double threshold_;
   std::vector<ScreenScale> scales_;  // per gene
   std::vector<Pair> pairs_;          // per slot; capacity kept from batch to batch

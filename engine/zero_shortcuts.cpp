@@ -32,4 +32,19 @@ bool NonZeroColumns::may_yield(std::int32_t a, std::int32_t b) const {
   return false;
 }
 
+void NonZeroColumns::column_mask(std::span<const std::int32_t> flags, std::vector<std::uint64_t>& mask) const {
+  mask.assign(words_, 0);
+  for (std::size_t s = 0; s < flags.size(); ++s) {
+    if (flags[s] != 0) mask[s / 64] |= std::uint64_t{1} << (s % 64);
+  }
+}
+
+bool NonZeroColumns::zero_over(std::int32_t gene, std::span<const std::uint64_t> mask) const {
+  const std::uint64_t* gene_mask = masks_.data() + static_cast<std::size_t>(gene) * words_;
+  for (std::size_t w = 0; w < words_; ++w) {
+    if ((gene_mask[w] & mask[w]) != 0) return false;
+  }
+  return true;
+}
+
 }  // namespace kova

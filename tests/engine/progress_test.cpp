@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <thread>
 
+#include "engine/member_correlation.hpp"
 #include "engine/zero_shortcuts.hpp"
 #include "tests/support/collecting_sink.hpp"
 
@@ -12,7 +14,7 @@ namespace kova {
 namespace {
 
 TEST(Progress, DurationsShowMinutesAndSecondsOrHours) {
-  const std::pair<double, const char*> cases[] = {{0.0, "0:00"},   {59.4, "0:59"},     {61.0, "1:01"},
+  const std::pair<double, const char*> cases[] = {{0.0, "0:00"},     {59.4, "0:59"},      {61.0, "1:01"},
                                                   {3599.0, "59:59"}, {3725.0, "1:02:05"}, {-3.0, "0:00"}};
   for (const auto& [seconds, text] : cases) EXPECT_EQ(format_duration(seconds), text) << seconds;
 }
@@ -52,10 +54,10 @@ TEST(Progress, OneLineIsRewrittenInPlaceAndEndedWithCrLf) {
 }
 
 TEST(NonZeroColumns, APairMayYieldOnlyWithThreeColumnsNonZeroInBoth) {
-  const GeneTable table = test::make_table({{1, 2, 3, 0, 0},    // three non-zero values
-                                            {0, 2, 3, 4, 0},    // shares two columns with gene 0
-                                            {1, 0, 3, 4, -0.0}, // shares two with gene 0, two with gene 1
-                                            {5, 5, 5, 5, 5},    // shares all with everyone's non-zeros
+  const GeneTable table = test::make_table({{1, 2, 3, 0, 0},     // three non-zero values
+                                            {0, 2, 3, 4, 0},     // shares two columns with gene 0
+                                            {1, 0, 3, 4, -0.0},  // shares two with gene 0, two with gene 1
+                                            {5, 5, 5, 5, 5},     // shares all with everyone's non-zeros
                                             {0, 0, 7, 0, 0}});
   EXPECT_TRUE(NonZeroColumns(table).may_yield(0));
   EXPECT_FALSE(NonZeroColumns(table).may_yield(4));
@@ -75,6 +77,36 @@ TEST(NonZeroColumns, APairMayYieldOnlyWithThreeColumnsNonZeroInBoth) {
   EXPECT_TRUE(NonZeroColumns(wide).may_yield(0, 1));
   a[129] = 0;
   EXPECT_FALSE(NonZeroColumns(test::make_table({a, b})).may_yield(0, 1));
+}
+
+// A candidate 0 (or -0) in every selected column is told apart from one non-zero in any of them,
+// also in the last word of a mask; such a candidate's literal r is NaN, never at the threshold.
+TEST(NonZeroColumns, TellsACandidateZeroInEverySelectedColumn) {
+  std::vector<double> zero_there(130, 1.0), one_late(130, 0.0), silent(130, 0.0);
+  for (const std::size_t s : {3u, 70u, 128u}) zero_there[s] = s == 70 ? -0.0 : 0.0;
+  one_late[128] = 2.5;
+  const GeneTable table = test::make_table({zero_there, one_late, silent});
+  const NonZeroColumns nonzero(table);
+  std::vector<std::int32_t> flags(130, 0);
+  flags[3] = flags[70] = flags[128] = 1;
+  std::vector<std::uint64_t> mask;
+  nonzero.column_mask(flags, mask);
+  EXPECT_TRUE(nonzero.zero_over(0, mask));
+  EXPECT_FALSE(nonzero.zero_over(1, mask));
+  EXPECT_TRUE(nonzero.zero_over(2, mask));
+  flags[4] = 1;
+  nonzero.column_mask(flags, mask);
+  EXPECT_FALSE(nonzero.zero_over(0, mask));
+
+  MemberCorrelation seed;
+  const std::vector<std::int32_t> columns = {3, 70, 128};
+  const std::vector<double> member = [] {
+    std::vector<double> row(130, 1.0);
+    row[3] = 1.0, row[70] = 5.0, row[128] = 2.0;
+    return row;
+  }();
+  seed.set(member.data(), columns);
+  EXPECT_TRUE(std::isnan(seed.with(zero_there.data())));
 }
 
 }  // namespace
