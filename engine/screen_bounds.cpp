@@ -204,6 +204,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
         kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRoundingSingle * (f2_max + f1_max * f1_max / dn);
     single_e_num_ =
         kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) + kRoundingSingle * (f3_max + f1_max * abs_t1 / dn);
+    // Above this A_low keeps the right side A_low rhs_factor normal in single precision too.
     single_a_floor_ = std::fmax(pair_.a_floor, 0x1p-100 / rhs_factor);
     single_.inverse_n = static_cast<float>(pair_.inverse_n);
     single_.cross = static_cast<float>(pair_.cross);
@@ -212,7 +213,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
 
   // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane, the
   // decision in single precision.
-  half_usable_ = n <= kHalfMostColumns && has_half_precision() && rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60;
+  half_usable_ = single_usable_ && n <= kHalfMostColumns && has_half_precision();
   if (!half_usable_) return;
   half_values_.resize(n);
   to_half(values_, half_values_.data());
@@ -228,11 +229,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
       kSlack * (eta_h * (1.0 + per_f2) + e1_h * e1_h / dn) + kRoundingSingle * (f2_max_h + f1_max_h * f1_max_h / dn);
   half_e_num_ =
       kSlack * ((f1_max_h * e_t + (abs_t1 + e_t) * e1_h) / dn) + kRoundingSingle * (f3_max_h + f1_max_h * abs_t1 / dn);
-  // Above this A_low keeps the right side A_low rhs_factor normal in single precision too.
-  half_a_floor_ = std::fmax(pair_.a_floor, 0x1p-100 / rhs_factor);
-  half_.inverse_n = static_cast<float>(pair_.inverse_n);
-  half_.cross = static_cast<float>(pair_.cross);
-  half_.rhs_factor = static_cast<float>(rhs_factor * (1.0 - 0x1p-20));
+  static_cast<SingleDecision&>(half_) = single_;  // inverse_n, cross and rhs_factor; the floor is single_a_floor_
   half_.a_per_f2 = rounded_up(kSlack * per_f2);
   half_.a_per_abs_f1 = rounded_up(kSlack * 2.0 * e1_h / dn);
   // e3 = eps_h sum |q t| + eta_h, with sum |q t| <= min(sum |t|, (sum q^2 + sum t^2) / 2).
@@ -254,7 +251,7 @@ SingleDecision ScreenMember::single_decision(const GroupScale& group) const {
 }
 
 HalfDecision ScreenMember::half_decision(const GroupScale& group) const {
-  return with_group(half_, half_e_a_, half_e_num_, half_a_floor_, group);
+  return with_group(half_, half_e_a_, half_e_num_, single_a_floor_, group);
 }
 
 }  // namespace kova

@@ -59,11 +59,10 @@ struct SingleDecision {
   float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
 };
 
-// The decision for sums in half precision, made in single precision: e_a grows per lane with F2
-// and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound is rounded up and the
-// right side's factor down (screen_bounds.cpp, step 4).
-struct HalfDecision {
-  float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
+// The decision for sums in half precision, made in single precision: the same constants, and e_a
+// grows per lane with F2 and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound
+// is rounded up and the right side's factor down (screen_bounds.cpp, step 4).
+struct HalfDecision : SingleDecision {
   float a_per_f2, a_per_abs_f1;
   float num_per_f2, num_at_zero, num_cap;
 };
@@ -119,8 +118,8 @@ class ScreenMember {
   double single_e_a_ = 0.0, single_e_num_ = 0.0, single_a_floor_ = 0.0;  // before the group's share
   bool single_usable_ = false;
   std::vector<std::uint16_t> half_values_;
-  HalfDecision half_{};  // the half-precision decision's parts that do not depend on the group
-  double half_e_a_ = 0.0, half_e_num_ = 0.0, half_a_floor_ = 0.0;  // theirs, before the group's share
+  HalfDecision half_{};                       // the half-precision decision's parts that do not depend on the group
+  double half_e_a_ = 0.0, half_e_num_ = 0.0;  // theirs, before the group's share (the floor is the single one's)
   bool half_usable_ = false;
 };
 
