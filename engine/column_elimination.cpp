@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/candidate_estimates.hpp"
 #include "engine/elimination_bounds.hpp"
 #include "engine/exact_candidates.hpp"
 #include "engine/vector_width.hpp"
+
+#if defined(_WIN32) && defined(KOVA_X86_KERNELS)
+#include <immintrin.h>
+#endif
 
 namespace kova {
 namespace {
@@ -17,15 +22,56 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kLowestProduct = 0x1p-1000;  // |A B| above it keeps the literal product from underflow
 
 // Takes out element `position`, moving the rest down one place. Every elimination step takes out
-// one column of three rows of a few hundred bytes. On Windows a plain loop, which the compiler
-// vectorises in place: there a call of the C library's memmove (which vector::erase makes) costs
-// more than such a copy where the library's is slow, as Wine's msvcrt is (GCC would turn the loop
-// back into that call; engine/CMakeLists.txt keeps it from doing so in this file). Elsewhere the
-// library's memmove is the faster.
+// one column of three rows of a few hundred bytes. On Windows a copy of our own: there a call of the
+// C library's memmove (which vector::erase makes) costs more than such a copy where the library's
+// is slow, as Wine's msvcrt is (GCC would turn a plain loop back into that call;
+// engine/CMakeLists.txt keeps it from doing so in this file); with 256-bit vectors, 32 bytes at a
+// time and without a loop for short rows. Elsewhere the library's memmove is the faster.
+#if defined(_WIN32) && defined(KOVA_X86_KERNELS)
+// Moves `bytes` bytes (a multiple of 4, at least 32) from `at + step` down to `at`, step < 32.
+// Four vectors at a time, each group loaded before it is stored (a load lies past every byte stored
+// before it), and the last 32 bytes loaded first and stored last, so that a short move takes no
+// loop of its own: the loop's varying count would cost a mispredicted branch at every step.
+__attribute__((target("avx2"))) void move_down_256(unsigned char* at, std::size_t step, std::size_t bytes) {
+#define KOVA_LOAD(i) _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + step + (i)))
+#define KOVA_STORE(i, v) _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + (i)), v)
+  const __m256i last = KOVA_LOAD(bytes - 32);
+  std::size_t i = 0;
+  for (; i + 128 <= bytes; i += 128) {
+    const __m256i a = KOVA_LOAD(i), b = KOVA_LOAD(i + 32), c = KOVA_LOAD(i + 64), d = KOVA_LOAD(i + 96);
+    KOVA_STORE(i, a);
+    KOVA_STORE(i + 32, b);
+    KOVA_STORE(i + 64, c);
+    KOVA_STORE(i + 96, d);
+  }
+  // Fewer than 128 bytes left: three vectors from i and `last` cover them. One that would reach past
+  // the end is taken at the end instead, where its load may find bytes stored already, but `last`
+  // is stored over it.
+  const std::size_t end = bytes - 32;
+  const std::size_t first = std::min(i, end), second = std::min(i + 32, end), third = std::min(i + 64, end);
+  const __m256i a = KOVA_LOAD(first), b = KOVA_LOAD(second), c = KOVA_LOAD(third);
+  KOVA_STORE(first, a);
+  KOVA_STORE(second, b);
+  KOVA_STORE(third, c);
+  KOVA_STORE(end, last);
+#undef KOVA_LOAD
+#undef KOVA_STORE
+}
+#endif
+
 template <class T>
 void take_out(std::vector<T>& row, std::size_t position) {
 #ifdef _WIN32
   T* data = row.data();
+#ifdef KOVA_X86_KERNELS
+  static_assert(sizeof(T) % 4 == 0 && sizeof(T) < 32);
+  if (vector_width() >= 256 && (row.size() - position - 1) * sizeof(T) >= 32) {
+    move_down_256(reinterpret_cast<unsigned char*>(data + position), sizeof(T),
+                  (row.size() - position - 1) * sizeof(T));
+    row.pop_back();
+    return;
+  }
+#endif
   for (std::size_t i = position; i + 1 < row.size(); ++i) data[i] = data[i + 1];
   row.pop_back();
 #else

@@ -175,14 +175,16 @@ void sums_base(const float* tile, std::span<const std::int32_t> columns, const f
   }
 }
 
-void screen_base(const float* tile, std::span<const std::int32_t> columns, const float* member,
-                 const ScreenDecision& decision, bool* proven) {
+// Out of line, as the wider kernels are: inlined into its caller, its use of every vector register
+// would make the caller save the ten that the Windows convention has callees keep, at every tile.
+__attribute__((noinline)) void screen_base(const float* tile, std::span<const std::int32_t> columns,
+                                           const float* member, const ScreenDecision& decision, bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
   sums_base(tile, columns, member, sq, sqq, sqt);
   decide<Doubles2, Floats2, Bytes2>(sq, sqq, sqt, decision, proven);
 }
-void screen_base(const float* tile, std::span<const std::int32_t> columns, const float* member,
-                 const SingleDecision& decision, bool* proven) {
+__attribute__((noinline)) void screen_base(const float* tile, std::span<const std::int32_t> columns,
+                                           const float* member, const SingleDecision& decision, bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
   sums_base(tile, columns, member, sq, sqq, sqt);
   alignas(16) std::int32_t masks[kW];
@@ -480,7 +482,7 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   }
 }
 
-void ScreenTile::proven_below(const ScreenMember& member, std::span<const std::int32_t> columns, bool* proven,
+void ScreenTile::proven_below(const ScreenMember& member, const std::vector<std::int32_t>& columns, bool* proven,
                               bool half_allowed) const {
 #ifdef KOVA_HALF_PRECISION
   if (half_allowed && member.half_usable() && !halves_.empty()) {

@@ -22,9 +22,15 @@ bool detect_half() {
 #endif
 }
 
-std::atomic<int>& chosen() {
-  static std::atomic<int> width{widest_vectors()};
-  return width;
+// The width in use, or -1 until first asked for. A plain global rather than a function's static:
+// the kernels' dispatch asks for it millions of times a run, and a static's guard costs each call a
+// stack frame (MinGW-w64's GCC builds one around the guard's check).
+constinit std::atomic<int> chosen_width{-1};
+
+__attribute__((noinline)) int first_width() {
+  int unset = -1;
+  chosen_width.compare_exchange_strong(unset, widest_vectors(), std::memory_order_relaxed);
+  return chosen_width.load(std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -43,12 +49,15 @@ std::vector<int> available_widths() {
   return widths;
 }
 
-int vector_width() { return chosen().load(std::memory_order_relaxed); }
+int vector_width() {
+  const int width = chosen_width.load(std::memory_order_relaxed);
+  return width >= 0 ? width : first_width();
+}
 
 bool use_vector_width(int width) {
   for (const int available : available_widths()) {
     if (available == width) {
-      chosen().store(width, std::memory_order_relaxed);
+      chosen_width.store(width, std::memory_order_relaxed);
       return true;
     }
   }
