@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "engine/half_values.hpp"
 #include "engine/vector_width.hpp"
@@ -94,20 +95,25 @@ inline __attribute__((always_inline)) void decide(const float* sq, const float* 
   }
 }
 
-// The decision in single precision for the sums of a whole tile, `Real` floats at a time:
-// masks[k] = -1 where lane k is proven below, else 0. The masks go through memory, so that no vector
-// crosses into code built for other instructions; each width then narrows them to flags with its
-// own.
-template <class Real>
+// The decision in single precision for the sums of a whole tile (single-precision sums, or
+// half-precision ones widened), `Real` floats at a time: masks[k] = -1 where lane k is proven
+// below, else 0. The sums and masks go through memory, so that no vector crosses into code built
+// for other instructions; each width then narrows the masks to flags with its own.
+template <class Real, class Decision>
 inline __attribute__((always_inline)) void single_masks(const float* sq, const float* sqq, const float* sqt,
-                                                        const SingleDecision& decision, std::int32_t* masks) {
-  const SingleDecision local = decision;  // as in decide()
+                                                        const Decision& decision, std::int32_t* masks) {
+  const Decision local = decision;  // as in decide()
   for (std::size_t block = 0; block < kW; block += sizeof(Real) / sizeof(float)) {
     Real f1, f2, f3;
     std::memcpy(&f1, sq + block, sizeof f1);
     std::memcpy(&f2, sqq + block, sizeof f2);
     std::memcpy(&f3, sqt + block, sizeof f3);
-    const auto mask = proven_below(f1, f2, f3, local);
+    Real mask;
+    if constexpr (std::is_same_v<Decision, HalfDecision>) {
+      mask = reinterpret_cast<Real>(proven_below_half(f1, f2, f3, local));
+    } else {
+      mask = reinterpret_cast<Real>(proven_below(f1, f2, f3, local));
+    }
     std::memcpy(masks + block, &mask, sizeof mask);
   }
 }
@@ -283,38 +289,56 @@ using Fused = Separate;
 #ifdef KOVA_HALF_PRECISION
 // Half precision: 32 lanes in one vector, the even and the odd columns in sums of their own, each
 // product fused with its sum; then the sums widened to single precision, sixteen lanes at a time,
-// for the decision with each lane's own e_a.
-#define KOVA_HALF_TARGET __attribute__((target("avx512fp16,avx512f,avx512bw,avx512vl")))
-#define KOVA_HALF_COLUMN(q, qq, qt, j)                                                       \
-  {                                                                                          \
-    const __m512h value = _mm512_loadu_ph(tile + static_cast<std::size_t>(columns[j]) * kW); \
-    const __m512h t = _mm512_castsi512_ph(_mm512_set1_epi16(static_cast<short>(member[j]))); \
-    q = _mm512_add_ph(q, value);                                                             \
-    qq = _mm512_fmadd_ph(value, value, qq);                                                  \
-    qt = _mm512_fmadd_ph(value, t, qt);                                                      \
+// for the decision with each lane's own e_a. The half-precision additions and fused multiply-adds
+// are written as the instructions (see vector_width.hpp), on vectors of 32 halves held as bits.
+#define KOVA_HALF_TARGET __attribute__((target("avx512f,avx512bw,avx512vl")))
+KOVA_HALF_TARGET inline __attribute__((always_inline)) void add_halves(__m512i& sum, __m512i value) {
+  asm("vaddph %1, %0, %0" : "+v"(sum) : "v"(value));
+}
+KOVA_HALF_TARGET inline __attribute__((always_inline)) void fused_halves(__m512i& sum, __m512i a, __m512i b) {
+  asm("vfmadd231ph %2, %1, %0" : "+v"(sum) : "v"(a), "v"(b));  // sum + a * b, rounded once
+}
+#define KOVA_HALF_COLUMN(q, qq, qt, j)                                                                  \
+  {                                                                                                     \
+    const __m512i value = _mm512_loadu_si512(tile + static_cast<std::size_t>(columns[j]) * kW);         \
+    const __m512i t = _mm512_set1_epi16(static_cast<short>(member[j]));                                 \
+    add_halves(q, value);                                                                               \
+    fused_halves(qq, value, value);                                                                     \
+    fused_halves(qt, value, t);                                                                         \
   }
 KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std::int32_t> columns,
                                   const std::uint16_t* member, const HalfDecision& decision, bool* proven) {
   static_assert(kW == 32, "one vector of 32 half-precision lanes");
-  __m512h q0 = _mm512_setzero_ph(), qq0 = q0, qt0 = q0, q1 = q0, qq1 = q0, qt1 = q0;
+  __m512i q0 = _mm512_setzero_si512(), qq0 = q0, qt0 = q0, q1 = q0, qq1 = q0, qt1 = q0;
   std::size_t j = 0;
   for (; j + 2 <= columns.size(); j += 2) {
     KOVA_HALF_COLUMN(q0, qq0, qt0, j)
     KOVA_HALF_COLUMN(q1, qq1, qt1, j + 1)
   }
   if (j < columns.size()) KOVA_HALF_COLUMN(q0, qq0, qt0, j)
-  std::uint16_t sums[3][kW];  // as bits, for the decision sixteen lanes at a time
-  _mm512_storeu_si512(sums[0], _mm512_castph_si512(_mm512_add_ph(q0, q1)));
-  _mm512_storeu_si512(sums[1], _mm512_castph_si512(_mm512_add_ph(qq0, qq1)));
-  _mm512_storeu_si512(sums[2], _mm512_castph_si512(_mm512_add_ph(qt0, qt1)));
-  for (std::size_t block = 0; block < kW; block += 16) {
-    Floats f[3];
-    for (std::size_t s = 0; s < 3; ++s) {
-      const __m256i halves = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums[s] + block));
-      f[s] = reinterpret_cast<Floats>(_mm512_maskz_cvtph_ps(0xFFFF, halves));
+  add_halves(q0, q1);
+  add_halves(qq0, qq1);
+  add_halves(qt0, qt1);
+  // Widened sixteen lanes at a time (the zero-masked forms: the plain ones start from an undefined
+  // vector, which GCC 12 warns about). Each widened vector passes through an empty statement that
+  // hides where it came from: clang would otherwise fold the decision's comparisons back onto the
+  // halves and, without half-precision instructions of its own, take them one lane at a time.
+  float sums[3][kW];
+  const __m512i all[3] = {q0, qq0, qt0};
+  for (std::size_t s = 0; s < 3; ++s) {
+    for (int part = 0; part < 2; ++part) {
+      const __m256i sixteen = part == 0 ? _mm512_maskz_extracti64x4_epi64(0xF, all[s], 0)
+                                        : _mm512_maskz_extracti64x4_epi64(0xF, all[s], 1);
+      __m512 widened = _mm512_maskz_cvtph_ps(0xFFFF, sixteen);
+      asm("" : "+v"(widened));
+      _mm512_storeu_ps(sums[s] + 16 * part, widened);
     }
-    const auto bytes = __builtin_convertvector(proven_below_half(f[0], f[1], f[2], decision) & 1, SixteenBytes);
-    std::memcpy(proven + block, &bytes, sizeof bytes);
+  }
+  alignas(64) std::int32_t masks[kW];
+  single_masks<Floats>(sums[0], sums[1], sums[2], decision, masks);
+  for (std::size_t block = 0; block < kW; block += 16) {
+    const __m128i bytes = _mm512_maskz_cvtepi32_epi8(0xFFFF, _mm512_load_si512(masks + block));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
   }
 }
 #undef KOVA_HALF_COLUMN

@@ -2,6 +2,10 @@
 
 #include <atomic>
 
+#ifdef KOVA_HALF_PRECISION
+#include <cpuid.h>
+#endif
+
 namespace kova {
 namespace {
 
@@ -16,7 +20,11 @@ int detect() {
 
 bool detect_half() {
 #ifdef KOVA_HALF_PRECISION
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512fp16");
+  // AVX512-FP16 is bit 23 of EDX in leaf 7; asked of the processor itself, as not every compiler's
+  // __builtin_cpu_supports knows it. It uses the registers whose saving the AVX-512F test checks.
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  return __builtin_cpu_supports("avx512f") && __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0 &&
+         (edx & (1u << 23)) != 0;
 #else
   return false;
 #endif

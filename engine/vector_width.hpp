@@ -16,15 +16,17 @@
 #define KOVA_WIDE_FUNCTORS 1
 #endif
 
-// The half-precision kernels need GCC 12 or later on x86 (their intrinsics and types).
-#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12 && (defined(__x86_64__) || defined(__i386__))
-#define KOVA_HALF_PRECISION 1
-#endif
-
 // The 512- and 256-bit kernels exist on x86 with GCC or clang; elsewhere only the baseline, in
 // 16-byte vectors (SSE2 on x86-64, Advanced SIMD on ARM64, plain lanes where there are none).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define KOVA_X86_KERNELS 1
+#endif
+
+// The half-precision kernels exist with the x86 ones: they state their half-precision arithmetic as
+// the instructions themselves, which needs an assembler that knows them (binutils 2.38 or later,
+// clang's own), not a compiler with a half-precision type (clang 14 has none on x86).
+#ifdef KOVA_X86_KERNELS
+#define KOVA_HALF_PRECISION 1
 #endif
 
 namespace kova {
