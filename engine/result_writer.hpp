@@ -2,6 +2,7 @@
 // The output file and bicluster_report.txt, byte for byte.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,12 @@ class ResultWriter final : public BiclusterSink {
   TextOutput& report_;
   std::vector<std::int32_t> gene_counts_;
   std::vector<std::int32_t> sample_counts_;
-  std::string sample_labels_;               // "sample1, sample2, ...", each label with its ", "
-  std::vector<std::size_t> label_start_;    // per sample, and one past the last
+  static constexpr std::size_t kSlot = 32;  // "sample2147483647, " fits: every label does
+  void append_samples(std::span<const std::int32_t> flags, std::string& line);
+
+  std::vector<char> label_slots_;           // label s at [s * kSlot]
+  std::vector<std::size_t> label_lengths_;  // per sample, with its ", "
+  std::vector<char> sample_line_;           // room for every label's slot, and one more
   std::string line_;  // reused for every line
 };
 
