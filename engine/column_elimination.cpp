@@ -10,9 +10,6 @@
 #include "engine/exact_candidates.hpp"
 #include "engine/vector_width.hpp"
 
-#if defined(_WIN32) && defined(KOVA_X86_KERNELS)
-#include <immintrin.h>
-#endif
 
 namespace kova {
 namespace {
@@ -25,54 +22,79 @@ constexpr double kLowestProduct = 0x1p-1000;  // |A B| above it keeps the litera
 // one column of three rows of a few hundred bytes. On Windows a copy of our own: there a call of the
 // C library's memmove (which vector::erase makes) costs more than such a copy where the library's
 // is slow, as Wine's msvcrt is (GCC would turn a plain loop back into that call;
-// engine/CMakeLists.txt keeps it from doing so in this file); with 256-bit vectors, 32 bytes at a
-// time and without a loop for short rows. Elsewhere the library's memmove is the faster.
-#if defined(_WIN32) && defined(KOVA_X86_KERNELS)
-// Moves `bytes` bytes (a multiple of 4, at least 32) from `at + step` down to `at`, step < 32.
-// Four vectors at a time, each group loaded before it is stored (a load lies past every byte stored
-// before it), and the last 32 bytes loaded first and stored last, so that a short move takes no
-// loop of its own: the loop's varying count would cost a mispredicted branch at every step.
-__attribute__((target("avx2"))) void move_down_256(unsigned char* at, std::size_t step, std::size_t bytes) {
-#define KOVA_LOAD(i) _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + step + (i)))
-#define KOVA_STORE(i, v) _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + (i)), v)
-  const __m256i last = KOVA_LOAD(bytes - 32);
+// engine/CMakeLists.txt keeps it from doing so in this file): in 32-byte blocks with 256-bit
+// vectors, 16-byte ones otherwise, and without a loop for short rows. Elsewhere the library's
+// memmove is the faster.
+#ifdef _WIN32
+// Moves `bytes` bytes (at least one Block) from `at + step` down to `at`, step < sizeof(Block).
+// Four blocks at a time, each group loaded before it is stored (a load lies past every byte stored
+// before it), and the last block loaded first and stored last, so that a short move takes no loop
+// of its own: the loop's varying count would cost a mispredicted branch at every step.
+template <class Block>
+inline __attribute__((always_inline)) void move_down(unsigned char* at, std::size_t step, std::size_t bytes) {
+  constexpr std::size_t kBlock = sizeof(Block);
+  Block last, a, b, c, d;  // blocks pass by address only: no vector crosses a call
+  const auto load = [&](std::size_t i, Block& block) __attribute__((always_inline)) {
+    std::memcpy(&block, at + step + i, kBlock);
+  };
+  const auto store = [&](std::size_t i, const Block& block) __attribute__((always_inline)) {
+    std::memcpy(at + i, &block, kBlock);
+  };
+  load(bytes - kBlock, last);
   std::size_t i = 0;
-  for (; i + 128 <= bytes; i += 128) {
-    const __m256i a = KOVA_LOAD(i), b = KOVA_LOAD(i + 32), c = KOVA_LOAD(i + 64), d = KOVA_LOAD(i + 96);
-    KOVA_STORE(i, a);
-    KOVA_STORE(i + 32, b);
-    KOVA_STORE(i + 64, c);
-    KOVA_STORE(i + 96, d);
+  for (; i + 4 * kBlock <= bytes; i += 4 * kBlock) {
+    load(i, a);
+    load(i + kBlock, b);
+    load(i + 2 * kBlock, c);
+    load(i + 3 * kBlock, d);
+    store(i, a);
+    store(i + kBlock, b);
+    store(i + 2 * kBlock, c);
+    store(i + 3 * kBlock, d);
   }
-  // Fewer than 128 bytes left: three vectors from i and `last` cover them. One that would reach past
-  // the end is taken at the end instead, where its load may find bytes stored already, but `last`
-  // is stored over it.
-  const std::size_t end = bytes - 32;
-  const std::size_t first = std::min(i, end), second = std::min(i + 32, end), third = std::min(i + 64, end);
-  const __m256i a = KOVA_LOAD(first), b = KOVA_LOAD(second), c = KOVA_LOAD(third);
-  KOVA_STORE(first, a);
-  KOVA_STORE(second, b);
-  KOVA_STORE(third, c);
-  KOVA_STORE(end, last);
-#undef KOVA_LOAD
-#undef KOVA_STORE
+  // Fewer than four blocks left: three from i and `last` cover them. One that would reach past the
+  // end is taken at the end instead, where its load may find bytes stored already, but `last` is
+  // stored over it.
+  const std::size_t end = bytes - kBlock;
+  const std::size_t first = std::min(i, end), second = std::min(i + kBlock, end),
+                    third = std::min(i + 2 * kBlock, end);
+  load(first, a);
+  load(second, b);
+  load(third, c);
+  store(first, a);
+  store(second, b);
+  store(third, c);
+  store(end, last);
 }
+using Block16 = std::uint8_t __attribute__((vector_size(16)));
+void move_down_base(unsigned char* at, std::size_t step, std::size_t bytes) { move_down<Block16>(at, step, bytes); }
+#ifdef KOVA_X86_KERNELS
+using Block32 = std::uint8_t __attribute__((vector_size(32)));
+__attribute__((target("avx2"))) void move_down_256(unsigned char* at, std::size_t step, std::size_t bytes) {
+  move_down<Block32>(at, step, bytes);
+}
+#endif
 #endif
 
 template <class T>
 void take_out(std::vector<T>& row, std::size_t position) {
 #ifdef _WIN32
   T* data = row.data();
+  auto* at = reinterpret_cast<unsigned char*>(data + position);
+  const std::size_t bytes = (row.size() - position - 1) * sizeof(T);
+  static_assert(sizeof(T) < 16);
 #ifdef KOVA_X86_KERNELS
-  static_assert(sizeof(T) % 4 == 0 && sizeof(T) < 32);
-  if (vector_width() >= 256 && (row.size() - position - 1) * sizeof(T) >= 32) {
-    move_down_256(reinterpret_cast<unsigned char*>(data + position), sizeof(T),
-                  (row.size() - position - 1) * sizeof(T));
+  if (vector_width() >= 256 && bytes >= 32) {
+    move_down_256(at, sizeof(T), bytes);
     row.pop_back();
     return;
   }
 #endif
-  for (std::size_t i = position; i + 1 < row.size(); ++i) data[i] = data[i + 1];
+  if (bytes >= 16) {
+    move_down_base(at, sizeof(T), bytes);
+  } else {
+    for (std::size_t i = position; i + 1 < row.size(); ++i) data[i] = data[i + 1];
+  }
   row.pop_back();
 #else
   row.erase(row.begin() + static_cast<std::ptrdiff_t>(position));
