@@ -8,6 +8,7 @@
 #include "engine/candidate_estimates.hpp"
 #include "engine/elimination_bounds.hpp"
 #include "engine/exact_candidates.hpp"
+#include "engine/row_move.hpp"
 #include "engine/vector_width.hpp"
 
 
@@ -18,83 +19,14 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kLowestProduct = 0x1p-1000;  // |A B| above it keeps the literal product from underflow
 
-// Takes out element `position`, moving the rest down one place. Every elimination step takes out
-// one column of three rows of a few hundred bytes. On Windows a copy of our own: there a call of the
-// C library's memmove (which vector::erase makes) costs more than such a copy where the library's
-// is slow, as Wine's msvcrt is (GCC would turn a plain loop back into that call;
-// engine/CMakeLists.txt keeps it from doing so in this file): in 32-byte blocks with 256-bit
-// vectors, 16-byte ones otherwise, and without a loop for short rows. Elsewhere the library's
-// memmove is the faster.
-#ifdef _WIN32
-// Moves `bytes` bytes (at least one Block) from `at + step` down to `at`, step < sizeof(Block).
-// Four blocks at a time, each group loaded before it is stored (a load lies past every byte stored
-// before it), and the last block loaded first and stored last, so that a short move takes no loop
-// of its own: the loop's varying count would cost a mispredicted branch at every step.
-template <class Block>
-inline __attribute__((always_inline)) void move_down(unsigned char* at, std::size_t step, std::size_t bytes) {
-  constexpr std::size_t kBlock = sizeof(Block);
-  Block last, a, b, c, d;  // blocks pass by address only: no vector crosses a call
-  const auto load = [&](std::size_t i, Block& block) __attribute__((always_inline)) {
-    std::memcpy(&block, at + step + i, kBlock);
-  };
-  const auto store = [&](std::size_t i, const Block& block) __attribute__((always_inline)) {
-    std::memcpy(at + i, &block, kBlock);
-  };
-  load(bytes - kBlock, last);
-  std::size_t i = 0;
-  for (; i + 4 * kBlock <= bytes; i += 4 * kBlock) {
-    load(i, a);
-    load(i + kBlock, b);
-    load(i + 2 * kBlock, c);
-    load(i + 3 * kBlock, d);
-    store(i, a);
-    store(i + kBlock, b);
-    store(i + 2 * kBlock, c);
-    store(i + 3 * kBlock, d);
-  }
-  // Fewer than four blocks left: three from i and `last` cover them. One that would reach past the
-  // end is taken at the end instead, where its load may find bytes stored already, but `last` is
-  // stored over it.
-  const std::size_t end = bytes - kBlock;
-  const std::size_t first = std::min(i, end), second = std::min(i + kBlock, end),
-                    third = std::min(i + 2 * kBlock, end);
-  load(first, a);
-  load(second, b);
-  load(third, c);
-  store(first, a);
-  store(second, b);
-  store(third, c);
-  store(end, last);
-}
-using Block16 = std::uint8_t __attribute__((vector_size(16)));
-void move_down_base(unsigned char* at, std::size_t step, std::size_t bytes) { move_down<Block16>(at, step, bytes); }
-#ifdef KOVA_X86_KERNELS
-using Block32 = std::uint8_t __attribute__((vector_size(32)));
-__attribute__((target("avx2"))) void move_down_256(unsigned char* at, std::size_t step, std::size_t bytes) {
-  move_down<Block32>(at, step, bytes);
-}
-#endif
-#endif
-
+// Takes out element `position`, moving the rest down one place (on Windows with a copy of our
+// own, see row_move.hpp).
 template <class T>
 void take_out(std::vector<T>& row, std::size_t position) {
 #ifdef _WIN32
-  T* data = row.data();
-  auto* at = reinterpret_cast<unsigned char*>(data + position);
-  const std::size_t bytes = (row.size() - position - 1) * sizeof(T);
-  static_assert(sizeof(T) < 16);
-#ifdef KOVA_X86_KERNELS
-  if (vector_width() >= 256 && bytes >= 32) {
-    move_down_256(at, sizeof(T), bytes);
-    row.pop_back();
-    return;
-  }
-#endif
-  if (bytes >= 16) {
-    move_down_base(at, sizeof(T), bytes);
-  } else {
-    for (std::size_t i = position; i + 1 < row.size(); ++i) data[i] = data[i + 1];
-  }
+  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
+  move_down(reinterpret_cast<unsigned char*>(row.data() + position), sizeof(T),
+            (row.size() - position - 1) * sizeof(T), vector_width());
   row.pop_back();
 #else
   row.erase(row.begin() + static_cast<std::ptrdiff_t>(position));
