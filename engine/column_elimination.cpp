@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "engine/candidate_estimates.hpp"
 #include "engine/elimination_bounds.hpp"
 #include "engine/exact_candidates.hpp"
-#include "engine/row_move.hpp"
 #include "engine/vector_width.hpp"
-
 
 namespace kova {
 namespace {
@@ -18,20 +15,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kLowestProduct = 0x1p-1000;  // |A B| above it keeps the literal product from underflow
-
-// Takes out element `position`, moving the rest down one place (on Windows with a copy of our
-// own, see row_move.hpp).
-template <class T>
-void take_out(std::vector<T>& row, std::size_t position) {
-#ifdef _WIN32
-  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-  move_down(reinterpret_cast<unsigned char*>(row.data() + position), sizeof(T),
-            (row.size() - position - 1) * sizeof(T), vector_width());
-  row.pop_back();
-#else
-  row.erase(row.begin() + static_cast<std::ptrdiff_t>(position));
-#endif
-}
 
 }  // namespace
 
@@ -52,7 +35,7 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
     }
   }
 
-  sums_.refresh(x_, y_);
+  sums_.refresh(x_.span(), y_.span());
   known_r_ = kNaN;
   std::int32_t h = samples_;
   while (h >= 3) {
@@ -65,7 +48,7 @@ std::int32_t ColumnEliminator::eliminate(std::span<const double> x, std::span<co
       const auto at = static_cast<std::size_t>(position);
       const double gone_x = x_[at], gone_y = y_[at];
       erase(at);
-      sums_.remove(gone_x, gone_y, x_, y_);
+      sums_.remove(gone_x, gone_y, x_.span(), y_.span());
     }
     --h;
   }
@@ -98,7 +81,7 @@ bool ColumnEliminator::reaches(double threshold, std::int32_t h, FormulaBounds& 
       if (r - threshold > spread) return true;
       if (threshold - r > spread) return false;
     }
-    sums_.refresh(x_, y_);
+    sums_.refresh(x_.span(), y_.span());
     bounds = formula_bounds(sums_.step(), sums_.magnitudes(), sums_.drift(), column_.size(), h - 1);
   }
   return correlation(sums_.step(), h) >= threshold;
@@ -114,7 +97,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
   // they are recomputed exactly.
   const double cut_a = kBoundedRatio * bounds.a, cut_b = kBoundedRatio * bounds.b;
   approx_.resize(m);
-  const StepRows rows{step, x_, y_, inverse};
+  const StepRows rows{step, x_.span(), y_.span(), inverse};
   const EstimateSummary summary = estimate_candidates(rows, cut_a, cut_b, approx_.data(), vector_width());
   const double largest = largest_estimate(summary);
   const double spread = correlation_spread(bounds, summary.min_a, summary.min_b, largest);
@@ -141,7 +124,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
     if (never || (bounded && contenders_.best - e.r > spread + own_spread)) {
       removed_in_play = false;
     } else {
-      sums_.refresh(x_, y_);
+      sums_.refresh(x_.span(), y_.span());
       removed_r = correlation(sums_.step(), divisor);
     }
   }
@@ -162,7 +145,7 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
   // The literal rule, in ascending column order, over the contenders and the lowest removed
   // column (the other removed columns share its r and lose ties to it), all exact.
   exact_r_.resize(contenders_.count);
-  exact_candidates(x_, y_, std::span<const std::size_t>(contenders_.index.data(), contenders_.count), divisor,
+  exact_candidates(x_.span(), y_.span(), std::span<const std::size_t>(contenders_.index.data(), contenders_.count), divisor,
                    exact_r_.data(), vector_width());
   double best_exact = -1.0;
   std::int32_t chosen = -1;
@@ -192,9 +175,9 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
 
 void ColumnEliminator::erase(std::size_t position) {
   lowest_removed_ = std::min(lowest_removed_, column_[position]);
-  take_out(column_, position);
-  take_out(x_, position);
-  take_out(y_, position);
+  column_.take_out(position);
+  x_.take_out(position);
+  y_.take_out(position);
 }
 
 }  // namespace kova

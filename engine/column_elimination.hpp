@@ -11,6 +11,7 @@
 #include "engine/candidate_estimates.hpp"
 #include "engine/correlation.hpp"
 #include "engine/running_sums.hpp"
+#include "engine/shrinking_row.hpp"
 
 namespace kova {
 
@@ -35,8 +36,8 @@ class alignas(64) ColumnEliminator {
   void erase(std::size_t position);
 
   // The present columns of the working rows, ascending: column number and both values.
-  std::vector<std::int32_t> column_;
-  std::vector<double> x_, y_;
+  ShrinkingRow<std::int32_t> column_;
+  ShrinkingRow<double> x_, y_;
   std::int32_t lowest_removed_ = 0;  // lowest column 0 in both rows; S when there is none
   std::int32_t samples_ = 0;
   RunningSums sums_;  // the step's five sums over the present columns

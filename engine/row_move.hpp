@@ -12,5 +12,7 @@ namespace kova {
 // instructions of vector width `width` (see vector_width.hpp): in 32-byte blocks at 256 bits and
 // more, 16-byte ones otherwise, and without a loop for short rows.
 void move_down(unsigned char* at, std::size_t step, std::size_t bytes, int width);
+// The same upwards: `bytes` bytes from `at` up to `at + step`.
+void move_up(unsigned char* at, std::size_t step, std::size_t bytes, int width);
 
 }  // namespace kova

@@ -23,7 +23,7 @@ constexpr double kUnit = 0x1p-53;
 
 }  // namespace
 
-void RunningSums::refresh(const std::vector<double>& x, const std::vector<double>& y) {
+void RunningSums::refresh(std::span<const double> x, std::span<const double> y) {
   // Locals of their own, so that the five chains stay in registers.
   PairSums step;
   MagnitudeSums magnitudes;
@@ -40,7 +40,7 @@ void RunningSums::refresh(const std::vector<double>& x, const std::vector<double
   removed_ = 0;
 }
 
-void RunningSums::remove(double x, double y, const std::vector<double>& xs, const std::vector<double>& ys) {
+void RunningSums::remove(double x, double y, std::span<const double> xs, std::span<const double> ys) {
   step_.sx -= x;
   step_.sy -= y;
   step_.sxx -= x * x;

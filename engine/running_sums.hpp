@@ -6,7 +6,7 @@
 // the literal sums themselves, the caller adds them up afresh.
 
 #include <cstddef>
-#include <vector>
+#include <span>
 
 #include "engine/correlation.hpp"
 #include "engine/elimination_bounds.hpp"
@@ -16,10 +16,10 @@ namespace kova {
 class RunningSums {
  public:
   // The ascending sums of (x, y) and their magnitude sums: exact() holds until the next removal.
-  void refresh(const std::vector<double>& x, const std::vector<double>& y);
+  void refresh(std::span<const double> x, std::span<const double> y);
   // Takes the column (x, y) out; `xs` and `ys` are the columns left, for a refresh when the sums
   // have shrunk too far for their bound.
-  void remove(double x, double y, const std::vector<double>& xs, const std::vector<double>& ys);
+  void remove(double x, double y, std::span<const double> xs, std::span<const double> ys);
 
   // Whether the sums are the ascending sums of the present columns, as the literal search has them.
   bool exact() const { return removed_ == 0; }

@@ -124,8 +124,9 @@ TEST(RunningSums, DriftStartsAtTheAscendingSumsOwnAndGrowsWithEachRemoval) {
   EXPECT_EQ(sums.step().sxx, 14.0);
   // Removing the column that holds almost all of the mass adds the rest up afresh.
   const std::vector<double> tiny_x = {1e-9, 2e-9}, tiny_y = {1e-9, 1e-9};
+  const std::vector<double> heavy_x = {1e-9, 2e-9, 5.0}, heavy_y = {1e-9, 1e-9, 5.0};
   RunningSums heavy;
-  heavy.refresh({1e-9, 2e-9, 5.0}, {1e-9, 1e-9, 5.0});
+  heavy.refresh(heavy_x, heavy_y);
   heavy.remove(5.0, 5.0, tiny_x, tiny_y);
   EXPECT_TRUE(heavy.exact());
   EXPECT_EQ(heavy.step().sx, 1e-9 + 2e-9);
