@@ -145,8 +145,8 @@ std::int32_t ColumnEliminator::choose(std::int32_t divisor, const FormulaBounds&
   // The literal rule, in ascending column order, over the contenders and the lowest removed
   // column (the other removed columns share its r and lose ties to it), all exact.
   exact_r_.resize(contenders_.count);
-  exact_candidates(x_.span(), y_.span(), std::span<const std::size_t>(contenders_.index.data(), contenders_.count), divisor,
-                   exact_r_.data(), vector_width());
+  exact_candidates(x_.span(), y_.span(), std::span<const std::size_t>(contenders_.index.data(), contenders_.count),
+                   divisor, exact_r_.data(), vector_width());
   double best_exact = -1.0;
   std::int32_t chosen = -1;
   bool removed_pending = removed_in_play;
