@@ -25,7 +25,6 @@ using Floats = float __attribute__((vector_size(64)));
 using HalfFloats = float __attribute__((vector_size(32)));
 using Doubles = double __attribute__((vector_size(64)));
 using Bytes = std::uint8_t __attribute__((vector_size(8)));
-using SixteenBytes = std::uint8_t __attribute__((vector_size(16)));
 
 // The baseline's vectors: 16 bytes, which every x86-64 (SSE2) and ARM64 (Advanced SIMD) processor
 // holds in a register; elsewhere the compiler takes them lane by lane.
