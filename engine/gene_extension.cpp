@@ -72,7 +72,7 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
       const std::size_t first = begin + i * ScreenTile::kWidth;
       const std::size_t last = std::min(end, first + ScreenTile::kWidth);
       if (pair.screen.usable()) {
-        tiles[i].proven_below(pair.screen, pair.columns, below);
+        tiles[i].proven_below(pair.screen, below);
       } else {
         std::fill(std::begin(below), std::end(below), false);
       }

@@ -72,7 +72,30 @@
 //    rhs_factor lies outside [2^-60, 2^60] keep the single-precision screen.
 //    The bounds are some 2^13 times wider: the screen then rejects what lies clearly below the
 //    threshold (on expression rows about r < T - 0.1), and the exact tests take the rest.
+//
+// 5. The early test. Most candidates lie far enough below the threshold that the sums over the
+//    first m of the n columns prove it, and the rest need not be added up: m even, about 3 n / 10,
+//    the columns put in an order where those on which the member lies furthest from its mean come
+//    first (they hold most of B_C, which leaves D small). All sums above hold in any order.
+//    In real arithmetic on q and t over all columns (A, num, B_C as in step 2) and over the first
+//    m (A_P, num_P, B_P), the least-squares fit of t on q leaves over all columns at least what it
+//    leaves over the first m: B_C - num^2 / A >= B_P - num_P^2 / A_P (A_P > 0). So
+//      num^2 <= A M,  M = D + num_P^2 / A_P,  D = B_C - B_P <= sum_rest t^2 + (sum_P t)^2 / m,
+//    and A >= A_P. The member's doubles give D_high within 2^-30 of that bound. Steps 2 and 3 with
+//    m for n, without the literal terms, give A_P >= A_low and |num_P| <= N = |F3 - F1 T1 / m|
+//    + e_num from the sums over the first m, so M <= D_high + N^2 / A_low.
+//    The literal r < T follows from (num + dn)^2 < T^2 (1 - 2^-39) (A - dA) B (step 3, with step
+//    1's dA = L X2 4^k and dn = L sqrt(X2 Y2) 2^(k+j) in scaled units, B = B_L 4^j). Dividing by A
+//    and putting in num <= sqrt(A M) and A >= A_low >= 2^20 dA, it suffices that
+//      sqrt(M) + e_root < S = T sqrt((1 - 2^-19) B),  e_root = 2^-10 sqrt(L Y2 4^j) >= dn / sqrt(A_low),
+//    that is N^2 < (S^2 - D_high) A_low: the decision of step 3 on the magnitude of N, with
+//    rhs_factor S^2 - D_high (each part rounded towards the safe side), a floor of 2^20 dA on
+//    A_low besides step 3's floors (times 1 + 2^-19, for A >= A_low (1 - 2^-20)), in single
+//    precision where that factor lies in [2^-60, 2^60]. When a tile's lanes all pass, its sums
+//    over the other columns are not added up; otherwise the sums run on, in the same order, to the
+//    decision over all columns, and a lane is proven by either.
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/half_values.hpp"
@@ -105,6 +128,27 @@ bool scale_exponent(double largest, int& exponent) {
   std::frexp(largest, &e);
   exponent = -e;
   return exponent >= -kLargestScale && exponent <= kLargestScale;
+}
+
+// e_A and e_num of step 3 for sums over n columns, without the literal terms: `sum_abs_t` bounds
+// the member's sum |t| over them and `abs_t1` is |T1|; `rounding` the decision's own share.
+struct SumErrors {
+  double e_a, e_num;
+};
+SumErrors sum_errors(double n, double sum_abs_t, double abs_t1, double rounding) {
+  constexpr double kSlack = 1.0 + 0x1p-20;
+  const double eps = 1.25 * (n + 4.0) * kFloatUnit;
+  const double eta = n * 0x1p-140;
+  const double e1 = eps * n * kTiny + eta;  // |F1 - sum q|
+  const double f1_max = n * kTiny + e1;
+  const double q2_max = n * kTiny;
+  const double e2 = eps * q2_max + eta;  // |F2 - sum q^2|
+  const double f2_max = q2_max + e2;
+  const double e3 = eps * sum_abs_t + eta;  // |F3 - sum q t|
+  const double f3_max = sum_abs_t * kTiny + e3;
+  const double e_t = 2.0 * kFloatUnit * sum_abs_t + eta;  // |T1 - sum t|
+  return {kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / n) + rounding * (f2_max + f1_max * f1_max / n),
+          kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / n) + rounding * (f3_max + f1_max * abs_t1 / n)};
 }
 
 }  // namespace
@@ -143,6 +187,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   single_usable_ = false;
   const std::size_t n = columns.size();
   values_.resize(n);
+  columns_.assign(columns.begin(), columns.end());
   if (n == 0 || n > kMostColumns || !(threshold >= 0x1p-100 && threshold <= 0x1p100)) return;
   const double dn = static_cast<double>(n);
   const double b = syy - (sy * sy) / dn;  // as the literal formula has it
@@ -153,10 +198,11 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   int exponent = 0;
   if (!finite(largest) || !(largest > 0.0) || !scale_exponent(largest, exponent)) return;
   const double factor = std::ldexp(1.0, exponent);
+  order_columns(row, mean);
 
   double sum_t = 0.0, sum_abs_t = 0.0, sum_t2 = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
-    const double t = (row[columns[i]] - mean) * factor;
+    const double t = (row[columns_[i]] - mean) * factor;
     values_[i] = static_cast<float>(t);
     sum_t += static_cast<double>(values_[i]);
     sum_abs_t += std::fabs(t);
@@ -170,21 +216,13 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
 
   constexpr double kSlack = 1.0 + 0x1p-20;
   constexpr double kRounding = 0x1p-40;
-  const double eps = 1.25 * (dn + 4.0) * kFloatUnit;
-  const double eta = dn * 0x1p-140;
   const double literal = 4.0 * (dn + 3.0) * kUnit;
-  const double e1 = eps * dn * kTiny + eta;  // |F1 - sum q|
-  const double f1_max = dn * kTiny + e1;
-  const double q2_max = dn * kTiny;
-  const double e2 = eps * q2_max + eta;  // |F2 - sum q^2|
-  const double f2_max = q2_max + e2;
-  const double e3 = eps * sum_abs_t + eta;  // |F3 - sum q t|
-  const double f3_max = sum_abs_t * kTiny + e3;
-  const double e_t = 2.0 * kFloatUnit * sum_abs_t + eta;  // |T1 - sum t|
   const double abs_t1 = std::fabs(sum_t);
+  const double e_t = 2.0 * kFloatUnit * sum_abs_t + dn * 0x1p-140;  // |T1 - sum t|
+  const SumErrors errors = sum_errors(dn, sum_abs_t, abs_t1, kRounding);
   pair_.inverse_n = 1.0 / dn;
-  pair_.e_a = kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRounding * (f2_max + f1_max * f1_max / dn);
-  pair_.e_num = kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) + kRounding * (f3_max + f1_max * abs_t1 / dn);
+  pair_.e_a = errors.e_a;
+  pair_.e_num = errors.e_num;
   pair_.cross = sum_t / dn;
   pair_.rhs_factor = threshold * threshold * b_scaled * (1.0 - 0x1p-39);
   pair_.a_floor = 0x1p-899 / pair_.rhs_factor;
@@ -200,15 +238,15 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   // The decision in single precision (step 3, its last paragraph).
   single_usable_ = rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60;
   if (single_usable_) {
-    single_e_a_ =
-        kSlack * (e2 + (2.0 * f1_max * e1 + e1 * e1) / dn) + kRoundingSingle * (f2_max + f1_max * f1_max / dn);
-    single_e_num_ =
-        kSlack * (e3 + (f1_max * e_t + (abs_t1 + e_t) * e1) / dn) + kRoundingSingle * (f3_max + f1_max * abs_t1 / dn);
+    const SumErrors single = sum_errors(dn, sum_abs_t, abs_t1, kRoundingSingle);
+    single_e_a_ = single.e_a;
+    single_e_num_ = single.e_num;
     // Above this A_low keeps the right side A_low rhs_factor normal in single precision too.
     single_a_floor_ = std::fmax(pair_.a_floor, 0x1p-100 / rhs_factor);
     single_.inverse_n = static_cast<float>(pair_.inverse_n);
     single_.cross = static_cast<float>(pair_.cross);
     single_.rhs_factor = static_cast<float>(rhs_factor * (1.0 - 0x1p-20));
+    set_prefix(row, mean, factor, threshold * threshold * b_scaled, root_y2);
   }
 
   // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane, the
@@ -217,6 +255,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   if (!half_usable_) return;
   half_values_.resize(n);
   to_half(values_, half_values_.data());
+  const double q2_max = dn * kTiny;
   const double eps_h = 1.25 * (dn + 4.0) * kHalfUnit * (1.0 + 0x1p-12);
   const double eta_h = dn * 0x1p-22;
   const double e1_h = eps_h * dn * kTiny + eta_h;
@@ -236,6 +275,68 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   half_.num_cap = rounded_up(kSlack * e3_h);
   half_.num_per_f2 = rounded_up(kSlack * 0.5 * eps_h / (1.0 - eps_h));
   half_.num_at_zero = rounded_up(kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h));
+}
+
+std::size_t ScreenMember::prefix_size(std::size_t n) { return n < kLeastPrefixColumns ? 0 : (3 * n / 10 + 1) & ~std::size_t{1}; }
+
+void ScreenMember::order_columns(const double* row, double mean) {
+  const std::size_t m = prefix_size(columns_.size());
+  if (m == 0) return;
+  const auto further = [&](std::int32_t a, std::int32_t b) {
+    const double da = std::fabs(row[a] - mean), db = std::fabs(row[b] - mean);
+    return da > db || (da == db && a < b);
+  };
+  std::nth_element(columns_.begin(), columns_.begin() + static_cast<std::ptrdiff_t>(m), columns_.end(), further);
+  std::sort(columns_.begin(), columns_.begin() + static_cast<std::ptrdiff_t>(m));
+  std::sort(columns_.begin() + static_cast<std::ptrdiff_t>(m), columns_.end());
+}
+
+void ScreenMember::set_prefix(const double* row, double mean, double factor, double t2_b, double root_y2) {
+  prefix_columns_ = 0;
+  const std::size_t n = columns_.size();
+  const std::size_t m = prefix_size(n);
+  if (m == 0) return;
+  const double dm = static_cast<double>(m);
+  double sum_t1 = 0.0, sum_t = 0.0, sum_abs_t = 0.0, rest_t2 = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = (row[columns_[i]] - mean) * factor;  // as set() computes it
+    if (i < m) {
+      sum_t1 += static_cast<double>(values_[i]);
+      sum_t += t;
+      sum_abs_t += std::fabs(t);
+    } else {
+      rest_t2 += t * t;
+    }
+  }
+  sum_abs_t *= kSumBound * kTiny;
+  const double prefix_t = std::fabs(sum_t) + 0x1p-30 * sum_abs_t;
+  const double d_high = (rest_t2 + prefix_t * prefix_t / dm) * (1.0 + 0x1p-30);
+  const double e_root = std::sqrt(a_per_square_) * root_y2 * 0x1p-10 * (1.0 + 0x1p-30);
+  const double s = std::sqrt(t2_b * (1.0 - 0x1p-19)) * (1.0 - 0x1p-40) - e_root * (1.0 + 0x1p-40);
+  if (!(s > 0.0)) return;
+  const double rhs_factor = (s * s * (1.0 - 0x1p-40) - d_high) * (1.0 - 0x1p-40);
+  if (!(rhs_factor >= 0x1p-60 && rhs_factor <= 0x1p60) || !finite(d_high)) return;
+  const SumErrors errors = sum_errors(dm, sum_abs_t, std::fabs(sum_t1), 0x1p-19);
+  prefix_.e_a = rounded_up(errors.e_a);
+  prefix_.e_num = rounded_up(errors.e_num);
+  prefix_a_floor_ = 0x1p-100 / rhs_factor;
+  prefix_floor_per_factor_squared_ = floor_per_factor_squared_ * (1.0 + 0x1p-19);
+  prefix_floor_per_square_ = 0x1p20 * a_per_square_;
+  prefix_.inverse_n = static_cast<float>(1.0 / dm);
+  prefix_.cross = static_cast<float>(sum_t1 / dm);
+  prefix_.rhs_factor = static_cast<float>(rhs_factor * (1.0 - 0x1p-20));
+  prefix_columns_ = m;
+}
+
+// Once per pair and tile: plain comparisons, as nothing here is NaN.
+PrefixDecision ScreenMember::prefix_decision(const GroupScale& group) const {
+  PrefixDecision d = prefix_;
+  const double literal_floor = prefix_floor_per_factor_squared_ * group.largest_factor_squared;
+  const double literal_error_floor = prefix_floor_per_square_ * group.square_bound;
+  double floor = prefix_a_floor_ > literal_floor ? prefix_a_floor_ : literal_floor;
+  floor = floor > literal_error_floor ? floor : literal_error_floor;
+  d.a_floor = rounded_up(floor);
+  return d;
 }
 
 template <class Decision>

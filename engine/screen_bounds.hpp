@@ -59,6 +59,10 @@ struct SingleDecision {
   float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
 };
 
+// The early test on a pair's first columns (screen_bounds.cpp, step 5), in single precision: the
+// same constants over those columns, with rhs_factor bounding what the rest of the columns can add.
+struct PrefixDecision : SingleDecision {};
+
 // The decision for sums in half precision, made in single precision: the same constants, and e_a
 // grows per lane with F2 and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound
 // is rounded up and the right side's factor down (screen_bounds.cpp, step 4).
@@ -66,6 +70,10 @@ struct HalfDecision : SingleDecision {
   float a_per_f2, a_per_abs_f1;
   float num_per_f2, num_at_zero, num_cap;
 };
+
+// Pairs with fewer selected columns have no early test: its own decision would cost about what
+// the columns it saves do. With more, it takes about three tenths of them.
+inline constexpr std::size_t kLeastPrefixColumns = 12;
 
 // Pairs with at most this many selected columns may be screened in half precision.
 inline constexpr std::size_t kHalfMostColumns = 128;
@@ -76,10 +84,14 @@ class ScreenMember {
   // `sy` and `syy` are the member's literal sums over `columns` (ascending, at least one).
   void set(const double* row, std::span<const std::int32_t> columns, double sy, double syy, double threshold);
 
+  // The columns in the screen's order: where there is an early test, the prefix_columns() columns
+  // on which the member lies furthest from its mean first (they hold most of its spread, which
+  // makes the test strongest), then the others; each part ascending.
+  const std::vector<std::int32_t>& columns() const { return columns_; }
   // False when no candidate can be proven below the threshold against this member (threshold not
   // above 0, a member row without spread, values out of range): every candidate is tested exactly.
   bool usable() const { return usable_; }
-  // The member's screen values at the selected columns, in their order.
+  // The member's screen values at columns(), in their order.
   std::span<const float> values() const { return values_; }
   // Whether the screen may run in half precision (the processor has it, few enough columns);
   // then half_values() holds the values rounded to half precision, as bits.
@@ -100,13 +112,24 @@ class ScreenMember {
   SingleDecision single_decision(const GroupScale& group) const;
   // The same for the half-precision screen; half_usable() only.
   HalfDecision half_decision(const GroupScale& group) const;
+  // How many of the first columns the early test takes, 0 where it is not made (single-precision
+  // decisions on enough columns only): a candidate whose sums over those columns alone pass it is
+  // below the threshold over all of them. prefix_decision() gives its constants for a group.
+  std::size_t prefix_columns() const { return prefix_columns_; }
+  PrefixDecision prefix_decision(const GroupScale& group) const;
 
  private:
   // A decision in single precision for a group: its e_a, e_num and floor (before the group's share)
   // with the group's share, each rounded up.
+  // The early test's columns for n selected ones (0: none), their place in columns(), and its
+  // constants (step 5); t2_b is T^2 B, root_y2 bounds the member's sqrt(Y2 4^j).
+  static std::size_t prefix_size(std::size_t n);
+  void order_columns(const double* row, double mean);
+  void set_prefix(const double* row, double mean, double factor, double t2_b, double root_y2);
   template <class Decision>
   Decision with_group(Decision d, double e_a, double e_num, double a_floor, const GroupScale& group) const;
 
+  std::vector<std::int32_t> columns_;
   std::vector<float> values_;
   // The decision's parts that do not depend on the group; decision() adds a_per_square times the
   // group's square bound to e_a and num_per_root times its root bound to e_num.
@@ -117,6 +140,11 @@ class ScreenMember {
   SingleDecision single_{};  // the single-precision decision's parts that do not depend on the group
   double single_e_a_ = 0.0, single_e_num_ = 0.0, single_a_floor_ = 0.0;  // before the group's share
   bool single_usable_ = false;
+  std::size_t prefix_columns_ = 0;
+  PrefixDecision prefix_{};  // the early test's parts that do not depend on the group
+  // The early test's floor (step 5): the largest of prefix_a_floor_ and these times the group's
+  // largest 4^k and largest square bound.
+  double prefix_a_floor_ = 0.0, prefix_floor_per_factor_squared_ = 0.0, prefix_floor_per_square_ = 0.0;
   std::vector<std::uint16_t> half_values_;
   HalfDecision half_{};                       // the half-precision decision's parts that do not depend on the group
   double half_e_a_ = 0.0, half_e_num_ = 0.0;  // theirs, before the group's share (the floor is the single one's)
@@ -146,6 +174,19 @@ inline __attribute__((always_inline)) auto proven_below_with(Real f1, Real f2, R
 template <class Real, class Decision>
 inline __attribute__((always_inline)) auto proven_below(Real f1, Real f2, Real f3, const Decision& d) {
   return proven_below_with(f1, f2, f3, Real{} + d.e_a, Real{} + d.e_num, d);
+}
+// The early test (screen_bounds.cpp, step 5) from the single-precision sums over the first
+// prefix_columns() columns: like proven_below, but on the magnitude of the centred cross sum, so
+// that a strongly negative correlation over those columns proves nothing.
+template <class Real>
+inline __attribute__((always_inline)) auto proven_below_from_prefix(Real f1, Real f2, Real f3,
+                                                                    const PrefixDecision& d) {
+  const Real a_low = (f2 - f1 * f1 * d.inverse_n) - d.e_a;
+  const Real centred = f3 - f1 * d.cross;
+  const Real num_bound = (centred < 0 ? -centred : centred) + d.e_num;
+  const Real nothing = Real{} + std::numeric_limits<float>::quiet_NaN();
+  const Real rhs = a_low > d.a_floor ? a_low * d.rhs_factor : nothing;
+  return num_bound * num_bound < rhs;
 }
 // The same from half-precision sums, with each lane's own e_a (see screen_bounds.cpp, step 4).
 // `Real` a vector of floats.

@@ -20,6 +20,14 @@ namespace {
 
 constexpr std::size_t kW = ScreenTile::kWidth;
 
+// A tile's sums per lane, in up to two chains (screen_sum_order; the widths with one leave the
+// second alone), kept in memory so that they can be decided on after the early test's columns and
+// then carried on over the rest. The sums start from zeros in registers, not from zeros stored
+// here: a wide load of what narrower stores just wrote would stall.
+struct alignas(64) TileSums {
+  float q[2][kW], qq[2][kW], qt[2][kW];
+};
+
 // Sixteen floats and eight doubles, the 512-bit kernels' vectors.
 using Floats = float __attribute__((vector_size(64)));
 using HalfFloats = float __attribute__((vector_size(32)));
@@ -110,6 +118,8 @@ inline __attribute__((always_inline)) void single_masks(const float* sq, const f
     Real mask;
     if constexpr (std::is_same_v<Decision, HalfDecision>) {
       mask = reinterpret_cast<Real>(proven_below_half(f1, f2, f3, local));
+    } else if constexpr (std::is_same_v<Decision, PrefixDecision>) {
+      mask = reinterpret_cast<Real>(proven_below_from_prefix(f1, f2, f3, local));
     } else {
       mask = reinterpret_cast<Real>(proven_below(f1, f2, f3, local));
     }
@@ -124,13 +134,19 @@ struct Separate {
 };
 
 // The even and the odd columns in sums of their own, so that each sum waits for its previous value
-// only every other column; the two are added at the end (the bound holds for any order).
+// only every other column; the two are added at the end (the bound holds for any order). With
+// `carry_on`, carries on from `sums`, which an even number of columns went into.
 template <class MultiplyAdd>
 inline __attribute__((always_inline)) void sums_body(const float* tile, std::span<const std::int32_t> columns,
-                                                     const float* member, float* sum_q, float* sum_qq, float* sum_qt,
+                                                     const float* member, TileSums& sums, bool carry_on,
                                                      MultiplyAdd multiply_add) {
   constexpr std::size_t kVectors = kW / 16;
   Floats q[2][kVectors] = {}, qq[2][kVectors] = {}, qt[2][kVectors] = {};
+  if (carry_on) {
+    std::memcpy(q, sums.q, sizeof q);
+    std::memcpy(qq, sums.qq, sizeof qq);
+    std::memcpy(qt, sums.qt, sizeof qt);
+  }
   const auto add_column = [&](std::size_t half, std::size_t j) __attribute__((always_inline)) {
     const float* at = tile + static_cast<std::size_t>(columns[j]) * kW;
     const Floats t = Floats{} + member[j];
@@ -148,21 +164,23 @@ inline __attribute__((always_inline)) void sums_body(const float* tile, std::spa
     add_column(1, j + 1);
   }
   if (j < columns.size()) add_column(0, j);
-  for (std::size_t v = 0; v < kVectors; ++v) {
-    const Floats sq = q[0][v] + q[1][v], sqq = qq[0][v] + qq[1][v], sqt = qt[0][v] + qt[1][v];
-    std::memcpy(sum_q + 16 * v, &sq, sizeof sq);
-    std::memcpy(sum_qq + 16 * v, &sqq, sizeof sqq);
-    std::memcpy(sum_qt + 16 * v, &sqt, sizeof sqt);
-  }
+  std::memcpy(sums.q, q, sizeof q);
+  std::memcpy(sums.qq, qq, sizeof qq);
+  std::memcpy(sums.qt, qt, sizeof qt);
 }
 
 // The baseline: sixteen lanes at a time (twelve vectors of sums, which the sixteen registers of
 // SSE2 or the thirty-two of Advanced SIMD hold), the columns in order, products rounded apart.
-void sums_base(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
-               float* sum_qq, float* sum_qt) {
+void sums_base(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& sums,
+               bool carry_on) {
   constexpr std::size_t kVectors = 4;
   for (std::size_t lane = 0; lane < kW; lane += 4 * kVectors) {
     Floats4 q[kVectors] = {}, qq[kVectors] = {}, qt[kVectors] = {};
+    if (carry_on) {
+      std::memcpy(q, sums.q[0] + lane, sizeof q);
+      std::memcpy(qq, sums.qq[0] + lane, sizeof qq);
+      std::memcpy(qt, sums.qt[0] + lane, sizeof qt);
+    }
     for (std::size_t j = 0; j < columns.size(); ++j) {
       const float* at = tile + static_cast<std::size_t>(columns[j]) * kW + lane;
       const Floats4 t = Floats4{} + member[j];
@@ -174,9 +192,9 @@ void sums_base(const float* tile, std::span<const std::int32_t> columns, const f
         qt[v] += value * t;
       }
     }
-    std::memcpy(sum_q + lane, q, sizeof q);
-    std::memcpy(sum_qq + lane, qq, sizeof qq);
-    std::memcpy(sum_qt + lane, qt, sizeof qt);
+    std::memcpy(sums.q[0] + lane, q, sizeof q);
+    std::memcpy(sums.qq[0] + lane, qq, sizeof qq);
+    std::memcpy(sums.qt[0] + lane, qt, sizeof qt);
   }
 }
 
@@ -184,18 +202,17 @@ void sums_base(const float* tile, std::span<const std::int32_t> columns, const f
 // would make the caller save the ten that the Windows convention has callees keep, at every tile.
 __attribute__((noinline)) void screen_base(const float* tile, std::span<const std::int32_t> columns,
                                            const float* member, const ScreenDecision& decision, bool* proven) {
-  float sq[kW], sqq[kW], sqt[kW];
-  sums_base(tile, columns, member, sq, sqq, sqt);
-  decide<Doubles2, Floats2, Bytes2>(sq, sqq, sqt, decision, proven);
+  TileSums sums;
+  sums_base(tile, columns, member, sums, false);
+  decide<Doubles2, Floats2, Bytes2>(sums.q[0], sums.qq[0], sums.qt[0], decision, proven);
 }
-__attribute__((noinline)) void screen_base(const float* tile, std::span<const std::int32_t> columns,
-                                           const float* member, const SingleDecision& decision, bool* proven) {
-  float sq[kW], sqq[kW], sqt[kW];
-  sums_base(tile, columns, member, sq, sqq, sqt);
+// The single-precision decision (or the early test) on the sums, sixteen lanes' masks narrowed at a time.
+template <class Decision>
+__attribute__((noinline)) void flags_base(const TileSums& sums, const Decision& decision, bool* proven) {
   alignas(16) std::int32_t masks[kW];
-  single_masks<Floats4>(sq, sqq, sqt, decision, masks);
+  single_masks<Floats4>(sums.q[0], sums.qq[0], sums.qt[0], decision, masks);
 #ifdef KOVA_X86_KERNELS
-  // Sixteen masks narrowed to bytes at a time, by two saturating packs that keep the order.
+  // By two saturating packs, which keep the order.
   for (std::size_t block = 0; block < kW; block += 16) {
     const auto* at = reinterpret_cast<const __m128i*>(masks + block);
     const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(_mm_load_si128(at), _mm_load_si128(at + 1)),
@@ -218,13 +235,24 @@ __attribute__((target("avx2,fma"), always_inline)) inline void add_256(const flo
 }
 
 // 256 bits: the 32 lanes in four vectors per sum (twelve registers of sixteen), the columns in
-// order, each product fused with its sum.
+// order, each product fused with its sum; with `carry_on`, carrying on from `sums`.
 __attribute__((target("avx2,fma"))) void sums_256(const float* tile, std::span<const std::int32_t> columns,
-                                                  const float* member, float* sum_q, float* sum_qq, float* sum_qt) {
+                                                  const float* member, TileSums& sums, bool carry_on) {
   static_assert(kW == 32, "four vectors of eight lanes");
+  float* sum_q = sums.q[0];
+  float* sum_qq = sums.qq[0];
+  float* sum_qt = sums.qt[0];
   __m256 q0 = _mm256_setzero_ps(), q1 = q0, q2 = q0, q3 = q0;
   __m256 qq0 = q0, qq1 = q0, qq2 = q0, qq3 = q0;
   __m256 qt0 = q0, qt1 = q0, qt2 = q0, qt3 = q0;
+  if (carry_on) {
+    q0 = _mm256_loadu_ps(sum_q), q1 = _mm256_loadu_ps(sum_q + 8);
+    q2 = _mm256_loadu_ps(sum_q + 16), q3 = _mm256_loadu_ps(sum_q + 24);
+    qq0 = _mm256_loadu_ps(sum_qq), qq1 = _mm256_loadu_ps(sum_qq + 8);
+    qq2 = _mm256_loadu_ps(sum_qq + 16), qq3 = _mm256_loadu_ps(sum_qq + 24);
+    qt0 = _mm256_loadu_ps(sum_qt), qt1 = _mm256_loadu_ps(sum_qt + 8);
+    qt2 = _mm256_loadu_ps(sum_qt + 16), qt3 = _mm256_loadu_ps(sum_qt + 24);
+  }
   // Two columns per round, in order: the loop's counting shared, and no spill (unrolled by hand,
   // GCC 12 loads all eight values first and runs out of registers).
 #pragma GCC unroll 2
@@ -252,21 +280,19 @@ __attribute__((target("avx2,fma"))) void sums_256(const float* tile, std::span<c
 
 __attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span<const std::int32_t> columns,
                                                     const float* member, const ScreenDecision& decision, bool* proven) {
-  float sq[kW], sqq[kW], sqt[kW];
-  sums_256(tile, columns, member, sq, sqq, sqt);
-  decide<Doubles4, Floats4, Bytes4>(sq, sqq, sqt, decision, proven);
+  TileSums sums;
+  sums_256(tile, columns, member, sums, false);
+  decide<Doubles4, Floats4, Bytes4>(sums.q[0], sums.qq[0], sums.qt[0], decision, proven);
 }
 
-// The decision in single precision, eight lanes at a time, the 32 lanes' masks narrowed to bytes
-// together: the packs work within 128-bit halves, so the groups of four lanes come out in the
-// order 0, 8, 16, 24, 4, 12, 20, 28, which one permutation puts right.
-__attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span<const std::int32_t> columns,
-                                                    const float* member, const SingleDecision& decision, bool* proven) {
+// The decision in single precision (or the early test), eight lanes at a time, the 32 lanes' masks
+// narrowed to bytes together: the packs work within 128-bit halves, so the groups of four lanes
+// come out in the order 0, 8, 16, 24, 4, 12, 20, 28, which one permutation puts right.
+template <class Decision>
+__attribute__((target("avx2,fma"))) void flags_256(const TileSums& sums, const Decision& decision, bool* proven) {
   using Floats8 = float __attribute__((vector_size(32)));
-  float sq[kW], sqq[kW], sqt[kW];
-  sums_256(tile, columns, member, sq, sqq, sqt);
   alignas(32) std::int32_t masks[kW];
-  single_masks<Floats8>(sq, sqq, sqt, decision, masks);
+  single_masks<Floats8>(sums.q[0], sums.qq[0], sums.qt[0], decision, masks);
   const auto* at = reinterpret_cast<const __m256i*>(masks);
   const __m256i bytes = _mm256_packs_epi16(_mm256_packs_epi32(_mm256_load_si256(at), _mm256_load_si256(at + 1)),
                                            _mm256_packs_epi32(_mm256_load_si256(at + 2), _mm256_load_si256(at + 3)));
@@ -344,19 +370,37 @@ KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std
 #endif
 
 __attribute__((target("avx512f"))) void sums_512(const float* tile, std::span<const std::int32_t> columns,
-                                                 const float* member, float* sq, float* sqq, float* sqt) {
-  sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
+                                                 const float* member, TileSums& sums, bool carry_on) {
+  sums_body(tile, columns, member, sums, carry_on, Fused{});
+}
+// The two chains of each sum added up, sixteen lanes at a time.
+__attribute__((target("avx512f"))) inline __attribute__((always_inline)) void add_chains(const TileSums& sums,
+                                                                                         float* sq, float* sqq,
+                                                                                         float* sqt) {
+  const float(*from[3])[kW] = {sums.q, sums.qq, sums.qt};
+  float* to[3] = {sq, sqq, sqt};
+  for (std::size_t s = 0; s < 3; ++s) {
+    for (std::size_t lane = 0; lane < kW; lane += 16) {
+      Floats even, odd;
+      std::memcpy(&even, from[s][0] + lane, sizeof even);
+      std::memcpy(&odd, from[s][1] + lane, sizeof odd);
+      const Floats sum = even + odd;
+      std::memcpy(to[s] + lane, &sum, sizeof sum);
+    }
+  }
 }
 __attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<const std::int32_t> columns,
                                                    const float* member, const ScreenDecision& decision, bool* proven) {
+  TileSums sums;
+  sums_512(tile, columns, member, sums, false);
   float sq[kW], sqq[kW], sqt[kW];
-  sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
+  add_chains(sums, sq, sqq, sqt);
   decide<Doubles, HalfFloats, Bytes>(sq, sqq, sqt, decision, proven);
 }
-__attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<const std::int32_t> columns,
-                                                   const float* member, const SingleDecision& decision, bool* proven) {
+template <class Decision>
+__attribute__((target("avx512f"))) void flags_512(const TileSums& sums, const Decision& decision, bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
-  sums_body(tile, columns, member, sq, sqq, sqt, Fused{});
+  add_chains(sums, sq, sqq, sqt);
   alignas(64) std::int32_t masks[kW];
   single_masks<Floats>(sq, sqq, sqt, decision, masks);
   for (std::size_t block = 0; block < kW; block += 16) {
@@ -436,17 +480,99 @@ __attribute__((target("avx2,fma"))) void columns_256(const double* const* rows, 
 }
 #endif
 
-// The single-precision sums at the width in use, then the decision in double (ScreenDecision) or
-// in single precision (SingleDecision).
-template <class Decision>
-void screen(const float* tile, std::span<const std::int32_t> columns, const float* member, const Decision& decision,
-            bool* proven) {
+// The single-precision sums at the width in use, then the decision in double.
+void screen(const float* tile, std::span<const std::int32_t> columns, const float* member,
+            const ScreenDecision& decision, bool* proven) {
 #ifdef KOVA_X86_KERNELS
   const int width = vector_width();
   if (width >= 512) return screen_512(tile, columns, member, decision, proven);
   if (width >= 256) return screen_256(tile, columns, member, decision, proven);
 #endif
   screen_base(tile, columns, member, decision, proven);
+}
+
+// What the screen in single precision needs of a member and a tile.
+struct SingleScreen {
+  const ScreenMember& member;
+  const GroupScale& group;
+  std::size_t lanes;  // the tile's candidates; the lanes after them prove nothing
+};
+
+// Whether every lane in use is proven, eight at a time.
+bool all_proven(const bool* proven, std::size_t lanes) {
+  constexpr std::uint64_t kEightTrue = 0x0101010101010101u;
+  for (std::size_t first = 0; first < lanes; first += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, proven + first, sizeof word);
+    const std::size_t used = lanes - first < 8 ? lanes - first : 8;
+    const std::uint64_t expected = kEightTrue >> (8 * (8 - used));
+    if ((word & expected) != expected) return false;
+  }
+  return true;
+}
+
+// Each width's sums and flags, for screen_single.
+struct BaseWidth {
+  static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
+                   bool carry_on) {
+    sums_base(tile, columns, member, s, carry_on);
+  }
+  template <class Decision>
+  static void flags(const TileSums& s, const Decision& decision, bool* proven) {
+    flags_base(s, decision, proven);
+  }
+};
+#ifdef KOVA_X86_KERNELS
+struct Width256 {
+  static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
+                   bool carry_on) {
+    sums_256(tile, columns, member, s, carry_on);
+  }
+  template <class Decision>
+  static void flags(const TileSums& s, const Decision& decision, bool* proven) {
+    flags_256(s, decision, proven);
+  }
+};
+struct Width512 {
+  static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
+                   bool carry_on) {
+    sums_512(tile, columns, member, s, carry_on);
+  }
+  template <class Decision>
+  static void flags(const TileSums& s, const Decision& decision, bool* proven) {
+    flags_512(s, decision, proven);
+  }
+};
+#endif
+
+// The early test on the sums over the first columns; when it leaves some lane in use unproven,
+// the sums carry on over the rest to the decision over all of them, and a lane is proven by either.
+template <class Width>
+void screen_single(const float* tile, std::span<const std::int32_t> columns, const float* member,
+                   const SingleScreen& screen, bool* proven) {
+  TileSums sums;
+  const std::size_t first = screen.member.prefix_columns();
+  if (first != 0) {
+    Width::sums(tile, columns.first(first), member, sums, false);
+    Width::flags(sums, screen.member.prefix_decision(screen.group), proven);
+    if (all_proven(proven, screen.lanes)) return;
+  }
+  Width::sums(tile, columns.subspan(first), member + first, sums, first != 0);
+  const SingleDecision decision = screen.member.single_decision(screen.group);
+  if (first == 0) return Width::flags(sums, decision, proven);
+  bool full[kW];
+  Width::flags(sums, decision, full);
+  for (std::size_t k = 0; k < kW; ++k) proven[k] = proven[k] || full[k];
+}
+
+void screen(const float* tile, std::span<const std::int32_t> columns, const float* member,
+            const SingleScreen& screen, bool* proven) {
+#ifdef KOVA_X86_KERNELS
+  const int width = vector_width();
+  if (width >= 512) return screen_single<Width512>(tile, columns, member, screen, proven);
+  if (width >= 256) return screen_single<Width256>(tile, columns, member, screen, proven);
+#endif
+  screen_single<BaseWidth>(tile, columns, member, screen, proven);
 }
 
 }  // namespace
@@ -463,12 +589,26 @@ void screen_columns(const double* const* rows, const double* shift, const double
 
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width) {
+  TileSums sums;
+  bool two_chains = false;
 #ifdef KOVA_X86_KERNELS
-  if (width >= 512 && widest_vectors() >= 512) return sums_512(tile, columns, member, sum_q, sum_qq, sum_qt);
-  if (width >= 256 && widest_vectors() >= 256) return sums_256(tile, columns, member, sum_q, sum_qq, sum_qt);
-#endif
+  if (width >= 512 && widest_vectors() >= 512) {
+    sums_512(tile, columns, member, sums, false);
+    two_chains = true;
+  } else if (width >= 256 && widest_vectors() >= 256) {
+    sums_256(tile, columns, member, sums, false);
+  } else {
+    sums_base(tile, columns, member, sums, false);
+  }
+#else
   (void)width;
-  sums_base(tile, columns, member, sum_q, sum_qq, sum_qt);
+  sums_base(tile, columns, member, sums, false);
+#endif
+  for (std::size_t k = 0; k < kW; ++k) {
+    sum_q[k] = two_chains ? sums.q[0][k] + sums.q[1][k] : sums.q[0][k];
+    sum_qq[k] = two_chains ? sums.qq[0][k] + sums.qq[1][k] : sums.qq[0][k];
+    sum_qt[k] = two_chains ? sums.qt[0][k] + sums.qt[1][k] : sums.qt[0][k];
+  }
 }
 
 ScreenSumOrder screen_sum_order(int width) {
@@ -505,8 +645,8 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   }
 }
 
-void ScreenTile::proven_below(const ScreenMember& member, const std::vector<std::int32_t>& columns, bool* proven,
-                              bool half_allowed) const {
+void ScreenTile::proven_below(const ScreenMember& member, bool* proven, bool half_allowed) const {
+  const std::vector<std::int32_t>& columns = member.columns();
 #ifdef KOVA_HALF_PRECISION
   if (half_allowed && member.half_usable() && !halves_.empty()) {
     return screen_half(halves_.data(), columns, member.half_values().data(), member.half_decision(group_), proven);
@@ -514,7 +654,10 @@ void ScreenTile::proven_below(const ScreenMember& member, const std::vector<std:
 #endif
   (void)half_allowed;
   const float* t = member.values().data();
-  if (member.single_usable()) return screen(values_.data(), columns, t, member.single_decision(group_), proven);
+  if (member.single_usable()) {
+    const SingleScreen single{member, group_, size_};
+    return screen(values_.data(), columns, t, single, proven);
+  }
   screen(values_.data(), columns, t, member.decision(group_), proven);
 }
 

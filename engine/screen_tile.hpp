@@ -22,12 +22,9 @@ class alignas(64) ScreenTile {
   // Takes the rows of `genes` (at most kWidth) with their scales (indexed by gene).
   void load(const GeneTable& table, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
   // proven[k] for every loaded candidate k: whether its literal correlation with the member over
-  // `columns` (the member's selected columns) is provably below the threshold. A usable member only.
-  // In half precision where the member allows it, unless `half_allowed` is false. The columns by
-  // reference to a vector that already holds them: on Windows a span by value is a copy the caller
-  // stores just before the call, and the callee's one 16-byte load of it stalls on those stores.
-  void proven_below(const ScreenMember& member, const std::vector<std::int32_t>& columns, bool* proven,
-                    bool half_allowed = true) const;
+  // the member's selected columns is provably below the threshold. A usable member only. In half
+  // precision where the member allows it, unless `half_allowed` is false.
+  void proven_below(const ScreenMember& member, bool* proven, bool half_allowed = true) const;
   const GroupScale& group() const { return group_; }
 
  private:

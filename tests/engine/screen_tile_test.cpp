@@ -60,13 +60,36 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
   return row;
 }
 
+// One lane's single-precision sums over the first `count` of the member's columns, in its order,
+// added up as `width` adds them.
+struct LaneSums {
+  float q, qq, qt;
+};
+LaneSums lane_sums(const GeneTable& table, std::int32_t gene, const std::vector<ScreenScale>& scales,
+                   const ScreenMember& member, std::size_t count, int width) {
+  const std::vector<std::int32_t>& columns = member.columns();
+  const ScreenSumOrder order = screen_sum_order(width);
+  float sums[2][3] = {};
+  for (std::size_t j = 0; j < count; ++j) {
+    const float q = screen_value(table[gene].values[columns[j]], scales[static_cast<std::size_t>(gene)]);
+    const float t = member.values()[j];
+    float* chain = sums[j % static_cast<std::size_t>(order.chains)];
+    chain[0] += q;
+    chain[1] = order.fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
+    chain[2] = order.fused ? std::fma(q, t, chain[2]) : chain[2] + q * t;
+  }
+  return {sums[0][0] + sums[1][0], sums[0][1] + sums[1][1], sums[0][2] + sums[1][2]};
+}
+
 // Whatever the screen proves below the threshold, in single and in half precision, fails the exact
 // test (r below it, or NaN), and the decision on single-precision sums is the scalar one on the same
-// sums, in single precision where the member allows it, else in double.
+// sums, in single precision where the member allows it, else in double; with the early test on the
+// sums over the first columns, a lane is proven by either.
 TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
   std::mt19937_64 random(5);
   std::normal_distribution<double> normal;
   std::size_t rejected = 0, near_and_kept = 0, rejected_in_half = 0, decided_in_single = 0, decided_in_double = 0;
+  std::size_t rejected_early = 0;
   for (int round = 0; round < 300; ++round) {
     const std::size_t samples = 3 + static_cast<std::size_t>(random() % 150);  // both sides of 128
     std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth);
@@ -102,7 +125,7 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
       for (const bool half : {false, true}) {
         if (half && !member.half_usable()) continue;
         bool proven[ScreenTile::kWidth];
-        tile.proven_below(member, columns, proven, half);
+        tile.proven_below(member, proven, half);
         for (std::size_t k = 0; k < genes.size(); ++k) {
           const double r = exact.with(table[genes[k]].values);
           if (proven[k]) {
@@ -116,22 +139,18 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
           if (half) continue;
           // The single-precision decision is the scalar one on the same sums, as this width adds
           // them up.
-          const ScreenSumOrder order = screen_sum_order(width());
-          float sums[2][3] = {};
-          for (std::size_t j = 0; j < columns.size(); ++j) {
-            const float q =
-                screen_value(table[genes[k]].values[columns[j]], scales[static_cast<std::size_t>(genes[k])]);
-            const float t = member.values()[j];
-            float* chain = sums[j % static_cast<std::size_t>(order.chains)];
-            chain[0] += q;
-            chain[1] = order.fused ? std::fma(q, q, chain[1]) : chain[1] + q * q;
-            chain[2] = order.fused ? std::fma(q, t, chain[2]) : chain[2] + q * t;
-          }
-          const float sq = sums[0][0] + sums[1][0], sqq = sums[0][1] + sums[1][1], sqt = sums[0][2] + sums[1][2];
+          const LaneSums all = lane_sums(table, genes[k], scales, member, columns.size(), width());
           const bool scalar = member.single_usable()
-                                  ? proven_below<float>(sq, sqq, sqt, member.single_decision(tile.group()))
-                                  : proven_below<double>(sq, sqq, sqt, member.decision(tile.group()));
-          ASSERT_EQ(proven[k], scalar) << "gene " << genes[k] << ", round " << round;
+                                  ? proven_below<float>(all.q, all.qq, all.qt, member.single_decision(tile.group()))
+                                  : proven_below<double>(all.q, all.qq, all.qt, member.decision(tile.group()));
+          bool early = false;
+          if (member.single_usable() && member.prefix_columns() != 0) {
+            const LaneSums first =
+                lane_sums(table, genes[k], scales, member, member.prefix_columns(), width());
+            early = proven_below_from_prefix<float>(first.q, first.qq, first.qt, member.prefix_decision(tile.group()));
+          }
+          ASSERT_EQ(proven[k], scalar || early) << "gene " << genes[k] << ", round " << round;
+          if (early) ++rejected_early;
           ++(member.single_usable() ? decided_in_single : decided_in_double);
         }
       }
@@ -143,7 +162,69 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
   EXPECT_GT(decided_in_double, 1000u);
   EXPECT_GT(rejected, 10000u);
   EXPECT_GT(near_and_kept, 100u);
+  EXPECT_GT(rejected_early, 2000u);
   EXPECT_EQ(rejected_in_half > 5000u, has_half_precision()) << rejected_in_half;
+}
+
+// The early test sees only the first columns: candidates that follow the member over the other
+// columns alone, or only loosely over the first, may still reach the threshold over all of them,
+// and it must leave them to the decision over all columns. Thresholds at their exact r, and a step
+// either side of it.
+TEST_P(ScreenTileAtWidth, TheEarlyTestLeavesWhatTheOtherColumnsCanLift) {
+  std::mt19937_64 random(23);
+  std::normal_distribution<double> normal;
+  std::size_t rejected_early = 0, kept_at_own_r = 0;
+  for (int round = 0; round < 40; ++round) {
+    const std::size_t samples = 12 + static_cast<std::size_t>(random() % 120);
+    std::vector<std::vector<double>> rows(1 + ScreenTile::kWidth, std::vector<double>(samples));
+    for (double& v : rows[0]) v = 5.0 + normal(random);
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+      // Noise over the first part of the columns, the member over the rest, each to its own degree.
+      const std::size_t noisy = static_cast<std::size_t>(random() % (samples + 1));
+      const double fit = static_cast<double>(random() % 100) / 100.0;
+      for (std::size_t c = 0; c < samples; ++c) {
+        const double follows = c < noisy ? 0.6 * fit - 0.3 : 1.0 - 0.3 * fit;
+        rows[k][c] = 2.0 + follows * rows[0][c] + (1.0 - follows) * normal(random);
+      }
+    }
+    const GeneTable table = test::make_table(rows);
+    std::vector<std::int32_t> columns(samples);
+    for (std::size_t c = 0; c < samples; ++c) columns[c] = static_cast<std::int32_t>(c);
+    MemberCorrelation exact;
+    exact.set(table[0].values, columns);
+    std::vector<ScreenScale> scales;
+    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    std::vector<std::int32_t> genes;
+    for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
+    ScreenTile tile;
+    tile.load(table, genes, scales);
+    for (const std::int32_t gene : genes) {
+      const double own = exact.with(table[gene].values);
+      if (!(own > 0.0)) continue;
+      for (const double threshold : {own, std::nextafter(own, 0.0), std::nextafter(own, 2.0), 0.5, 0.9}) {
+        ScreenMember member;
+        member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold);
+        ASSERT_TRUE(member.single_usable());
+        bool proven[ScreenTile::kWidth];
+        tile.proven_below(member, proven, false);
+        for (std::size_t k = 0; k < genes.size(); ++k) {
+          const double r = exact.with(table[genes[k]].values);
+          if (proven[k]) {
+            ASSERT_FALSE(r >= threshold) << "r " << r << ", T " << threshold << ", round " << round;
+          }
+        }
+        if (!proven[static_cast<std::size_t>(gene - 1)] && threshold == own) ++kept_at_own_r;
+        if (member.prefix_columns() == 0) continue;  // a low threshold: the other columns could lift anything
+        const LaneSums early = lane_sums(table, genes[0], scales, member, member.prefix_columns(), width());
+        if (proven_below_from_prefix<float>(early.q, early.qq, early.qt, member.prefix_decision(tile.group()))) {
+          ++rejected_early;
+          EXPECT_TRUE(proven[0]);
+        }
+      }
+    }
+  }
+  EXPECT_GT(kept_at_own_r, 500u);
+  EXPECT_GT(rejected_early, 50u);
 }
 
 // On expression-like rows the screen must reject nearly everything that is clearly below: that
@@ -178,8 +259,8 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
     ScreenTile tile;
     tile.load(table, genes, scales);
     bool proven[ScreenTile::kWidth], proven_half[ScreenTile::kWidth];
-    tile.proven_below(member, columns, proven, false);
-    tile.proven_below(member, columns, proven_half, true);
+    tile.proven_below(member, proven, false);
+    tile.proven_below(member, proven_half, true);
     for (std::size_t k = 0; k < genes.size(); ++k) {
       const double r = exact.with(table[genes[k]].values);
       if (r < 0.89) {
