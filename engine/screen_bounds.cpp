@@ -97,6 +97,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "engine/half_values.hpp"
 #include "engine/vector_width.hpp"
@@ -279,16 +280,33 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
 
 std::size_t ScreenMember::prefix_size(std::size_t n) { return n < kLeastPrefixColumns ? 0 : (3 * n / 10 + 1) & ~std::size_t{1}; }
 
+// The m-th largest distance from the mean, then one pass that keeps each part ascending (of equal
+// distances, the earlier columns first).
 void ScreenMember::order_columns(const double* row, double mean) {
-  const std::size_t m = prefix_size(columns_.size());
+  const std::size_t n = columns_.size();
+  const std::size_t m = prefix_size(n);
   if (m == 0) return;
-  const auto further = [&](std::int32_t a, std::int32_t b) {
-    const double da = std::fabs(row[a] - mean), db = std::fabs(row[b] - mean);
-    return da > db || (da == db && a < b);
-  };
-  std::nth_element(columns_.begin(), columns_.begin() + static_cast<std::ptrdiff_t>(m), columns_.end(), further);
-  std::sort(columns_.begin(), columns_.begin() + static_cast<std::ptrdiff_t>(m));
-  std::sort(columns_.begin() + static_cast<std::ptrdiff_t>(m), columns_.end());
+  distances_.resize(n);
+  for (std::size_t i = 0; i < n; ++i) distances_[i] = std::fabs(row[columns_[i]] - mean);
+  scratch_.assign(distances_.begin(), distances_.end());
+  const auto mth = scratch_.begin() + static_cast<std::ptrdiff_t>(m - 1);
+  std::nth_element(scratch_.begin(), mth, scratch_.end(), std::greater<>());
+  const double least = *mth;
+  std::size_t ties = m - static_cast<std::size_t>(std::count_if(distances_.begin(), distances_.end(),
+                                                               [&](double d) { return d > least; }));
+  rest_.clear();
+  std::size_t first = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::int32_t column = columns_[i];
+    const bool far = distances_[i] > least || (distances_[i] == least && ties != 0);
+    if (distances_[i] == least && far) --ties;
+    if (far) {
+      columns_[first++] = column;  // first <= i: nothing unread is overwritten
+    } else {
+      rest_.push_back(column);
+    }
+  }
+  std::copy(rest_.begin(), rest_.end(), columns_.begin() + static_cast<std::ptrdiff_t>(m));
 }
 
 void ScreenMember::set_prefix(const double* row, double mean, double factor, double t2_b, double root_y2) {

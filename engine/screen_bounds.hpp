@@ -3,8 +3,10 @@
 // below the threshold, so that gene extension computes the exact correlation only for the few
 // candidates that come close. The error analysis is in screen_bounds.cpp.
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 #include <span>
 #include <vector>
 
@@ -130,6 +132,8 @@ class ScreenMember {
   Decision with_group(Decision d, double e_a, double e_num, double a_floor, const GroupScale& group) const;
 
   std::vector<std::int32_t> columns_;
+  std::vector<double> distances_, scratch_;  // order_columns' own, kept for their memory
+  std::vector<std::int32_t> rest_;
   std::vector<float> values_;
   // The decision's parts that do not depend on the group; decision() adds a_per_square times the
   // group's square bound to e_a and num_per_root times its root bound to e_num.
@@ -175,6 +179,17 @@ template <class Real, class Decision>
 inline __attribute__((always_inline)) auto proven_below(Real f1, Real f2, Real f3, const Decision& d) {
   return proven_below_with(f1, f2, f3, Real{} + d.e_a, Real{} + d.e_num, d);
 }
+// |v|, for vectors by clearing the sign bits (one operation, where a comparison and a blend take three).
+template <class Real>
+inline __attribute__((always_inline)) Real magnitude(Real v) {
+  if constexpr (std::is_floating_point_v<Real>) {
+    return std::fabs(v);
+  } else {
+    using Bits = decltype(v < v);  // integers of the lanes' width
+    return reinterpret_cast<Real>(reinterpret_cast<Bits>(v) & (Bits{} + 0x7fffffff));
+  }
+}
+
 // The early test (screen_bounds.cpp, step 5) from the single-precision sums over the first
 // prefix_columns() columns: like proven_below, but on the magnitude of the centred cross sum, so
 // that a strongly negative correlation over those columns proves nothing.
@@ -182,8 +197,7 @@ template <class Real>
 inline __attribute__((always_inline)) auto proven_below_from_prefix(Real f1, Real f2, Real f3,
                                                                     const PrefixDecision& d) {
   const Real a_low = (f2 - f1 * f1 * d.inverse_n) - d.e_a;
-  const Real centred = f3 - f1 * d.cross;
-  const Real num_bound = (centred < 0 ? -centred : centred) + d.e_num;
+  const Real num_bound = magnitude(f3 - f1 * d.cross) + d.e_num;
   const Real nothing = Real{} + std::numeric_limits<float>::quiet_NaN();
   const Real rhs = a_low > d.a_floor ? a_low * d.rhs_factor : nothing;
   return num_bound * num_bound < rhs;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -278,6 +279,47 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
   EXPECT_EQ(rejected, clearly_below);
   // Without half precision the same single-precision screen ran twice.
   EXPECT_EQ(rejected_in_half, well_below);
+}
+
+// The early test takes the columns where the member lies furthest from its mean (of equal
+// distances the earlier ones), the rest follow, each part ascending: a permutation of the columns.
+TEST(ScreenTile, PutsTheMembersFurthestColumnsFirst) {
+  std::mt19937_64 random(31);
+  int with_early_test = 0;
+  for (int round = 0; round < 200; ++round) {
+    const std::size_t samples = 3 + static_cast<std::size_t>(random() % 60);
+    std::vector<double> row(samples);
+    for (double& v : row) v = static_cast<double>(random() % 7);  // many equal distances
+    std::vector<std::int32_t> columns;
+    for (std::size_t c = 0; c < samples; ++c) {
+      if (random() % 3 != 0 || columns.size() + (samples - c) <= 3) columns.push_back(static_cast<std::int32_t>(c));
+    }
+    MemberCorrelation exact;
+    exact.set(row.data(), columns);
+    ScreenMember member;
+    member.set(row.data(), columns, exact.sy(), exact.syy(), 0.995);
+    if (!member.usable()) continue;
+    const std::vector<std::int32_t>& order = member.columns();
+    ASSERT_TRUE(std::is_permutation(order.begin(), order.end(), columns.begin(), columns.end()));
+    if (columns.size() < kLeastPrefixColumns) {
+      EXPECT_EQ(order, columns);
+    }
+    const std::size_t m = member.prefix_columns();
+    if (m == 0) continue;  // the other columns could lift anything
+    ++with_early_test;
+    const double mean = exact.sy() / static_cast<double>(columns.size());
+    const auto distance = [&](std::int32_t c) { return std::fabs(row[static_cast<std::size_t>(c)] - mean); };
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(m)));
+    EXPECT_TRUE(std::is_sorted(order.begin() + static_cast<std::ptrdiff_t>(m), order.end()));
+    for (std::size_t i = 0; i < m; ++i) {
+      for (std::size_t j = m; j < order.size(); ++j) {
+        ASSERT_TRUE(distance(order[i]) > distance(order[j]) ||
+                    (distance(order[i]) == distance(order[j]) && order[i] < order[j]))
+            << "round " << round;
+      }
+    }
+  }
+  EXPECT_GT(with_early_test, 50);
 }
 
 TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
