@@ -207,10 +207,13 @@ __attribute__((noinline)) void screen_base(const float* tile, std::span<const st
   decide<Doubles2, Floats2, Bytes2>(sums.q[0], sums.qq[0], sums.qt[0], decision, proven);
 }
 // The single-precision decision (or the early test) on the sums, sixteen lanes' masks narrowed at a time.
+// Each width's flags also come back as one bit per lane, bit k for lane k: the early test asks
+// whether all lanes in use passed without reading back the flags just stored.
 template <class Decision>
-__attribute__((noinline)) void flags_base(const TileSums& sums, const Decision& decision, bool* proven) {
+__attribute__((noinline)) std::uint32_t flags_base(const TileSums& sums, const Decision& decision, bool* proven) {
   alignas(16) std::int32_t masks[kW];
   single_masks<Floats4>(sums.q[0], sums.qq[0], sums.qt[0], decision, masks);
+  std::uint32_t bits = 0;
 #ifdef KOVA_X86_KERNELS
   // By two saturating packs, which keep the order.
   for (std::size_t block = 0; block < kW; block += 16) {
@@ -218,10 +221,15 @@ __attribute__((noinline)) void flags_base(const TileSums& sums, const Decision& 
     const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(_mm_load_si128(at), _mm_load_si128(at + 1)),
                                           _mm_packs_epi32(_mm_load_si128(at + 2), _mm_load_si128(at + 3)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+    bits |= static_cast<std::uint32_t>(_mm_movemask_epi8(bytes)) << block;
   }
 #else
-  for (std::size_t k = 0; k < kW; ++k) proven[k] = masks[k] != 0;
+  for (std::size_t k = 0; k < kW; ++k) {
+    proven[k] = masks[k] != 0;
+    bits |= static_cast<std::uint32_t>(proven[k]) << k;
+  }
 #endif
+  return bits;
 }
 
 #ifdef KOVA_X86_KERNELS
@@ -289,7 +297,8 @@ __attribute__((target("avx2,fma"))) void screen_256(const float* tile, std::span
 // narrowed to bytes together: the packs work within 128-bit halves, so the groups of four lanes
 // come out in the order 0, 8, 16, 24, 4, 12, 20, 28, which one permutation puts right.
 template <class Decision>
-__attribute__((target("avx2,fma"))) void flags_256(const TileSums& sums, const Decision& decision, bool* proven) {
+__attribute__((target("avx2,fma"))) std::uint32_t flags_256(const TileSums& sums, const Decision& decision,
+                                                            bool* proven) {
   using Floats8 = float __attribute__((vector_size(32)));
   alignas(32) std::int32_t masks[kW];
   single_masks<Floats8>(sums.q[0], sums.qq[0], sums.qt[0], decision, masks);
@@ -298,6 +307,7 @@ __attribute__((target("avx2,fma"))) void flags_256(const TileSums& sums, const D
                                            _mm256_packs_epi32(_mm256_load_si256(at + 2), _mm256_load_si256(at + 3)));
   const __m256i ordered = _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(proven), _mm256_and_si256(ordered, _mm256_set1_epi8(1)));
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(ordered));
 }
 
 #ifdef KOVA_WIDE_FUNCTORS
@@ -398,16 +408,20 @@ __attribute__((target("avx512f"))) void screen_512(const float* tile, std::span<
   decide<Doubles, HalfFloats, Bytes>(sq, sqq, sqt, decision, proven);
 }
 template <class Decision>
-__attribute__((target("avx512f"))) void flags_512(const TileSums& sums, const Decision& decision, bool* proven) {
+__attribute__((target("avx512f"))) std::uint32_t flags_512(const TileSums& sums, const Decision& decision,
+                                                           bool* proven) {
   float sq[kW], sqq[kW], sqt[kW];
   add_chains(sums, sq, sqq, sqt);
   alignas(64) std::int32_t masks[kW];
   single_masks<Floats>(sq, sqq, sqt, decision, masks);
+  std::uint32_t bits = 0;
   for (std::size_t block = 0; block < kW; block += 16) {
     // The zero-masked form: the plain one starts from an undefined vector, which GCC 12 warns about.
     const __m128i bytes = _mm512_maskz_cvtepi32_epi8(0xFFFF, _mm512_load_si512(masks + block));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+    bits |= static_cast<std::uint32_t>(_mm_movemask_epi8(bytes)) << block;
   }
+  return bits;
 }
 #endif
 
@@ -498,18 +512,6 @@ struct SingleScreen {
   std::size_t lanes;  // the tile's candidates; the lanes after them prove nothing
 };
 
-// Whether every lane in use is proven, eight at a time.
-bool all_proven(const bool* proven, std::size_t lanes) {
-  constexpr std::uint64_t kEightTrue = 0x0101010101010101u;
-  for (std::size_t first = 0; first < lanes; first += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, proven + first, sizeof word);
-    const std::size_t used = lanes - first < 8 ? lanes - first : 8;
-    const std::uint64_t expected = kEightTrue >> (8 * (8 - used));
-    if ((word & expected) != expected) return false;
-  }
-  return true;
-}
 
 // Each width's sums and flags, for screen_single.
 struct BaseWidth {
@@ -518,8 +520,8 @@ struct BaseWidth {
     sums_base(tile, columns, member, s, carry_on);
   }
   template <class Decision>
-  static void flags(const TileSums& s, const Decision& decision, bool* proven) {
-    flags_base(s, decision, proven);
+  static std::uint32_t flags(const TileSums& s, const Decision& decision, bool* proven) {
+    return flags_base(s, decision, proven);
   }
 };
 #ifdef KOVA_X86_KERNELS
@@ -529,8 +531,8 @@ struct Width256 {
     sums_256(tile, columns, member, s, carry_on);
   }
   template <class Decision>
-  static void flags(const TileSums& s, const Decision& decision, bool* proven) {
-    flags_256(s, decision, proven);
+  static std::uint32_t flags(const TileSums& s, const Decision& decision, bool* proven) {
+    return flags_256(s, decision, proven);
   }
 };
 struct Width512 {
@@ -539,8 +541,8 @@ struct Width512 {
     sums_512(tile, columns, member, s, carry_on);
   }
   template <class Decision>
-  static void flags(const TileSums& s, const Decision& decision, bool* proven) {
-    flags_512(s, decision, proven);
+  static std::uint32_t flags(const TileSums& s, const Decision& decision, bool* proven) {
+    return flags_512(s, decision, proven);
   }
 };
 #endif
@@ -554,12 +556,16 @@ void screen_single(const float* tile, std::span<const std::int32_t> columns, con
   const std::size_t first = screen.member.prefix_columns();
   if (first != 0) {
     Width::sums(tile, columns.first(first), member, sums, false);
-    Width::flags(sums, screen.member.prefix_decision(screen.group), proven);
-    if (all_proven(proven, screen.lanes)) return;
+    const std::uint32_t bits = Width::flags(sums, screen.member.prefix_decision(screen.group), proven);
+    const std::uint32_t in_use = screen.lanes >= kW ? ~std::uint32_t{0} : (std::uint32_t{1} << screen.lanes) - 1;
+    if ((bits & in_use) == in_use) return;
   }
   Width::sums(tile, columns.subspan(first), member + first, sums, first != 0);
   const SingleDecision decision = screen.member.single_decision(screen.group);
-  if (first == 0) return Width::flags(sums, decision, proven);
+  if (first == 0) {
+    Width::flags(sums, decision, proven);
+    return;
+  }
   bool full[kW];
   Width::flags(sums, decision, full);
   for (std::size_t k = 0; k < kW; ++k) proven[k] = proven[k] || full[k];
