@@ -1,13 +1,10 @@
 #include "engine/gene_extension.hpp"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 
 namespace kova {
 namespace {
-
-// Eight bools that are all true, read as one word.
-constexpr std::uint64_t kEightTrue = 0x0101010101010101u;
 
 void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std::int32_t>& columns) {
   columns.clear();
@@ -65,31 +62,23 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
     const std::size_t last = std::min(end, first + ScreenTile::kWidth);
     tiles[loaded++].load(table_, candidates.subspan(first, last - first), scales_);
   }
-  bool below[ScreenTile::kWidth];
+  static_assert(ScreenTile::kWidth == 32, "a tile's verdicts in one 32-bit word");
+  bool proven[ScreenTile::kWidth];
   for (const std::size_t slot : active_) {
     const Pair& pair = pairs_[slot];
     for (std::size_t i = 0; i < loaded; ++i) {
       const std::size_t first = begin + i * ScreenTile::kWidth;
       const std::size_t last = std::min(end, first + ScreenTile::kWidth);
-      if (pair.screen.usable()) {
-        tiles[i].proven_below(pair.screen, below);
-      } else {
-        std::fill(std::begin(below), std::end(below), false);
-      }
-      // The few the screen cannot reject get the exact tests, the seed's first; groups of eight
-      // that it rejects whole are passed over at once.
-      for (std::size_t group = first; group < last; group += 8) {
-        const std::size_t group_end = std::min(last, group + 8);
-        std::uint64_t all_below = 0;
-        std::memcpy(&all_below, below + (group - first), sizeof all_below);
-        if (all_below == kEightTrue && group_end == group + 8) continue;
-        for (std::size_t k = group; k < group_end; ++k) {
-          const double* row = table_[candidates[k]].values;
-          if (!below[k - first] && candidates[k] != pair.partner &&
-              !nonzero_.zero_over(candidates[k], pair.column_mask) && pair.seed.with(row) >= threshold_ &&
-              pair.other.with(row) >= threshold_) {
-            noted.push_back({static_cast<std::uint32_t>(slot), static_cast<std::uint32_t>(k)});
-          }
+      const std::uint32_t below = pair.screen.usable() ? tiles[i].proven_below(pair.screen, proven) : 0;
+      // The few the screen cannot reject get the exact tests, the seed's first.
+      const std::size_t lanes = last - first;
+      std::uint32_t open = ~below & (lanes >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << lanes) - 1);
+      for (; open != 0; open &= open - 1) {
+        const std::size_t k = first + static_cast<std::size_t>(std::countr_zero(open));
+        const double* row = table_[candidates[k]].values;
+        if (candidates[k] != pair.partner && !nonzero_.zero_over(candidates[k], pair.column_mask) &&
+            pair.seed.with(row) >= threshold_ && pair.other.with(row) >= threshold_) {
+          noted.push_back({static_cast<std::uint32_t>(slot), static_cast<std::uint32_t>(k)});
         }
       }
     }

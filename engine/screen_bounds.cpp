@@ -117,12 +117,6 @@ constexpr double kLargestSquareBound = 0x1p30;
 
 bool finite(double v) { return std::isfinite(v); }
 
-// A single-precision number at least v (v >= 0): rounding to nearest errs by at most 2^-24 of it
-// in the normal range, and anything below that range becomes its least normal number.
-float rounded_up(double v) {
-  const float up = static_cast<float>(v * (1.0 + 0x1p-20));
-  return up < 0x1p-126f ? 0x1p-126f : up;
-}
 
 // The power of two that brings `largest` (> 0) into [0.5, 1), or nothing when it lies too far out.
 bool scale_exponent(double largest, int& exponent) {
@@ -347,17 +341,6 @@ void ScreenMember::set_prefix(const double* row, double mean, double factor, dou
   prefix_.cross = static_cast<float>(sum_t1 / dm);
   prefix_.rhs_factor = static_cast<float>(rhs_factor * (1.0 - 0x1p-20));
   prefix_columns_ = m;
-}
-
-// Once per pair and tile: plain comparisons, as nothing here is NaN.
-PrefixDecision ScreenMember::prefix_decision(const GroupScale& group) const {
-  PrefixDecision d = prefix_;
-  const double literal_floor = prefix_floor_per_factor_squared_ * group.largest_factor_squared;
-  const double literal_error_floor = prefix_floor_per_square_ * group.square_bound;
-  double floor = prefix_a_floor_ > literal_floor ? prefix_a_floor_ : literal_floor;
-  floor = floor > literal_error_floor ? floor : literal_error_floor;
-  d.a_floor = rounded_up(floor);
-  return d;
 }
 
 template <class Decision>

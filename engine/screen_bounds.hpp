@@ -43,6 +43,13 @@ struct GroupScale {
   }
 };
 
+// A single-precision number at least v (v >= 0): rounding to nearest errs by at most 2^-24 of it
+// in the normal range, and anything below that range becomes its least normal number.
+inline float rounded_up(double v) {
+  const float up = static_cast<float>(v * (1.0 + 0x1p-20));
+  return up < 0x1p-126f ? 0x1p-126f : up;
+}
+
 // The constants of the decision for one member and one group of candidates (see screen_bounds.cpp).
 struct ScreenDecision {
   // e_a and e_num first: the two are updated together per tile, and a pair of doubles at the
@@ -118,7 +125,16 @@ class ScreenMember {
   // decisions on enough columns only): a candidate whose sums over those columns alone pass it is
   // below the threshold over all of them. prefix_decision() gives its constants for a group.
   std::size_t prefix_columns() const { return prefix_columns_; }
-  PrefixDecision prefix_decision(const GroupScale& group) const;
+  // Once per pair and tile, so inline: plain comparisons, as nothing here is NaN.
+  PrefixDecision prefix_decision(const GroupScale& group) const {
+    PrefixDecision d = prefix_;
+    const double literal_floor = prefix_floor_per_factor_squared_ * group.largest_factor_squared;
+    const double literal_error_floor = prefix_floor_per_square_ * group.square_bound;
+    double floor = prefix_a_floor_ > literal_floor ? prefix_a_floor_ : literal_floor;
+    floor = floor > literal_error_floor ? floor : literal_error_floor;
+    d.a_floor = rounded_up(floor);
+    return d;
+  }
 
  private:
   // A decision in single precision for a group: its e_a, e_num and floor (before the group's share)

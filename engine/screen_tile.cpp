@@ -341,8 +341,8 @@ KOVA_HALF_TARGET inline __attribute__((always_inline)) void fused_halves(__m512i
     fused_halves(qq, value, value);                                                                     \
     fused_halves(qt, value, t);                                                                         \
   }
-KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std::int32_t> columns,
-                                  const std::uint16_t* member, const HalfDecision& decision, bool* proven) {
+KOVA_HALF_TARGET std::uint32_t screen_half(const std::uint16_t* tile, std::span<const std::int32_t> columns,
+                                           const std::uint16_t* member, const HalfDecision& decision, bool* proven) {
   static_assert(kW == 32, "one vector of 32 half-precision lanes");
   __m512i q0 = _mm512_setzero_si512(), qq0 = q0, qt0 = q0, q1 = q0, qq1 = q0, qt1 = q0;
   std::size_t j = 0;
@@ -371,10 +371,13 @@ KOVA_HALF_TARGET void screen_half(const std::uint16_t* tile, std::span<const std
   }
   alignas(64) std::int32_t masks[kW];
   single_masks<Floats>(sums[0], sums[1], sums[2], decision, masks);
+  std::uint32_t bits = 0;
   for (std::size_t block = 0; block < kW; block += 16) {
     const __m128i bytes = _mm512_maskz_cvtepi32_epi8(0xFFFF, _mm512_load_si512(masks + block));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(proven + block), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+    bits |= static_cast<std::uint32_t>(_mm_movemask_epi8(bytes)) << block;
   }
+  return bits;
 }
 #undef KOVA_HALF_COLUMN
 #endif
@@ -550,35 +553,34 @@ struct Width512 {
 // The early test on the sums over the first columns; when it leaves some lane in use unproven,
 // the sums carry on over the rest to the decision over all of them, and a lane is proven by either.
 template <class Width>
-void screen_single(const float* tile, std::span<const std::int32_t> columns, const float* member,
-                   const SingleScreen& screen, bool* proven) {
+std::uint32_t screen_single(const float* tile, std::span<const std::int32_t> columns, const float* member,
+                            const SingleScreen& screen, bool* proven) {
   TileSums sums;
   const std::size_t first = screen.member.prefix_columns();
+  std::uint32_t early = 0;
   if (first != 0) {
     Width::sums(tile, columns.first(first), member, sums, false);
-    const std::uint32_t bits = Width::flags(sums, screen.member.prefix_decision(screen.group), proven);
+    early = Width::flags(sums, screen.member.prefix_decision(screen.group), proven);
     const std::uint32_t in_use = screen.lanes >= kW ? ~std::uint32_t{0} : (std::uint32_t{1} << screen.lanes) - 1;
-    if ((bits & in_use) == in_use) return;
+    if ((early & in_use) == in_use) return early;
   }
   Width::sums(tile, columns.subspan(first), member + first, sums, first != 0);
   const SingleDecision decision = screen.member.single_decision(screen.group);
-  if (first == 0) {
-    Width::flags(sums, decision, proven);
-    return;
-  }
+  if (first == 0) return Width::flags(sums, decision, proven);
   bool full[kW];
-  Width::flags(sums, decision, full);
+  const std::uint32_t bits = Width::flags(sums, decision, full);
   for (std::size_t k = 0; k < kW; ++k) proven[k] = proven[k] || full[k];
+  return early | bits;
 }
 
-void screen(const float* tile, std::span<const std::int32_t> columns, const float* member,
-            const SingleScreen& screen, bool* proven) {
+std::uint32_t screen(const float* tile, std::span<const std::int32_t> columns, const float* member,
+                     const SingleScreen& screen, bool* proven) {
 #ifdef KOVA_X86_KERNELS
   const int width = vector_width();
   if (width >= 512) return screen_single<Width512>(tile, columns, member, screen, proven);
   if (width >= 256) return screen_single<Width256>(tile, columns, member, screen, proven);
 #endif
-  screen_single<BaseWidth>(tile, columns, member, screen, proven);
+  return screen_single<BaseWidth>(tile, columns, member, screen, proven);
 }
 
 }  // namespace
@@ -651,7 +653,7 @@ void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> gene
   }
 }
 
-void ScreenTile::proven_below(const ScreenMember& member, bool* proven, bool half_allowed) const {
+std::uint32_t ScreenTile::proven_below(const ScreenMember& member, bool* proven, bool half_allowed) const {
   const std::vector<std::int32_t>& columns = member.columns();
 #ifdef KOVA_HALF_PRECISION
   if (half_allowed && member.half_usable() && !halves_.empty()) {
@@ -665,6 +667,9 @@ void ScreenTile::proven_below(const ScreenMember& member, bool* proven, bool hal
     return screen(values_.data(), columns, t, single, proven);
   }
   screen(values_.data(), columns, t, member.decision(group_), proven);
+  std::uint32_t bits = 0;  // the decision in double, for the rare member outside single precision's range
+  for (std::size_t k = 0; k < kW; ++k) bits |= static_cast<std::uint32_t>(proven[k]) << k;
+  return bits;
 }
 
 }  // namespace kova

@@ -23,8 +23,9 @@ class alignas(64) ScreenTile {
   void load(const GeneTable& table, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
   // proven[k] for every loaded candidate k: whether its literal correlation with the member over
   // the member's selected columns is provably below the threshold. A usable member only. In half
-  // precision where the member allows it, unless `half_allowed` is false.
-  void proven_below(const ScreenMember& member, bool* proven, bool half_allowed = true) const;
+  // precision where the member allows it, unless `half_allowed` is false. Returns the same as
+  // bits, bit k for candidate k.
+  std::uint32_t proven_below(const ScreenMember& member, bool* proven, bool half_allowed = true) const;
   const GroupScale& group() const { return group_; }
 
  private:

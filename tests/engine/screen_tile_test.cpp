@@ -126,8 +126,9 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
       for (const bool half : {false, true}) {
         if (half && !member.half_usable()) continue;
         bool proven[ScreenTile::kWidth];
-        tile.proven_below(member, proven, half);
+        const std::uint32_t bits = tile.proven_below(member, proven, half);
         for (std::size_t k = 0; k < genes.size(); ++k) {
+          ASSERT_EQ(((bits >> k) & 1u) != 0, proven[k]) << "lane " << k << ", round " << round;
           const double r = exact.with(table[genes[k]].values);
           if (proven[k]) {
             ++rejected;
