@@ -13,17 +13,23 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
   }
 }
 
+std::vector<ScreenScale> screen_scales(const GeneTable& table) {
+  std::vector<ScreenScale> scales;
+  scales.reserve(static_cast<std::size_t>(table.genes()));
+  for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+  return scales;
+}
+
 }  // namespace
 
 ExtensionScreen::ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold, int workers)
     : table_(table),
       nonzero_(nonzero),
       threshold_(threshold),
+      scales_(screen_scales(table)),
+      rows_(table, scales_),
       tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk),
-      noted_(static_cast<std::size_t>(workers)) {
-  scales_.reserve(static_cast<std::size_t>(table.genes()));
-  for (std::int32_t g = 0; g < table.genes(); ++g) scales_.push_back(screen_scale(table.row(g)));
-}
+      noted_(static_cast<std::size_t>(workers)) {}
 
 void ExtensionScreen::reset(std::size_t pairs) {
   active_.clear();
@@ -60,7 +66,7 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
   std::size_t loaded = 0;
   for (std::size_t first = begin; first < end; first += ScreenTile::kWidth) {
     const std::size_t last = std::min(end, first + ScreenTile::kWidth);
-    tiles[loaded++].load(table_, candidates.subspan(first, last - first), scales_);
+    tiles[loaded++].load(rows_, candidates.subspan(first, last - first), scales_);
   }
   static_assert(ScreenTile::kWidth == 32, "a tile's verdicts in one 32-bit word");
   bool proven[ScreenTile::kWidth];

@@ -63,6 +63,7 @@ class ExtensionScreen {
   const NonZeroColumns& nonzero_;
   const double threshold_;
   std::vector<ScreenScale> scales_;  // per gene
+  ScreenRows rows_;
   std::vector<Pair> pairs_;          // per slot; capacity kept from batch to batch
   std::vector<std::uint8_t> added_;  // per slot: whether it was added
   std::vector<std::size_t> active_;  // the added slots, ascending

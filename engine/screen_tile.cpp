@@ -1,5 +1,6 @@
 #include "engine/screen_tile.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <type_traits>
@@ -430,34 +431,22 @@ __attribute__((target("avx512f"))) std::uint32_t flags_512(const TileSums& sums,
 
 // Lanes [first_lane, end_lane) at columns [first_column, samples), column by column, so that the
 // writes run on and each row is read along its length.
-void columns_one_by_one(const double* const* rows, const double* shift, const double* factor, std::size_t first_lane,
-                        std::size_t end_lane, std::size_t first_column, std::size_t samples, float* out) {
+void columns_one_by_one(const float* const* rows, std::size_t first_lane, std::size_t end_lane,
+                        std::size_t first_column, std::size_t samples, float* out) {
   for (std::size_t c = first_column; c < samples; ++c) {
-    for (std::size_t k = first_lane; k < end_lane; ++k) out[c * kW + k] = screen_value(rows[k][c], shift[k], factor[k]);
+    for (std::size_t k = first_lane; k < end_lane; ++k) out[c * kW + k] = rows[k][c];
   }
-}
-void columns_base(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
-                  float* out) {
-  columns_one_by_one(rows, shift, factor, 0, kW, 0, samples, out);
 }
 
 #ifdef KOVA_X86_KERNELS
-// Blocks of eight lanes by eight columns: each lane's row read eight values at a time, the
-// operations of screen_value in double (the same bits), then the block transposed so that each
-// column's eight lanes are stored together.
-__attribute__((target("avx512f"))) void columns_512(const double* const* rows, const double* shift,
-                                                    const double* factor, std::size_t samples, float* out) {
+// Blocks of eight lanes by eight columns: each lane's row read eight values at a time, then the
+// block transposed so that each column's eight lanes are stored together.
+__attribute__((target("avx2,fma"))) void columns_256(const float* const* rows, std::size_t samples, float* out) {
   for (std::size_t lane = 0; lane < kW; lane += 8) {
     std::size_t c = 0;
     for (; c + 8 <= samples; c += 8) {
-      __m256 v[8];
-      for (std::size_t i = 0; i < 8; ++i) {
-        const __m512d x = _mm512_loadu_pd(rows[lane + i] + c);
-        const __m512d q =
-            _mm512_mul_pd(_mm512_sub_pd(x, _mm512_set1_pd(shift[lane + i])), _mm512_set1_pd(factor[lane + i]));
-        v[i] = _mm512_maskz_cvtpd_ps(0xFF, q);
-      }
-      __m256 t[8], u[8];
+      __m256 v[8], t[8], u[8];
+      for (std::size_t i = 0; i < 8; ++i) v[i] = _mm256_loadu_ps(rows[lane + i] + c);
       for (std::size_t i = 0; i < 8; i += 2) {
         t[i] = _mm256_unpacklo_ps(v[i], v[i + 1]);
         t[i + 1] = _mm256_unpackhi_ps(v[i], v[i + 1]);
@@ -473,26 +462,7 @@ __attribute__((target("avx512f"))) void columns_512(const double* const* rows, c
         _mm256_storeu_ps(out + (c + j + 4) * kW + lane, _mm256_permute2f128_ps(u[j], u[j + 4], 0x31));
       }
     }
-    columns_one_by_one(rows, shift, factor, lane, lane + 8, c, samples, out);
-  }
-}
-// Blocks of four lanes by four columns: each lane's row read four values at a time, the
-// operations of screen_value in double (the same bits), then the block transposed.
-__attribute__((target("avx2,fma"))) void columns_256(const double* const* rows, const double* shift,
-                                                     const double* factor, std::size_t samples, float* out) {
-  for (std::size_t lane = 0; lane < kW; lane += 4) {
-    std::size_t c = 0;
-    for (; c + 4 <= samples; c += 4) {
-      __m128 v[4];
-      for (std::size_t i = 0; i < 4; ++i) {
-        const __m256d x = _mm256_loadu_pd(rows[lane + i] + c);
-        v[i] = _mm256_cvtpd_ps(
-            _mm256_mul_pd(_mm256_sub_pd(x, _mm256_set1_pd(shift[lane + i])), _mm256_set1_pd(factor[lane + i])));
-      }
-      _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
-      for (std::size_t j = 0; j < 4; ++j) _mm_storeu_ps(out + (c + j) * kW + lane, v[j]);
-    }
-    columns_one_by_one(rows, shift, factor, lane, lane + 4, c, samples, out);
+    columns_one_by_one(rows, lane, lane + 8, c, samples, out);
   }
 }
 #endif
@@ -585,14 +555,12 @@ std::uint32_t screen(const float* tile, std::span<const std::int32_t> columns, c
 
 }  // namespace
 
-void screen_columns(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
-                    float* out, int width) {
+void screen_columns(const float* const* rows, std::size_t samples, float* out, int width) {
 #ifdef KOVA_X86_KERNELS
-  if (width >= 512 && widest_vectors() >= 512) return columns_512(rows, shift, factor, samples, out);
-  if (width >= 256 && widest_vectors() >= 256) return columns_256(rows, shift, factor, samples, out);
+  if (width >= 256 && widest_vectors() >= 256) return columns_256(rows, samples, out);
 #endif
   (void)width;
-  columns_base(rows, shift, factor, samples, out);
+  columns_one_by_one(rows, 0, kW, 0, samples, out);
 }
 
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
@@ -619,6 +587,19 @@ void screen_sums(const float* tile, std::span<const std::int32_t> columns, const
   }
 }
 
+ScreenRows::ScreenRows(const GeneTable& table, std::span<const ScreenScale> scales)
+    : samples_(static_cast<std::size_t>(table.samples())),
+      values_((static_cast<std::size_t>(table.genes()) + 1) * samples_) {
+  for (std::int32_t g = 0; g < table.genes(); ++g) {
+    const ScreenScale& scale = scales[static_cast<std::size_t>(g)];
+    float* to = values_.data() + static_cast<std::size_t>(g) * samples_;
+    const double* from = table[g].values;
+    for (std::size_t c = 0; c < samples_; ++c) to[c] = screen_value(from[c], scale);
+  }
+  std::fill(values_.end() - static_cast<std::ptrdiff_t>(samples_), values_.end(),
+            std::numeric_limits<float>::quiet_NaN());
+}
+
 ScreenSumOrder screen_sum_order(int width) {
 #ifdef KOVA_X86_KERNELS
   if (width >= 512 && widest_vectors() >= 512) return {2, kFusedWideSums};
@@ -628,24 +609,19 @@ ScreenSumOrder screen_sum_order(int width) {
   return {1, false};
 }
 
-void ScreenTile::load(const GeneTable& table, std::span<const std::int32_t> genes,
+void ScreenTile::load(const ScreenRows& rows, std::span<const std::int32_t> genes,
                       std::span<const ScreenScale> scales) {
-  const auto samples = static_cast<std::size_t>(table.samples());
+  const std::size_t samples = rows.samples();
   values_.resize(samples * kW);
   size_ = genes.size();
   group_ = GroupScale{};
-  // Per lane: the row and its scale. A lane without a gene reads the first row with an unusable
-  // scale, so that every lane takes the same branch-free path below.
-  const double* rows[kW];
-  double shift[kW], factor[kW];
+  // Per lane its row; a lane without a gene reads the row of NaN, which proves nothing.
+  const float* lanes[kW];
   for (std::size_t k = 0; k < kW; ++k) {
-    const ScreenScale scale = k < size_ ? scales[static_cast<std::size_t>(genes[k])] : ScreenScale{};
-    rows[k] = k < size_ ? table[genes[k]].values : table[0].values;
-    shift[k] = scale.shift;
-    factor[k] = scale.factor;
-    group_.add(scale);
+    lanes[k] = k < size_ ? rows.row(genes[k]) : rows.nothing();
+    if (k < size_) group_.add(scales[static_cast<std::size_t>(genes[k])]);
   }
-  screen_columns(rows, shift, factor, samples, values_.data(), vector_width());
+  screen_columns(lanes, samples, values_.data(), vector_width());
   halves_.clear();
   if (has_half_precision()) {
     halves_.resize(values_.size());

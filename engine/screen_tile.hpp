@@ -14,13 +14,28 @@
 
 namespace kova {
 
+// Every gene's row in the screen's single precision (screen_value, NaN for a gene that is not
+// usable), made once, so that laying out a tile only transposes; and a row of NaN for the lanes of
+// a tile that hold no gene.
+class ScreenRows {
+ public:
+  ScreenRows(const GeneTable& table, std::span<const ScreenScale> scales);
+  const float* row(std::int32_t gene) const { return values_.data() + static_cast<std::size_t>(gene) * samples_; }
+  const float* nothing() const { return values_.data() + values_.size() - samples_; }
+  std::size_t samples() const { return samples_; }
+
+ private:
+  std::size_t samples_;
+  std::vector<float> values_;
+};
+
 // Each on cache lines of its own, as the workers' tiles sit side by side.
 class alignas(64) ScreenTile {
  public:
   static constexpr std::size_t kWidth = 32;  // candidates per tile; a multiple of 16
 
   // Takes the rows of `genes` (at most kWidth) with their scales (indexed by gene).
-  void load(const GeneTable& table, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
+  void load(const ScreenRows& rows, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
   // proven[k] for every loaded candidate k: whether its literal correlation with the member over
   // the member's selected columns is provably below the threshold. A usable member only. In half
   // precision where the member allows it, unless `half_allowed` is false. Returns the same as
@@ -57,10 +72,8 @@ struct ScreenSumOrder {
 };
 ScreenSumOrder screen_sum_order(int width);
 
-// A tile's values: out[c * kWidth + k] = screen_value(rows[k][c], shift[k], factor[k]) for every
-// column c < samples and lane k < kWidth, the same bits at every width. Used by load; exposed for
-// tests.
-void screen_columns(const double* const* rows, const double* shift, const double* factor, std::size_t samples,
-                    float* out, int width);
+// A tile's values: out[c * kWidth + k] = rows[k][c] for every column c < samples and lane k <
+// kWidth, the same bits at every width. Used by load; exposed for tests.
+void screen_columns(const float* const* rows, std::size_t samples, float* out, int width);
 
 }  // namespace kova

@@ -111,7 +111,7 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g <= static_cast<std::int32_t>(ScreenTile::kWidth) - round % 3; ++g) genes.push_back(g);
     ScreenTile tile;
-    tile.load(table, genes, scales);
+    tile.load(ScreenRows(table, scales), genes, scales);
 
     // Thresholds around the candidates' own exact r, and the usual ones.
     std::vector<double> thresholds = {0.9, 0.99, 0.5, 1.0, 1e-30};
@@ -200,7 +200,7 @@ TEST_P(ScreenTileAtWidth, TheEarlyTestLeavesWhatTheOtherColumnsCanLift) {
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
-    tile.load(table, genes, scales);
+    tile.load(ScreenRows(table, scales), genes, scales);
     for (const std::int32_t gene : genes) {
       const double own = exact.with(table[gene].values);
       if (!(own > 0.0)) continue;
@@ -260,7 +260,7 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
-    tile.load(table, genes, scales);
+    tile.load(ScreenRows(table, scales), genes, scales);
     bool proven[ScreenTile::kWidth], proven_half[ScreenTile::kWidth];
     tile.proven_below(member, proven, false);
     tile.proven_below(member, proven_half, true);
@@ -379,23 +379,30 @@ TEST_P(ScreenTileAtWidth, LaysOutTheTileValuesOfScreenValue) {
   std::mt19937_64 random(37);
   std::normal_distribution<double> normal;
   for (const std::size_t samples : {1u, 7u, 8u, 13u, 128u}) {
+    // The screen's rows: screen_value of every value, NaN for a gene that is not usable.
     std::vector<std::vector<double>> rows(ScreenTile::kWidth, std::vector<double>(samples));
-    const double* starts[ScreenTile::kWidth];
-    double shift[ScreenTile::kWidth], factor[ScreenTile::kWidth];
     for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
       for (double& v : rows[k]) v = k % 5 == 4 ? std::ldexp(normal(random), 900) : 7.0 + normal(random);
-      starts[k] = rows[k].data();
-      shift[k] = k % 7 == 3 ? NAN : 7.0 + 0.01 * static_cast<double>(k);
-      factor[k] = std::ldexp(1.0, -static_cast<int>(k % 4));
+      if (k % 7 == 3) rows[k][0] = INFINITY;
     }
-    {
-      std::vector<float> out(samples * ScreenTile::kWidth);
-      screen_columns(starts, shift, factor, samples, out.data(), width());
+    const GeneTable table = test::make_table(rows);
+    std::vector<ScreenScale> scales;
+    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    const ScreenRows screen_rows(table, scales);
+    const float* starts[ScreenTile::kWidth];
+    for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
+      starts[k] = screen_rows.row(static_cast<std::int32_t>(k));
       for (std::size_t c = 0; c < samples; ++c) {
-        for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
-          ASSERT_TRUE(same_bits(out[c * ScreenTile::kWidth + k], screen_value(rows[k][c], shift[k], factor[k])))
-              << "column " << c << ", lane " << k;
-        }
+        ASSERT_TRUE(same_bits(starts[k][c], screen_value(rows[k][c], scales[k]))) << "gene " << k << ", column " << c;
+      }
+    }
+    for (std::size_t c = 0; c < samples; ++c) ASSERT_TRUE(std::isnan(screen_rows.nothing()[c]));
+    // Laid out column by column, the same bits.
+    std::vector<float> out(samples * ScreenTile::kWidth);
+    screen_columns(starts, samples, out.data(), width());
+    for (std::size_t c = 0; c < samples; ++c) {
+      for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
+        ASSERT_TRUE(same_bits(out[c * ScreenTile::kWidth + k], starts[k][c])) << "column " << c << ", lane " << k;
       }
     }
   }
