@@ -30,7 +30,7 @@ class Search {
         pool_(options.workers > 0 ? options.workers : default_worker_count()),
         nonzero_(table),
         eliminators_(static_cast<std::size_t>(pool_.workers())),
-        screen_(table, nonzero_, threshold, pool_.workers()),
+        screen_(table, nonzero_, threshold, pool_),
         completion_(table),
         assigned_(static_cast<std::size_t>(table.genes()), 0),
         unassigned_(table.genes()) {}

@@ -13,23 +13,24 @@ void select_columns(std::span<const std::int32_t> sample_flags, std::vector<std:
   }
 }
 
-std::vector<ScreenScale> screen_scales(const GeneTable& table) {
-  std::vector<ScreenScale> scales;
-  scales.reserve(static_cast<std::size_t>(table.genes()));
-  for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
-  return scales;
-}
+constexpr std::size_t kGenesPerSetUp = 256;
 
 }  // namespace
 
-ExtensionScreen::ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold, int workers)
+ExtensionScreen::ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold,
+                                 ThreadPool& pool)
     : table_(table),
       nonzero_(nonzero),
       threshold_(threshold),
-      scales_(screen_scales(table)),
-      rows_(table, scales_),
-      tiles_(static_cast<std::size_t>(workers) * kTilesPerChunk),
-      noted_(static_cast<std::size_t>(workers)) {}
+      scales_(static_cast<std::size_t>(table.genes())),
+      rows_(table.genes(), static_cast<std::size_t>(table.samples())),
+      tiles_(static_cast<std::size_t>(pool.workers()) * kTilesPerChunk),
+      noted_(static_cast<std::size_t>(pool.workers())) {
+  pool.parallel_for(scales_.size(), kGenesPerSetUp, [&](std::size_t begin, std::size_t end, int) {
+    for (std::size_t g = begin; g < end; ++g) scales_[g] = screen_scale(table.row(static_cast<std::int32_t>(g)));
+    rows_.fill(table, scales_, static_cast<std::int32_t>(begin), static_cast<std::int32_t>(end));
+  });
+}
 
 void ExtensionScreen::reset(std::size_t pairs) {
   active_.clear();

@@ -20,6 +20,7 @@
 #include "engine/member_correlation.hpp"
 #include "engine/screen_bounds.hpp"
 #include "engine/screen_tile.hpp"
+#include "engine/thread_pool.hpp"
 #include "engine/zero_shortcuts.hpp"
 
 namespace kova {
@@ -31,7 +32,8 @@ class ExtensionScreen {
   // 128 samples) while every pair of the batch runs over them.
   static constexpr std::size_t kCandidatesPerChunk = 2 * ScreenTile::kWidth;
 
-  ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold, int workers);
+  // Makes every gene's scale and screen row on the pool's workers.
+  ExtensionScreen(const GeneTable& table, const NonZeroColumns& nonzero, double threshold, ThreadPool& pool);
 
   // Starts a batch of `pairs` slots.
   void reset(std::size_t pairs);

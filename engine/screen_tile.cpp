@@ -587,17 +587,20 @@ void screen_sums(const float* tile, std::span<const std::int32_t> columns, const
   }
 }
 
-ScreenRows::ScreenRows(const GeneTable& table, std::span<const ScreenScale> scales)
-    : samples_(static_cast<std::size_t>(table.samples())),
-      values_((static_cast<std::size_t>(table.genes()) + 1) * samples_) {
-  for (std::int32_t g = 0; g < table.genes(); ++g) {
+ScreenRows::ScreenRows(std::int32_t genes, std::size_t samples)
+    : genes_(genes), samples_(samples), values_(new float[(static_cast<std::size_t>(genes) + 1) * samples]) {
+  float* nan_row = values_.get() + static_cast<std::size_t>(genes) * samples;
+  std::fill(nan_row, nan_row + samples, std::numeric_limits<float>::quiet_NaN());
+}
+
+void ScreenRows::fill(const GeneTable& table, std::span<const ScreenScale> scales, std::int32_t first,
+                      std::int32_t end) {
+  for (std::int32_t g = first; g < end; ++g) {
     const ScreenScale& scale = scales[static_cast<std::size_t>(g)];
-    float* to = values_.data() + static_cast<std::size_t>(g) * samples_;
+    float* to = values_.get() + static_cast<std::size_t>(g) * samples_;
     const double* from = table[g].values;
     for (std::size_t c = 0; c < samples_; ++c) to[c] = screen_value(from[c], scale);
   }
-  std::fill(values_.end() - static_cast<std::ptrdiff_t>(samples_), values_.end(),
-            std::numeric_limits<float>::quiet_NaN());
 }
 
 ScreenSumOrder screen_sum_order(int width) {

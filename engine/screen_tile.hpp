@@ -5,6 +5,7 @@
 // 512-bit instructions, thirty-two in half precision.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -19,14 +20,19 @@ namespace kova {
 // a tile that hold no gene.
 class ScreenRows {
  public:
-  ScreenRows(const GeneTable& table, std::span<const ScreenScale> scales);
-  const float* row(std::int32_t gene) const { return values_.data() + static_cast<std::size_t>(gene) * samples_; }
-  const float* nothing() const { return values_.data() + values_.size() - samples_; }
+  // Room for the rows, left unwritten: whichever thread fills a row first touches its memory.
+  ScreenRows(std::int32_t genes, std::size_t samples);
+  // The rows of genes [first, end) from their scales (indexed by gene); disjoint ranges may be
+  // filled from several threads at once.
+  void fill(const GeneTable& table, std::span<const ScreenScale> scales, std::int32_t first, std::int32_t end);
+  const float* row(std::int32_t gene) const { return values_.get() + static_cast<std::size_t>(gene) * samples_; }
+  const float* nothing() const { return row(genes_); }
   std::size_t samples() const { return samples_; }
 
  private:
+  std::int32_t genes_;
   std::size_t samples_;
-  std::vector<float> values_;
+  std::unique_ptr<float[]> values_;
 };
 
 // Each on cache lines of its own, as the workers' tiles sit side by side.

@@ -61,6 +61,12 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
   return row;
 }
 
+ScreenRows screen_rows(const GeneTable& table, const std::vector<ScreenScale>& scales) {
+  ScreenRows rows(table.genes(), static_cast<std::size_t>(table.samples()));
+  rows.fill(table, scales, 0, table.genes());
+  return rows;
+}
+
 // One lane's single-precision sums over the first `count` of the member's columns, in its order,
 // added up as `width` adds them.
 struct LaneSums {
@@ -111,7 +117,7 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g <= static_cast<std::int32_t>(ScreenTile::kWidth) - round % 3; ++g) genes.push_back(g);
     ScreenTile tile;
-    tile.load(ScreenRows(table, scales), genes, scales);
+    tile.load(screen_rows(table, scales), genes, scales);
 
     // Thresholds around the candidates' own exact r, and the usual ones.
     std::vector<double> thresholds = {0.9, 0.99, 0.5, 1.0, 1e-30};
@@ -200,7 +206,7 @@ TEST_P(ScreenTileAtWidth, TheEarlyTestLeavesWhatTheOtherColumnsCanLift) {
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
-    tile.load(ScreenRows(table, scales), genes, scales);
+    tile.load(screen_rows(table, scales), genes, scales);
     for (const std::int32_t gene : genes) {
       const double own = exact.with(table[gene].values);
       if (!(own > 0.0)) continue;
@@ -260,7 +266,7 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
-    tile.load(ScreenRows(table, scales), genes, scales);
+    tile.load(screen_rows(table, scales), genes, scales);
     bool proven[ScreenTile::kWidth], proven_half[ScreenTile::kWidth];
     tile.proven_below(member, proven, false);
     tile.proven_below(member, proven_half, true);
@@ -388,15 +394,15 @@ TEST_P(ScreenTileAtWidth, LaysOutTheTileValuesOfScreenValue) {
     const GeneTable table = test::make_table(rows);
     std::vector<ScreenScale> scales;
     for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
-    const ScreenRows screen_rows(table, scales);
+    const ScreenRows single_rows = screen_rows(table, scales);
     const float* starts[ScreenTile::kWidth];
     for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
-      starts[k] = screen_rows.row(static_cast<std::int32_t>(k));
+      starts[k] = single_rows.row(static_cast<std::int32_t>(k));
       for (std::size_t c = 0; c < samples; ++c) {
         ASSERT_TRUE(same_bits(starts[k][c], screen_value(rows[k][c], scales[k]))) << "gene " << k << ", column " << c;
       }
     }
-    for (std::size_t c = 0; c < samples; ++c) ASSERT_TRUE(std::isnan(screen_rows.nothing()[c]));
+    for (std::size_t c = 0; c < samples; ++c) ASSERT_TRUE(std::isnan(single_rows.nothing()[c]));
     // Laid out column by column, the same bits.
     std::vector<float> out(samples * ScreenTile::kWidth);
     screen_columns(starts, samples, out.data(), width());
