@@ -485,7 +485,6 @@ struct SingleScreen {
   std::size_t lanes;  // the tile's candidates; the lanes after them prove nothing
 };
 
-
 // Each width's sums and flags, for screen_single.
 struct BaseWidth {
   static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
