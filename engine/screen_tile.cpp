@@ -485,59 +485,26 @@ struct SingleScreen {
   std::size_t lanes;  // the tile's candidates; the lanes after them prove nothing
 };
 
-// Each width's sums and flags, for screen_single.
-struct BaseWidth {
-  static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
-                   bool carry_on) {
-    sums_base(tile, columns, member, s, carry_on);
-  }
-  template <class Decision>
-  static std::uint32_t flags(const TileSums& s, const Decision& decision, bool* proven) {
-    return flags_base(s, decision, proven);
-  }
-};
-#ifdef KOVA_X86_KERNELS
-struct Width256 {
-  static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
-                   bool carry_on) {
-    sums_256(tile, columns, member, s, carry_on);
-  }
-  template <class Decision>
-  static std::uint32_t flags(const TileSums& s, const Decision& decision, bool* proven) {
-    return flags_256(s, decision, proven);
-  }
-};
-struct Width512 {
-  static void sums(const float* tile, std::span<const std::int32_t> columns, const float* member, TileSums& s,
-                   bool carry_on) {
-    sums_512(tile, columns, member, s, carry_on);
-  }
-  template <class Decision>
-  static std::uint32_t flags(const TileSums& s, const Decision& decision, bool* proven) {
-    return flags_512(s, decision, proven);
-  }
-};
-#endif
-
 // The early test on the sums over the first columns; when it leaves some lane in use unproven,
 // the sums carry on over the rest to the decision over all of them, and a lane is proven by either.
-template <class Width>
+// `Sums`, `Full` and `Early` are one width's sums and its flags for the two decisions.
+template <auto Sums, auto Full, auto Early>
 std::uint32_t screen_single(const float* tile, std::span<const std::int32_t> columns, const float* member,
                             const SingleScreen& screen, bool* proven) {
   TileSums sums;
   const std::size_t first = screen.member.prefix_columns();
   std::uint32_t early = 0;
   if (first != 0) {
-    Width::sums(tile, columns.first(first), member, sums, false);
-    early = Width::flags(sums, screen.member.prefix_decision(screen.group), proven);
+    Sums(tile, columns.first(first), member, sums, false);
+    early = Early(sums, screen.member.prefix_decision(screen.group), proven);
     const std::uint32_t in_use = screen.lanes >= kW ? ~std::uint32_t{0} : (std::uint32_t{1} << screen.lanes) - 1;
     if ((early & in_use) == in_use) return early;
   }
-  Width::sums(tile, columns.subspan(first), member + first, sums, first != 0);
+  Sums(tile, columns.subspan(first), member + first, sums, first != 0);
   const SingleDecision decision = screen.member.single_decision(screen.group);
-  if (first == 0) return Width::flags(sums, decision, proven);
+  if (first == 0) return Full(sums, decision, proven);
   bool full[kW];
-  const std::uint32_t bits = Width::flags(sums, decision, full);
+  const std::uint32_t bits = Full(sums, decision, full);
   for (std::size_t k = 0; k < kW; ++k) proven[k] = proven[k] || full[k];
   return early | bits;
 }
@@ -546,10 +513,17 @@ std::uint32_t screen(const float* tile, std::span<const std::int32_t> columns, c
                      const SingleScreen& screen, bool* proven) {
 #ifdef KOVA_X86_KERNELS
   const int width = vector_width();
-  if (width >= 512) return screen_single<Width512>(tile, columns, member, screen, proven);
-  if (width >= 256) return screen_single<Width256>(tile, columns, member, screen, proven);
+  if (width >= 512) {
+    return screen_single<sums_512, flags_512<SingleDecision>, flags_512<PrefixDecision>>(tile, columns, member,
+                                                                                          screen, proven);
+  }
+  if (width >= 256) {
+    return screen_single<sums_256, flags_256<SingleDecision>, flags_256<PrefixDecision>>(tile, columns, member,
+                                                                                          screen, proven);
+  }
 #endif
-  return screen_single<BaseWidth>(tile, columns, member, screen, proven);
+  return screen_single<sums_base, flags_base<SingleDecision>, flags_base<PrefixDecision>>(tile, columns, member,
+                                                                                           screen, proven);
 }
 
 }  // namespace

@@ -61,6 +61,12 @@ std::vector<double> hard_row(std::mt19937_64& random, const std::vector<double>&
   return row;
 }
 
+std::vector<ScreenScale> scales_of(const GeneTable& table) {
+  std::vector<ScreenScale> scales;
+  for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+  return scales;
+}
+
 ScreenRows screen_rows(const GeneTable& table, const std::vector<ScreenScale>& scales) {
   ScreenRows rows(table.genes(), static_cast<std::size_t>(table.samples()));
   rows.fill(table, scales, 0, table.genes());
@@ -112,8 +118,7 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
     }
     MemberCorrelation exact;
     exact.set(table[0].values, columns);
-    std::vector<ScreenScale> scales;
-    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    const std::vector<ScreenScale> scales = scales_of(table);
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g <= static_cast<std::int32_t>(ScreenTile::kWidth) - round % 3; ++g) genes.push_back(g);
     ScreenTile tile;
@@ -201,8 +206,7 @@ TEST_P(ScreenTileAtWidth, TheEarlyTestLeavesWhatTheOtherColumnsCanLift) {
     for (std::size_t c = 0; c < samples; ++c) columns[c] = static_cast<std::int32_t>(c);
     MemberCorrelation exact;
     exact.set(table[0].values, columns);
-    std::vector<ScreenScale> scales;
-    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    const std::vector<ScreenScale> scales = scales_of(table);
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
@@ -261,8 +265,7 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
     ScreenMember member;
     member.set(table[0].values, columns, exact.sy(), exact.syy(), 0.9);
     ASSERT_TRUE(member.usable());
-    std::vector<ScreenScale> scales;
-    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    const std::vector<ScreenScale> scales = scales_of(table);
     std::vector<std::int32_t> genes;
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
@@ -392,8 +395,7 @@ TEST_P(ScreenTileAtWidth, LaysOutTheTileValuesOfScreenValue) {
       if (k % 7 == 3) rows[k][0] = INFINITY;
     }
     const GeneTable table = test::make_table(rows);
-    std::vector<ScreenScale> scales;
-    for (std::int32_t g = 0; g < table.genes(); ++g) scales.push_back(screen_scale(table.row(g)));
+    const std::vector<ScreenScale> scales = scales_of(table);
     const ScreenRows single_rows = screen_rows(table, scales);
     const float* starts[ScreenTile::kWidth];
     for (std::size_t k = 0; k < ScreenTile::kWidth; ++k) {
