@@ -17,9 +17,7 @@
 
 #include "bench/matrix_generator.hpp"
 #include "bench/piece_by_piece_loader.hpp"
-#include "engine/block_reader.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/matrix_loader.hpp"
+#include "kova/matrix.hpp"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/number_syntax.hpp"
-#include "engine/block_reader.hpp"
+#include "kova/matrix.hpp"
 
 namespace kova::bench {
 namespace {

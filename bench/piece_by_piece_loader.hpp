@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "engine/gene_table.hpp"
+#include "kova/matrix.hpp"
 
 namespace kova::bench {
 

@@ -34,7 +34,7 @@ whole_runs() {  # MATRIX GENES SAMPLES NAME
   for width in $widths; do
     printf '%-4s ' "$width"
     (cd "$run_home" && echo 1000000 | HOME="$run_home" /usr/bin/time -f "%e s elapsed, %U s user, %M KiB peak memory" \
-      "$bin/bench/kova2_at_width" "$width" 2>&1 >/dev/null | tail -1)
+      "$bin/engine/kova2_at_width" "$width" 2>&1 >/dev/null | tail -1)
   done
 }
 if [ -f "$data/ALL.txt" ]; then whole_runs "$data/ALL.txt" 12625 128 ALL.txt; fi

@@ -25,16 +25,9 @@
 #include <vector>
 
 #include "bench/matrix_generator.hpp"
-#include "engine/bicluster.hpp"
-#include "engine/block_reader.hpp"
-#include "engine/fast_search.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/literal_search.hpp"
-#include "engine/matrix_loader.hpp"
-#include "engine/output_file.hpp"
-#include "engine/result_writer.hpp"
-#include "engine/thread_pool.hpp"
-#include "engine/vector_width.hpp"
+#include "kova/search.hpp"
+#include "kova/matrix.hpp"
+#include "kova/result_files.hpp"
 
 namespace fs = std::filesystem;
 
@@ -141,10 +134,10 @@ void bench_matrix(const std::string& name, const GeneTable& table, double mb_per
               mb_per_second);
   for (const Run& run : runs) {
     const SearchFunction fast = [&](const GeneTable& t, BiclusterSink& sink) {
-      return fast_search(t, run.threshold, kMaximum, sink);
+      return search(t, {t.genes(), t.samples(), run.threshold, kMaximum, 0}, sink);
     };
     const SearchFunction fast_one = [&](const GeneTable& t, BiclusterSink& sink) {
-      return fast_search(t, run.threshold, kMaximum, sink, {1, nullptr});
+      return search(t, {t.genes(), t.samples(), run.threshold, kMaximum, 1}, sink);
     };
     const SearchFunction literal = [&](const GeneTable& t, BiclusterSink& sink) {
       return literal_search(t, run.threshold, kMaximum, sink);

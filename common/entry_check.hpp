@@ -45,4 +45,8 @@ ThresholdEntry check_threshold(std::string_view entry);
 std::string describe_entry(std::string_view what, std::string_view entry, const WholeNumberEntry& check);
 std::string describe_entry(std::string_view what, std::string_view entry, const ThresholdEntry& check);
 
+// The same judgement of a threshold that arrives as a number (a command line's, R's): judged as its
+// shortest text would be, NaN as "nan" and infinity as "inf"; empty when it is from -1 to 1.
+std::string describe_threshold(std::string_view what, double value);
+
 }  // namespace kova

@@ -13,14 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/bicluster.hpp"
-#include "engine/block_reader.hpp"
-#include "engine/correlation.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/literal_search.hpp"
-#include "engine/matrix_loader.hpp"
-#include "engine/output_file.hpp"
-#include "engine/result_writer.hpp"
+#include "kova/search.hpp"
+#include "kova/matrix.hpp"
+#include "kova/result_files.hpp"
 #include "fuzz/fuzz_support.hpp"
 
 namespace kova::fuzz {

@@ -13,9 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/block_reader.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/matrix_loader.hpp"
+#include "kova/matrix.hpp"
 #include "fuzz/fuzz_support.hpp"
 
 namespace kova::fuzz {

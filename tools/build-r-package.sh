@@ -19,8 +19,21 @@ rm -rf "$out/source" "$out/library" "$out/kova.Rcheck"
 mkdir -p "$out/source" "$out/library"
 cp -R r "$tree"
 mkdir -p "$tree/src/engine" "$tree/src/common"
-find engine -maxdepth 1 \( -name '*.cpp' -o -name '*.hpp' \) ! -name main.cpp -exec cp {} "$tree/src/engine/" \;
+# The engine's rooms that a search needs (not the console and batch ways), from the one list of
+# sources and options that CMake builds from; their headers, and the front door's, beside them.
+(cd engine && find . -name '*.hpp' ! -path './run/*' -exec cp --parents {} "$tree/src/engine/" \;)
 cp common/*.cpp common/*.hpp "$tree/src/common/"
+{
+  echo
+  echo "ENGINE_OBJECTS = \\"
+  grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk '{sub("<os>", "posix", $2); sub(/\.cpp$/, ".o", $2); print "  engine/" $2 " \\"}'
+  echo
+  grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk 'NF > 2 {sub("<os>", "posix", $2); sub(/\.cpp$/, ".o", $2);
+    options = ""; for (i = 3; i <= NF; i++) { o = $i; sub(/^gcc:/, "", o); options = options " " o }
+    print "engine/" $2 ": PKG_CXXFLAGS +=" options}'
+} >>"$tree/src/Makevars.in"
+grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk '{sub("<os>", "posix", $2); print $2}' |
+  while read -r source; do cp --parents "engine/$source" "$tree/src/"; done
 Rscript -e 'invisible(Rcpp::compileAttributes(commandArgs(TRUE)[1]))' "$tree"
 
 version=$(sed -n 's/^Version: //p' r/DESCRIPTION)

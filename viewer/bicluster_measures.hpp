@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/gene_table.hpp"
+#include "kova/matrix.hpp"
 #include "viewer/run_data.hpp"
 
 namespace kova::viewer {

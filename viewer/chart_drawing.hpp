@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/gene_table.hpp"
+#include "kova/matrix.hpp"
 #include "viewer/heatmap_model.hpp"
 
 namespace kova::viewer {

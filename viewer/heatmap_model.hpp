@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/gene_table.hpp"
+#include "kova/matrix.hpp"
 
 namespace kova::viewer {
 

@@ -8,9 +8,8 @@
 #include <new>
 #include <unordered_map>
 
-#include "engine/block_reader.hpp"
-#include "engine/matrix_loader.hpp"
-#include "engine/result_writer.hpp"
+#include "kova/matrix.hpp"
+#include "kova/result_files.hpp"
 
 namespace kova::viewer {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/gene_table.hpp"
+#include "kova/matrix.hpp"
 #include "viewer/result_files.hpp"
 
 namespace kova::viewer {

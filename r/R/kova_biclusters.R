@@ -3,11 +3,12 @@
 kova_biclusters <- function(x, threshold, max = Inf, threads = 0) {
   x <- expression_matrix(x)
   check_gene_names(rownames(x))
-  if (!is.numeric(threshold) || length(threshold) != 1L || is.na(threshold)) {
+  # Its range, NA and infinities are judged by the engine, in the words kova2 uses.
+  if (!(is.numeric(threshold) || is.logical(threshold)) || length(threshold) != 1L) {
     stop("'threshold' must be one number", call. = FALSE)
   }
   max <- whole_count(max, "max", lowest = 1, infinite = TRUE)
-  threads <- whole_count(threads, "threads", lowest = 0, infinite = FALSE)
+  threads <- whole_count(threads, "threads", lowest = 0, infinite = FALSE)  # its ceiling: the engine's
   storage.mode(x) <- "double"
   if (anyNA(x)) {
     where <- which(is.na(x), arr.ind = TRUE)[1L, ]

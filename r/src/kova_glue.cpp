@@ -4,20 +4,12 @@
 
 #include <Rcpp.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/block_reader.hpp"
-#include "engine/fast_search.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/matrix_loader.hpp"
-#include "engine/matrix_shape.hpp"
-#include "engine/output_file.hpp"
-#include "engine/result_writer.hpp"
+#include "kova/matrix.hpp"
+#include "kova/search.hpp"
+#include "kova/result_files.hpp"
 
 namespace {
 
@@ -47,17 +39,6 @@ void set_names(kova::GeneTable& table, const Rcpp::CharacterVector& names) {
   for (R_xlen_t g = 0; g < names.size(); ++g) table[static_cast<std::int32_t>(g)].name = CHAR(STRING_ELT(names, g));
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::unique_ptr<std::FILE, FileCloser> open_matrix(const std::string& path) {
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) Rcpp::stop("cannot open matrix file '" + path + "': " + std::strerror(errno));
-  return file;
-}
-
 }  // namespace
 
 // [[Rcpp::export(.kova_search)]]
@@ -65,6 +46,9 @@ Rcpp::List kova_search(Rcpp::NumericMatrix x, Rcpp::CharacterVector names, doubl
                        int threads) {
   const auto genes = static_cast<std::int32_t>(x.nrow());
   const auto samples = static_cast<std::int32_t>(x.ncol());
+  // The run's numbers are judged before anything large is made, in the console's words.
+  const kova::RunSettings settings{genes, samples, threshold, max_biclusters, threads};
+  kova::validate(settings);
   kova::GeneTable table(genes, samples);
   set_names(table, names);
   // R holds the matrix column by column; the table holds each gene's row in one piece.
@@ -73,7 +57,7 @@ Rcpp::List kova_search(Rcpp::NumericMatrix x, Rcpp::CharacterVector names, doubl
     for (std::int32_t g = 0; g < genes; ++g) table[g].values[s] = column[g];
   }
   RowsAndColumns found;
-  kova::fast_search(table, threshold, max_biclusters, found, {threads, nullptr});
+  kova::search(table, settings, found);
   return Rcpp::List::create(Rcpp::Named("rows") = found.rows(), Rcpp::Named("columns") = found.columns());
 }
 
@@ -106,20 +90,9 @@ void kova_write(Rcpp::CharacterVector names, int samples, Rcpp::List rows, Rcpp:
 
 // [[Rcpp::export(.kova_read_matrix)]]
 Rcpp::List kova_read_matrix(std::string path) {
-  kova::MatrixShape shape;
-  try {
-    shape = kova::count_matrix_shape(open_matrix(path).get());
-  } catch (const kova::MatrixShapeError& e) {
-    Rcpp::stop("cannot count the genes and samples of matrix file '" + path + "': " + e.what());
-  }
+  const kova::MatrixShape shape = kova::count_matrix_file(path);
   kova::GeneTable table(shape.genes, shape.samples);
-  auto file = open_matrix(path);
-  kova::BlockReader reader(file.get());
-  try {
-    kova::load_matrix(reader, table);
-  } catch (const kova::MatrixReadError& e) {
-    Rcpp::stop("cannot read matrix file '" + path + "': " + e.what());
-  }
+  kova::load_matrix_file(kova::open_matrix_file(path), path, table);
   Rcpp::CharacterVector names(shape.genes);
   Rcpp::NumericMatrix values(shape.genes, shape.samples);
   for (std::int32_t g = 0; g < shape.genes; ++g) {

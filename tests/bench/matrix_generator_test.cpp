@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/fast_search.hpp"
+#include "engine/search/fast_search.hpp"
 #include "tests/support/collecting_sink.hpp"
 
 namespace kova {

@@ -1,6 +1,6 @@
 // The batch command line: what it takes, and what it refuses with which message.
 
-#include "engine/batch_arguments.hpp"
+#include "engine/run/batch_arguments.hpp"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_file.hpp"
+#include "engine/output/output_file.hpp"
 #include "tests/support/engine_process.hpp"
 #include "tests/support/temp_dir.hpp"
 

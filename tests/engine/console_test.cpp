@@ -1,4 +1,4 @@
-#include "engine/console.hpp"
+#include "engine/run/console.hpp"
 
 #include <gtest/gtest.h>
 

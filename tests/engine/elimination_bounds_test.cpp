@@ -1,4 +1,4 @@
-#include "engine/elimination_bounds.hpp"
+#include "engine/bounds/elimination_bounds.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "engine/candidate_estimates.hpp"
-#include "engine/vector_width.hpp"
+#include "engine/kernels/candidate_estimates.hpp"
+#include "engine/kernels/vector_width.hpp"
 #include "tests/support/vector_widths.hpp"
 
 namespace kova {

@@ -1,4 +1,4 @@
-#include "engine/exact_candidates.hpp"
+#include "engine/kernels/exact_candidates.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/correlation.hpp"
+#include "engine/model/correlation.hpp"
 #include "tests/support/vector_widths.hpp"
 
 namespace kova {

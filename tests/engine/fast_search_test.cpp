@@ -1,7 +1,7 @@
 // The fast search against the literal one, bit for bit: every bicluster, its members and its
 // samples, in order, on thousands of small matrices built to be hard, with 1, 2 and 8 workers.
 
-#include "engine/fast_search.hpp"
+#include "engine/search/fast_search.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <random>
 #include <sstream>
 
-#include "engine/correlation.hpp"
-#include "engine/literal_search.hpp"
+#include "engine/model/correlation.hpp"
+#include "engine/search/literal_search.hpp"
 #include "tests/support/collecting_sink.hpp"
 #include "tests/support/hard_matrices.hpp"
 #include "tests/support/vector_widths.hpp"

@@ -1,11 +1,11 @@
-#include "engine/literal_search.hpp"
+#include "engine/search/literal_search.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "engine/correlation.hpp"
+#include "engine/model/correlation.hpp"
 #include "tests/support/collecting_sink.hpp"
 
 namespace kova {

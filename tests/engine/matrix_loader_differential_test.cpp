@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "common/number_syntax.hpp"
-#include "engine/block_reader.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/in_place_number.hpp"
-#include "engine/matrix_loader.hpp"
+#include "engine/input/block_reader.hpp"
+#include "engine/model/gene_table.hpp"
+#include "engine/input/in_place_number.hpp"
+#include "engine/input/matrix_loader.hpp"
 
 namespace kova {
 namespace {

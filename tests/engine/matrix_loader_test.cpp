@@ -1,4 +1,4 @@
-#include "engine/matrix_loader.hpp"
+#include "engine/input/matrix_loader.hpp"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/matrix_loader.hpp"
+#include "engine/input/matrix_loader.hpp"
 
 namespace kova {
 namespace {

@@ -1,6 +1,6 @@
 // Counting genes and samples from a matrix laid out one gene per line.
 
-#include "engine/matrix_shape.hpp"
+#include "engine/input/matrix_shape.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/progress.hpp"
+#include "engine/run/console_progress.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <sstream>
 #include <thread>
 
-#include "engine/member_correlation.hpp"
-#include "engine/zero_shortcuts.hpp"
+#include "engine/search/member_correlation.hpp"
+#include "engine/search/zero_shortcuts.hpp"
 #include "tests/support/collecting_sink.hpp"
 
 namespace kova {

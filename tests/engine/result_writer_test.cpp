@@ -1,4 +1,4 @@
-#include "engine/result_writer.hpp"
+#include "engine/output/result_writer.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/row_move.hpp"
+#include "engine/kernels/row_move.hpp"
 
 #include <gtest/gtest.h>
 

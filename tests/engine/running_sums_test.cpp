@@ -1,4 +1,4 @@
-#include "engine/running_sums.hpp"
+#include "engine/search/running_sums.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/screen_tile.hpp"
+#include "engine/kernels/screen_tile.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <cstring>
 #include <random>
 
-#include "engine/half_values.hpp"
-#include "engine/member_correlation.hpp"
-#include "engine/vector_width.hpp"
+#include "engine/kernels/half_values.hpp"
+#include "engine/search/member_correlation.hpp"
+#include "engine/kernels/vector_width.hpp"
 #include "tests/support/collecting_sink.hpp"
 #include "tests/support/vector_widths.hpp"
 

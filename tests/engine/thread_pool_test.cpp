@@ -1,4 +1,4 @@
-#include "engine/thread_pool.hpp"
+#include "engine/search/thread_pool.hpp"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/platform.hpp"
+#include "engine/platform/platform.hpp"
 #include "tests/support/engine_process.hpp"
 #include "tests/support/temp_dir.hpp"
 

@@ -21,9 +21,9 @@
 
 #include "common/number_syntax.hpp"
 #include "common/run_description_reader.hpp"
-#include "engine/block_reader.hpp"
-#include "engine/gene_table.hpp"
-#include "engine/matrix_loader.hpp"
+#include "engine/input/block_reader.hpp"
+#include "engine/model/gene_table.hpp"
+#include "engine/input/matrix_loader.hpp"
 
 namespace kova {
 namespace {

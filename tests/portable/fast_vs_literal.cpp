@@ -8,11 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/block_reader.hpp"
-#include "engine/fast_search.hpp"
-#include "engine/literal_search.hpp"
-#include "engine/matrix_loader.hpp"
-#include "engine/vector_width.hpp"
+#include "kova/matrix.hpp"
+#include "kova/search.hpp"
 #include "tests/support/collecting_sink.hpp"
 #include "tests/support/hard_matrices.hpp"
 
@@ -28,7 +25,7 @@ bool same(const GeneTable& table, double threshold, std::int32_t maximum, std::s
   biclusters += literal.biclusters.size();
   for (const int workers : {1, 2}) {
     CollectingSink fast;
-    kova::fast_search(table, threshold, maximum, fast, {workers, nullptr});
+    kova::search(table, {table.genes(), table.samples(), threshold, maximum, workers}, fast);
     if (fast.biclusters != literal.biclusters) {
       std::printf("DIFFERENT: %d genes x %d samples, T = %.17g, M = %d, %d workers\n", table.genes(), table.samples(),
                   threshold, maximum, workers);

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/bicluster.hpp"
-#include "engine/gene_table.hpp"
+#include "engine/model/bicluster.hpp"
+#include "engine/model/gene_table.hpp"
 
 namespace kova::test {
 

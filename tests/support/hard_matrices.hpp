@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/correlation.hpp"
+#include "engine/model/correlation.hpp"
 
 namespace kova::test {
 

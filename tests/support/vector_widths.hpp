@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/vector_width.hpp"
+#include "engine/kernels/vector_width.hpp"
 
 namespace kova::test {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/literal_search.hpp"
-#include "engine/output_file.hpp"
-#include "engine/result_writer.hpp"
+#include "engine/search/literal_search.hpp"
+#include "engine/output/output_file.hpp"
+#include "engine/output/result_writer.hpp"
 #include "tests/support/collecting_sink.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "viewer/run_data.hpp"

@@ -30,7 +30,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-
 cmake --build "$build" --target kova2 kova2_at_width -j 2 || give_up "building kova2.exe"
 exe=$build/engine/kova2.exe
 # kova2 with its kernels forced to one vector width: a test build, not shipped.
-exe_at_width=$build/bench/kova2_at_width.exe
+exe_at_width=$build/engine/kova2_at_width.exe
 
 # The Linux kova2 of the same sources, to compare whole results with: tools/test.sh hands over its
 # own; run alone, the script builds one.

@@ -56,7 +56,18 @@ test_that("inputs the engine cannot take are refused with a clear message", {
   expect_error(kova_biclusters(x, 0.9), "row 4 of 'x' is named 'gene four'")
   expect_error(kova_biclusters(worked, 0.9, max = 0), "'max' must be a whole number of at least 1 or Inf")
   expect_error(kova_biclusters(worked, 0.9, max = 2.5), "'max' must be a whole number")
-  expect_error(kova_biclusters(worked, NA), "'threshold' must be one number")
+  expect_error(kova_biclusters(worked, "0.9"), "'threshold' must be one number")
+  # The run's numbers in kova2's own words, refused before any search starts.
+  expect_error(kova_biclusters(worked, 85), "the correlation threshold 85 lies outside -1 to 1: did you mean 0.85?",
+               fixed = TRUE)
+  expect_error(kova_biclusters(worked, -5), "the correlation threshold -5 lies outside -1 to 1", fixed = TRUE)
+  expect_error(kova_biclusters(worked, NA), "the correlation threshold 'nan' is not a number", fixed = TRUE)
+  expect_error(kova_biclusters(worked, NaN), "the correlation threshold 'nan' is not a number", fixed = TRUE)
+  expect_error(kova_biclusters(worked, Inf), "the correlation threshold 'inf' is not a number", fixed = TRUE)
+  expect_error(kova_biclusters(worked, 0.9, threads = 1e10), "the number of threads 2147483647 lies outside 0 to 1024",
+               fixed = TRUE)
+  expect_error(kova_biclusters(worked, 0.9, threads = 1025), "the number of threads 1025 lies outside 0 to 1024",
+               fixed = TRUE)
   expect_error(kova_biclusters(letters, 0.9), "'x' must be a numeric matrix")
   file <- tempfile(fileext = ".txt")
   expect_error(kova_write_result(kova_biclusters(worked, 0.9), file, file), "two different files")
