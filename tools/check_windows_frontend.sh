@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows front end as a user gets it: tools/package-windows.sh builds KOVA-<version>-setup.exe
-# and the zip, then tests/wine/frontend_wine_test.sh installs the setup under Wine and clicks a
+# and the zip, then tests/system/wine/frontend_wine_test.sh installs the setup under Wine and clicks a
 # whole run through. Usage: check_windows_frontend.sh LAYOUT_DUMP (the host build's
 # kova_layout_dump, which prints the windows' control tables for the clicks).
 set -euo pipefail
@@ -17,5 +17,5 @@ done
 # At 100 % and at 150 % display scaling: the windows keep their proportions.
 for dpi in 96 144; do
   echo "-- display scaling: $dpi dots per inch"
-  KOVA_WINE_DPI=$dpi bash tests/wine/frontend_wine_test.sh "${downloads[0]}" "$layout_dump" examples/worked_example.txt
+  KOVA_WINE_DPI=$dpi bash tests/system/wine/frontend_wine_test.sh "${downloads[0]}" "$layout_dump" examples/worked_example.txt
 done

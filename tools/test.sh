@@ -27,13 +27,13 @@ echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
 
 echo "== Windows: kova2.exe cross-built with MinGW-w64, run under Wine =="
-KOVA_NATIVE_KOVA2="$PWD/build/test-release/engine/kova2" bash tests/wine/run_wine_tests.sh
+KOVA_NATIVE_KOVA2="$PWD/build/test-release/engine/kova2" bash tests/system/wine/run_wine_tests.sh
 
 echo "== Windows front end: KOVA.exe, installer and zip built, installed and clicked through under Wine =="
 bash tools/check_windows_frontend.sh build/test-release/tests/frontend/core/kova_layout_dump
 
 echo "== ARM64: the portable kernels, fast against literal search under qemu-aarch64 =="
-bash tests/portable/run_aarch64.sh
+bash tests/system/portable/run_aarch64.sh
 
 # The viewer needs Qt, which the build above leaves out; its own tests under the sanitizers.
 echo "== kovaview under AddressSanitizer and UndefinedBehaviorSanitizer =="

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "common/entry_check.hpp"
 #include "common/line_layout.hpp"
 #include "common/number_syntax.hpp"
 #include "engine/platform/file_names.hpp"
@@ -20,12 +21,12 @@ std::int32_t whole_number(const std::string& option, const std::string& text, st
   return *scan.value;
 }
 
-double real_number(const std::string& option, const std::string& text) {
-  const RealScan scan = scan_real(text);
-  if (!scan.is_number || scan.length != text.size()) {
-    throw ArgumentError(option + " needs a number such as 0.9, not '" + text + "'");
-  }
-  return real_value(text);
+// The threshold judged as the console way judges its run description: the same words, and a
+// suggestion such as 0.85 for "85".
+double threshold(const std::string& text) {
+  const ThresholdEntry check = check_threshold(text);
+  if (!check.ok()) throw ArgumentError(describe_entry("the correlation threshold", text, check));
+  return check.value;
 }
 
 std::filesystem::path file_name(const std::string& option, const std::string& text) {
@@ -73,7 +74,7 @@ class Parser {
     } else if (option == "--report") {
       options.report = file_name(option, value());
     } else if (option == "--threshold") {
-      options.threshold = real_number(option, value());
+      options.threshold = threshold(value());
     } else if (option == "--max") {
       options.max_biclusters = whole_number(option, value(), std::numeric_limits<std::int32_t>::min());
     } else if (option == "--genes") {

@@ -6,9 +6,9 @@
 #include <iostream>
 #include <string>
 
-#include "engine/run/engine_run.hpp"
 #include "engine/platform/platform.hpp"
-#include "engine/kernels/vector_width.hpp"
+#include "engine/run/engine_run.hpp"
+#include "kova/search.hpp"
 
 int main(int argc, char** argv) {
   const std::string width = argc == 2 ? argv[1] : "";

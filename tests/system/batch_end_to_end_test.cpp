@@ -172,6 +172,17 @@ TEST_F(BatchRun, ExitStatusesTellDoneFailedAndWrongArguments) {
   EXPECT_EQ(wrong.out, "");
   EXPECT_EQ(wrong.err.rfind("kova2: error: --output is missing\r\nusage: kova2 ", 0), 0u) << wrong.err;
 
+  // A threshold typed as a percentage is refused at once: the output file already there stays whole.
+  write_file(work() / "kept.txt", "results of an earlier run\r\n");
+  const test::EngineResult percent = batch({"--matrix", "none.txt", "--output", "kept.txt", "--threshold", "85"});
+  EXPECT_EQ(percent.status, 2);
+  EXPECT_EQ(percent.err.rfind("kova2: error: the correlation threshold 85 lies outside -1 to 1: did you mean 0.85?\r\n"
+                              "usage: kova2 ",
+                              0),
+            0u)
+      << percent.err;
+  EXPECT_EQ(read_file(work() / "kept.txt"), "results of an earlier run\r\n");
+
   const test::EngineResult missing = batch({"--matrix", "none.txt", "--output", "o.txt", "--threshold", "0.9"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "kova2: error: cannot open input matrix 'none.txt': No such file or directory\r\n");

@@ -44,6 +44,7 @@ TEST(BatchArguments, EveryOptionInEitherSpelling) {
   EXPECT_EQ(o.report, "r.txt");
   EXPECT_EQ(o.threads, 2);
   EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(parse({"--matrix", "m", "--output", "o", "--threshold", "-1", "--threads", "1024"}).options.threads, 1024);
   EXPECT_EQ(parse({"--version"}).command, BatchCommand::Version);
   EXPECT_EQ(parse({"--matrix", "m.txt", "--help"}).command, BatchCommand::Help);
   EXPECT_EQ(parse({"-h"}).command, BatchCommand::Help);
@@ -72,10 +73,22 @@ TEST(BatchArguments, WrongArgumentsAreNamed) {
       {with({"--max", "2147483648"}), "--max 2147483648 does not fit a 32-bit integer"},
       {with({"--genes", "-1", "--samples", "3"}), "--genes must be at least 0"},
       {with({"--threads", "-2"}), "--threads must be at least 0"},
+      // The run's numbers, in the console way's words.
       {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "0,9"},
-       "--threshold needs a number such as 0.9, not '0,9'"},
-      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "nan"}, "--threshold needs a number"},
-      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "-"}, "--threshold needs a number"},
+       "the correlation threshold '0,9' is written with a decimal comma; the decimal separator is '.': did you mean "
+       "0.9?"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "nan"}, "the correlation threshold 'nan' is not a number"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "inf"}, "the correlation threshold 'inf' is not a number"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "-"}, "the correlation threshold '-' is not a number"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "85"},
+       "the correlation threshold 85 lies outside -1 to 1: did you mean 0.85?"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "-5"},
+       "the correlation threshold -5 lies outside -1 to 1: did you mean -0.05?"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "1.0000001"},
+       "the correlation threshold 1.0000001 lies outside -1 to 1"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "1e400"},
+       "the correlation threshold 1e400 lies outside -1 to 1"},
+      {with({"--threads", "1025"}), "the number of threads 1025 lies outside 0 to 1024; 0 takes one per core"},
       {with({"--matrix", "n.txt"}), "--matrix is given twice"},
       {with({"--colour", "red"}), "unknown option '--colour'"},
       {with({"extra.txt"}), "unexpected argument 'extra.txt'"},

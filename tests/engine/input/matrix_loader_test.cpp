@@ -92,5 +92,19 @@ TEST(MatrixLoader, AFileThatCannotBeReadIsAnError) {
   EXPECT_THROW(load_matrix(reader, table), MatrixReadError);
 }
 
+TEST(MatrixLoader, APieceLongerThanAnyTextMatrixIsRefusedWhereAValueIsDue) {
+  // Twice the limit: the reader tells the length only where its growing buffer ends.
+  for (const char* start : {"", "1", "-2.5e"}) {
+    const std::string text = std::string("g\t") + start + std::string(2 * BlockReader::kMaxPieceBytes + 2, 'x') + "\n";
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+    std::fwrite(text.data(), 1, text.size(), file.get());
+    std::rewind(file.get());
+    BlockReader reader(file.get());
+    GeneTable table(2, 3);
+    EXPECT_THROW(load_matrix(reader, table), MatrixReadError) << start;
+  }
+}
+
+
 }  // namespace
 }  // namespace kova

@@ -1,5 +1,5 @@
 // The fast search against the literal one, bit for bit, without a test framework, so that it runs
-// on any processor the engine is built for (tests/portable/run_aarch64.sh runs it for ARM64 under
+// on any processor the engine is built for (tests/system/portable/run_aarch64.sh runs it for ARM64 under
 // qemu-user): random hard matrices, then a real matrix file.
 //   kova_fast_vs_literal MATRIX GENES SAMPLES
 // Prints what it compared; exits 1 on the first difference.

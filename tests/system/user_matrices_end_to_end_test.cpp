@@ -2,7 +2,7 @@
 // R or Excel, NA for missing values, decimal commas, UTF-16 text, a wrong number of samples, a
 // threshold typed as 85): each is refused or warned about, never run into a silent wrong result;
 // and the well-formed matrix gives exactly the files the engine wrote before these checks
-// (tests/engine/expected, written by the engine at commit a71585e).
+// (tests/system/expected, written by the engine at commit a71585e).
 
 #include <gtest/gtest.h>
 

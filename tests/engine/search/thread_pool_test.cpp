@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstring>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 namespace kova {
@@ -40,6 +46,29 @@ TEST(ThreadPool, AnExceptionInABodyReachesTheCallerAndThePoolStaysUsable) {
   std::atomic<std::size_t> total = 0;
   pool.parallel_for(100, 10, [&](std::size_t begin, std::size_t end, int) { total += end - begin; });
   EXPECT_EQ(total, 100u);
+}
+
+// With no process slot left for a thread, the pool says so and stops the threads it started,
+// instead of aborting the process or hanging. Run in a child that may start no further thread
+// (root ignores that limit, so the child gives up root first).
+TEST(ThreadPool, AThreadTheSystemRefusesEndsTheRunWithAClearError) {
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    const rlimit none{1, 1};
+    if (setrlimit(RLIMIT_NPROC, &none) != 0) _exit(4);
+    try {
+      ThreadPool pool(8);
+    } catch (const std::system_error& e) {
+      _exit(std::strncmp(e.what(), "cannot start thread 2 of 8 for the search; ask for fewer threads", 64) == 0 ? 0 : 5);
+    }
+    _exit(6);  // every thread started
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "3, 4: the child could not limit itself; 5: another message; 6: no refusal";
 }
 
 }  // namespace

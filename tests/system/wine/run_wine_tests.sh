@@ -5,7 +5,7 @@
 # Skips (exit 0) only when no Wine is installed.
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${KOVA_WINE_BUILD:-$root/build/wine-kova2}
 
 if ! source "$(dirname "$0")/find_wine.sh"; then
