@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/line_ends.hpp"
 #include "common/number_syntax.hpp"
 #include "engine/input/block_reader.hpp"
 
@@ -15,7 +16,9 @@ constexpr std::int64_t kLargest = std::numeric_limits<std::int32_t>::max();
 class ShapeCounter {
  public:
   void feed(char c) {
-    if (c == '\n' || c == '\r') {
+    const LineEnds::Byte kind = line_ends_.classify(c);
+    if (kind == LineEnds::Byte::kSecondHalf) return;
+    if (kind == LineEnds::Byte::kLineEnd) {
       end_line();
     } else if (is_white_space(c)) {
       in_piece_ = false;
@@ -54,6 +57,7 @@ class ShapeCounter {
     pieces_ = 0;
   }
 
+  LineEnds line_ends_;
   std::int64_t line_ = 0;
   std::int64_t pieces_ = 0;  // on the current line
   bool in_piece_ = false;
@@ -68,15 +72,9 @@ class ShapeCounter {
 MatrixShape count_matrix_shape(std::FILE* file) {
   ShapeCounter counter;
   std::vector<char> block(std::size_t{1} << 20);
-  // A CR LF pair is one line end: the LF after a CR is dropped, also across blocks.
-  bool after_cr = false;
   for (;;) {
     const std::size_t read = std::fread(block.data(), 1, block.size(), file);
-    for (std::size_t k = 0; k < read; ++k) {
-      const char c = block[k];
-      if (!(after_cr && c == '\n')) counter.feed(c);
-      after_cr = c == '\r';
-    }
+    for (std::size_t k = 0; k < read; ++k) counter.feed(block[k]);
     if (read < block.size()) break;
   }
   if (std::ferror(file)) throw MatrixShapeError("reading failed");

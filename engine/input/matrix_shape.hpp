@@ -18,7 +18,7 @@ struct MatrixShape {
 };
 
 // Reads `file` to its end: every line that holds a piece is one gene, and the pieces after its
-// first are its values. Lines end with LF, CR LF or CR; lines of white space only are skipped.
+// first are its values. Lines end as common/line_ends.hpp says; lines of white space only are skipped.
 // Throws MatrixShapeError when two lines disagree on their number of values (naming both lines),
 // when the file holds no gene, when a count does not fit 32 bits, or when reading fails.
 MatrixShape count_matrix_shape(std::FILE* file);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "common/line_ends.hpp"
 #include "common/number_syntax.hpp"
 
 namespace kova {
@@ -19,7 +20,9 @@ class LineCounter {
  public:
   void feed(std::string_view bytes) {
     for (const char c : bytes) {
-      if (c == '\n') {
+      const LineEnds::Byte kind = line_ends_.classify(c);
+      if (kind == LineEnds::Byte::kSecondHalf) continue;
+      if (kind == LineEnds::Byte::kLineEnd) {
         end_line();
       } else if (is_white_space(c)) {
         in_word_ = false;
@@ -31,7 +34,7 @@ class LineCounter {
     }
   }
 
-  MatrixShape finish() {
+  MatrixScan finish() {
     end_line();
     // A header's words are no values: the genes' lines alone give the counts then.
     if (!shape_.header && shape_.lines > 0) {
@@ -69,7 +72,7 @@ class LineCounter {
 
   void judge_first_line() {
     std::string_view line = first_line_;
-    line = line.substr(0, line.find('\n'));
+    line = line.substr(0, line.find_first_of("\r\n"));
     // A word cut at the limit is not judged.
     if (first_line_.size() == kFirstLineLimit && line.size() == first_line_.size()) {
       while (!line.empty() && !is_white_space(line.back())) line.remove_suffix(1);
@@ -91,15 +94,15 @@ class LineCounter {
       const RealScan scan = scan_real(word);
       if (!scan.is_number || scan.length != word.size()) shape_.header = true;
     }
-    const std::string_view shown = line.substr(0, std::min(line.find('\r'), kShownHeaderLength));
-    shape_.first_line = std::string(shown);
-    if (shown.size() < line.size() && line.find('\r') > kShownHeaderLength) shape_.first_line += "...";
+    shape_.first_line = std::string(line.substr(0, kShownHeaderLength));
+    if (line.size() > kShownHeaderLength) shape_.first_line += "...";
   }
 
   std::int64_t first_values_ = 0;
   std::int64_t fewest_ = std::numeric_limits<std::int64_t>::max();
   std::int64_t most_ = -1;
-  MatrixShape shape_;
+  MatrixScan shape_;
+  LineEnds line_ends_;
   std::string first_line_;
   std::int64_t words_ = 0;
   bool in_word_ = false;
@@ -115,7 +118,7 @@ std::string count(std::int64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-std::optional<MatrixShape> scan_matrix(const std::filesystem::path& path) {
+std::optional<MatrixScan> scan_matrix(const std::filesystem::path& path) {
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "rb"));
   if (!file) return std::nullopt;
   LineCounter counter;
@@ -129,7 +132,7 @@ std::optional<MatrixShape> scan_matrix(const std::filesystem::path& path) {
   return counter.finish();
 }
 
-std::vector<std::string> disagreements(const MatrixShape& shape, std::int32_t genes, std::int32_t samples) {
+std::vector<std::string> disagreements(const MatrixScan& shape, std::int32_t genes, std::int32_t samples) {
   std::vector<std::string> found;
   if (shape.header) {
     found.push_back("Its first line is no gene (a name followed by numbers) but looks like a header: '" +

@@ -12,7 +12,7 @@
 
 namespace kova {
 
-struct MatrixShape {
+struct MatrixScan {
   std::int64_t lines = 0;          // lines holding anything but white space
   std::int64_t fewest_values = 0;  // values (words after the name) on the emptiest gene line
   std::int64_t most_values = 0;    // ... and on the fullest (a header line is no gene line)
@@ -21,10 +21,10 @@ struct MatrixShape {
 };
 
 // Nothing when the file cannot be read.
-std::optional<MatrixShape> scan_matrix(const std::filesystem::path& path);
+std::optional<MatrixScan> scan_matrix(const std::filesystem::path& path);
 
 // What disagrees between the entries and the file, one sentence each; empty when nothing does.
 // The header line, when there is one, is not counted as a gene.
-std::vector<std::string> disagreements(const MatrixShape& shape, std::int32_t genes, std::int32_t samples);
+std::vector<std::string> disagreements(const MatrixScan& shape, std::int32_t genes, std::int32_t samples);
 
 }  // namespace kova

@@ -143,7 +143,7 @@ std::optional<std::string> Workflow::select_output(FileChooser& chooser) {
 
 std::optional<std::string> Workflow::compare_with_input(const RunParameters& parameters) const {
   if (input_path_.empty() || parameters_problem(parameters)) return std::nullopt;
-  const std::optional<MatrixShape> shape = scan_matrix(input_path_);
+  const std::optional<MatrixScan> shape = scan_matrix(input_path_);
   if (!shape) return std::nullopt;
   const std::vector<std::string> found =
       disagreements(*shape, check_whole_number(parameters.genes).value, check_whole_number(parameters.samples).value);

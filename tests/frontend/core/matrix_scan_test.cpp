@@ -9,7 +9,7 @@
 namespace kova {
 namespace {
 
-MatrixShape shape_of(const std::string& bytes) {
+MatrixScan shape_of(const std::string& bytes) {
   test::ScopedHome folder;
   const auto path = folder.path() / "m.txt";
   test::write_bytes(path, bytes);
@@ -17,16 +17,23 @@ MatrixShape shape_of(const std::string& bytes) {
 }
 
 TEST(MatrixScan, CountsGeneLinesAndValuesWhateverTheLineEndsAndBlanks) {
-  const MatrixShape shape = shape_of("\r\ng1\t1 2 3\r\n  g2 -1.5e3 .5 7  \r\n\r\ng3 4 5 6");
+  const MatrixScan shape = shape_of("\r\ng1\t1 2 3\r\n  g2 -1.5e3 .5 7  \r\n\r\ng3 4 5 6");
   EXPECT_EQ(shape.lines, 3);
   EXPECT_EQ(shape.fewest_values, 3);
   EXPECT_EQ(shape.most_values, 3);
   EXPECT_FALSE(shape.header);
   EXPECT_EQ(disagreements(shape, 3, 3), std::vector<std::string>{});
+  // A CR alone ends a line, as it does for the engine: such a file is three genes, not one.
+  const MatrixScan old_mac = shape_of("ID\ts1\ts2\rg1 1 2\r\rg2 3 4\rg3 5 6");
+  EXPECT_EQ(old_mac.lines, 4);
+  EXPECT_TRUE(old_mac.header);
+  EXPECT_EQ(old_mac.first_line, "ID\ts1\ts2");
+  EXPECT_EQ(old_mac.fewest_values, 2);
+  EXPECT_EQ(old_mac.most_values, 2);
 }
 
 TEST(MatrixScan, AHeaderLineIsNoGeneAndNotCountedAsOne) {
-  const MatrixShape shape = shape_of("ID\tsample1\tsample2\r\ng1 1 2\r\ng2 3 4\r\n");
+  const MatrixScan shape = shape_of("ID\tsample1\tsample2\r\ng1 1 2\r\ng2 3 4\r\n");
   EXPECT_TRUE(shape.header);
   EXPECT_EQ(shape.first_line, "ID\tsample1\tsample2");
   EXPECT_EQ(shape.fewest_values, 2);
@@ -40,7 +47,7 @@ TEST(MatrixScan, AHeaderLineIsNoGeneAndNotCountedAsOne) {
 }
 
 TEST(MatrixScan, GenesAndSamplesThatDisagreeAreNamedWithTheFilesCounts) {
-  const MatrixShape shape = shape_of("g1 1 2 3\ng2 1 2 3\n");
+  const MatrixScan shape = shape_of("g1 1 2 3\ng2 1 2 3\n");
   EXPECT_EQ(disagreements(shape, 3, 4),
             (std::vector<std::string>{"The number of genes is 3, but the file holds 2 gene lines.",
                                       "The number of samples is 4, but each gene in the file has 3 values."}));
@@ -61,7 +68,7 @@ TEST(MatrixScan, ALongFirstLineIsShownShortAndLinesBeyondABlockAreCounted) {
     for (int i = 0; i < 5000; ++i) bytes += " 0.123";
     bytes += "\n";
   }
-  const MatrixShape shape = shape_of(bytes);
+  const MatrixScan shape = shape_of(bytes);
   EXPECT_TRUE(shape.header);
   EXPECT_EQ(shape.first_line.size(), 63u);
   EXPECT_EQ(shape.first_line.substr(60), "...");
