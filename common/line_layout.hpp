@@ -9,11 +9,6 @@ namespace kova {
 // Every line written by KOVA or kova2 ends with CR LF, on every platform.
 inline constexpr std::string_view kLineEnd = "\r\n";
 
-// Lines of the first run description file (input and output path).
-enum class OutinfoLine { InputPath = 1, OutputPath = 2 };
-// Lines of the second run description file (genes, samples, threshold).
-enum class DoutinfoLine { Genes = 1, Samples = 2, Threshold = 3 };
-
 inline std::string as_line(std::string_view text) {
   std::string line;
   line.reserve(text.size() + kLineEnd.size());
