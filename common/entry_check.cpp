@@ -134,7 +134,9 @@ std::string describe_entry(std::string_view what, std::string_view entry, const 
 }
 
 std::string describe_threshold(std::string_view what, double value) {
-  const std::string text = std::isnan(value) ? "nan" : std::isinf(value) ? (value > 0 ? "inf" : "-inf") : shortest(value);
+  const std::string text = std::isnan(value)   ? "nan"
+                           : std::isinf(value) ? (value > 0 ? "inf" : "-inf")
+                                               : shortest(value);
   return describe_entry(what, text, check_threshold(text));
 }
 

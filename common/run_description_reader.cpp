@@ -29,8 +29,10 @@ std::string take_while(std::streambuf& buf, Pred wanted, std::size_t limit = std
 
 std::optional<std::string> read_piece(std::streambuf& buf, std::size_t limit) {
   skip_white_space(buf);
-  std::string piece = take_while(buf, [](char c) { return !is_white_space(c); }, limit + 1);
-  if (piece.size() > limit) throw RunDescriptionError("a path is longer than " + std::to_string(kMaxPathLength) + " characters");
+  std::string piece = take_while(
+      buf, [](char c) { return !is_white_space(c); }, limit + 1);
+  if (piece.size() > limit)
+    throw RunDescriptionError("a path is longer than " + std::to_string(kMaxPathLength) + " characters");
   if (piece.empty()) return std::nullopt;
   return piece;
 }

@@ -1,5 +1,3 @@
-#include "kova/matrix.hpp"
-
 #include <cerrno>
 #include <utility>
 
@@ -7,6 +5,7 @@
 #include "engine/input/matrix_loader.hpp"
 #include "engine/input/matrix_refusal.hpp"
 #include "engine/platform/file_names.hpp"
+#include "kova/matrix.hpp"
 
 namespace kova {
 
@@ -14,7 +13,8 @@ namespace fs = std::filesystem;
 
 MatrixFile open_matrix_file(const fs::path& path) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) throw MatrixFileError("cannot read input matrix " + quoted(path) + ": it is a folder");
+  if (fs::is_directory(path, ec))
+    throw MatrixFileError("cannot read input matrix " + quoted(path) + ": it is a folder");
   errno = 0;
   MatrixFile file(open_file(path, "rb"));
   if (!file) throw MatrixFileError("cannot open input matrix " + quoted(path) + system_reason(errno));

@@ -47,7 +47,8 @@ std::optional<std::int32_t> ask_maximum_biclusters(std::istream& in, std::ostrea
       return scan.value;
     }
 
-    out << (scan.length == 0 ? "Please type a whole number, such as 100." : "That number is too large; type at most 2147483647.")
+    out << (scan.length == 0 ? "Please type a whole number, such as 100."
+                             : "That number is too large; type at most 2147483647.")
         << kLineEnd;
     discard_line(*buf);
   }

@@ -24,7 +24,8 @@ TEST_P(JoinedPathTest, ReadsInputThenOutputPath) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, JoinedPathTest,
     ::testing::Values(
-        PathCase{"C:\\expr data\\genes.txt\r\nC:\\out\\result.txt\r\n", "C:\\expr data\\genes.txt", "C:\\out\\result.txt"},
+        PathCase{"C:\\expr data\\genes.txt\r\nC:\\out\\result.txt\r\n", "C:\\expr data\\genes.txt",
+                 "C:\\out\\result.txt"},
         // a '.' in a folder name ends the path there
         PathCase{"C:\\run 1.5 data\\genes.txt\r\nC:\\out\\result.txt\r\n", "C:\\run 1.5", "data\\genes.txt"},
         // no '.' at all: the end of the file comes before the output path is complete
@@ -33,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"  /home/u/my   \t data/m.txt  \r\n\t/tmp/o.txt\r\n", "/home/u/my data/m.txt", "/tmp/o.txt"},
         // a third line (output chosen twice) is never read
         PathCase{"/d/m.txt\r\n/d/first.txt\r\n/d/second.txt\r\n", "/d/m.txt", "/d/first.txt"},
-        PathCase{"", std::nullopt, std::nullopt},
-        PathCase{"\r\n  \r\n", std::nullopt, std::nullopt}));
+        PathCase{"", std::nullopt, std::nullopt}, PathCase{"\r\n  \r\n", std::nullopt, std::nullopt}));
 
 TEST(JoinedPath, HoldsPiecesAndPathsFarLongerThanFiftyOneCharacters) {
   const std::string folder(300, 'a');

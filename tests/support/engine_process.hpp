@@ -20,7 +20,10 @@ struct EngineResult {
 inline std::string shell_quoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {
-    if (c == '\'') quoted += "'\\''"; else quoted += c;
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
   }
   return quoted + "'";
 }
@@ -33,10 +36,11 @@ inline EngineResult run_engine_process(const std::filesystem::path& engine, cons
   const std::filesystem::path io = home / ".engine-io";
   std::filesystem::create_directories(io);
   write_file(io / "stdin", input);
-  const std::string command = "cd " + shell_quoted(cwd.string()) + " && " + setup + " HOME=" + shell_quoted(home.string()) +
-                              " timeout " + std::to_string(timeout_seconds) + " " + shell_quoted(engine.string()) +
-                              " < " + shell_quoted((io / "stdin").string()) + " > " +
-                              shell_quoted((io / "stdout").string()) + " 2> " + shell_quoted((io / "stderr").string());
+  const std::string command = "cd " + shell_quoted(cwd.string()) + " && " + setup +
+                              " HOME=" + shell_quoted(home.string()) + " timeout " + std::to_string(timeout_seconds) +
+                              " " + shell_quoted(engine.string()) + " < " + shell_quoted((io / "stdin").string()) +
+                              " > " + shell_quoted((io / "stdout").string()) + " 2> " +
+                              shell_quoted((io / "stderr").string());
   const int raw = std::system(command.c_str());
   EngineResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

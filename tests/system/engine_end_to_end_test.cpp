@@ -107,8 +107,8 @@ TEST_F(EngineRun, TheEndOfStandardInputEndsTheRunWithoutASearch) {
 }
 
 TEST_F(EngineRun, MissingRunDescriptionFilesAreNamed) {
-  expect_error(run(), "cannot open run description file '" + (home_ / "outinfo.txt").string() +
-                          "': No such file or directory");
+  expect_error(
+      run(), "cannot open run description file '" + (home_ / "outinfo.txt").string() + "': No such file or directory");
   write_file(home_ / "outinfo.txt", matrix().string() + "\r\n" + output().string() + "\r\n");
   expect_error(run(), "cannot open run description file '" + (home_ / "doutinfo.txt").string() + "'");
   EXPECT_FALSE(fs::exists(output()));
@@ -156,7 +156,8 @@ TEST_F(EngineRun, AMissingInputMatrixIsNamed) {
 TEST_F(EngineRun, AnOutputPathThatNamesTheInputIsRefused) {
   fs::create_symlink(matrix(), home_ / "link.txt");
   fs::create_hard_link(matrix(), home_ / "hard.txt");
-  for (const fs::path& same : {matrix(), home_ / "work" / ".." / "matrix.txt", home_ / "link.txt", home_ / "hard.txt"}) {
+  for (const fs::path& same :
+       {matrix(), home_ / "work" / ".." / "matrix.txt", home_ / "link.txt", home_ / "hard.txt"}) {
     describe(matrix().string() + "\r\n" + same.string() + "\r\n");
     expect_error(run(), "is the input matrix; refusing to overwrite it");
   }

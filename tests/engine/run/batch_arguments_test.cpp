@@ -77,8 +77,10 @@ TEST(BatchArguments, WrongArgumentsAreNamed) {
       {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "0,9"},
        "the correlation threshold '0,9' is written with a decimal comma; the decimal separator is '.': did you mean "
        "0.9?"},
-      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "nan"}, "the correlation threshold 'nan' is not a number"},
-      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "inf"}, "the correlation threshold 'inf' is not a number"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "nan"},
+       "the correlation threshold 'nan' is not a number"},
+      {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "inf"},
+       "the correlation threshold 'inf' is not a number"},
       {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "-"}, "the correlation threshold '-' is not a number"},
       {{"--matrix", "m.txt", "--output", "o.txt", "--threshold", "85"},
        "the correlation threshold 85 lies outside -1 to 1: did you mean 0.85?"},

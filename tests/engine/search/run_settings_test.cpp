@@ -45,9 +45,9 @@ TEST(RunSettings, RefusesWhatTheConsoleRefusesInItsWords) {
 }
 
 TEST(RunSettings, TakesEveryRunTheSearchCanDo) {
-  for (const RunSettings& settings : {RunSettings{0, 0, -1.0, std::numeric_limits<std::int32_t>::min(), 0},
-                                      RunSettings{5, 3, 1.0, 0, kMostThreads}, RunSettings{2, 3, -0.0, -7, 1},
-                                      RunSettings{12625, 128, 0x1p-1074, 1, 2}}) {
+  for (const RunSettings& settings :
+       {RunSettings{0, 0, -1.0, std::numeric_limits<std::int32_t>::min(), 0}, RunSettings{5, 3, 1.0, 0, kMostThreads},
+        RunSettings{2, 3, -0.0, -7, 1}, RunSettings{12625, 128, 0x1p-1074, 1, 2}}) {
     EXPECT_EQ(refusal(settings), "accepted") << settings.threshold;
   }
 }

@@ -1,7 +1,6 @@
 #include "engine/search/thread_pool.hpp"
 
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,7 +30,8 @@ TEST(ThreadPool, EveryIndexRunsExactlyOnceOnAValidWorker) {
         for (std::size_t k = begin; k < end; ++k) ++runs[k];
       });
       EXPECT_FALSE(bad_chunk) << c.workers << " workers, count " << c.count;
-      for (std::size_t k = 0; k < c.count; ++k) ASSERT_EQ(runs[k], 1) << "index " << k << ", " << c.workers << " workers";
+      for (std::size_t k = 0; k < c.count; ++k)
+        ASSERT_EQ(runs[k], 1) << "index " << k << ", " << c.workers << " workers";
     }
   }
 }
@@ -61,7 +61,8 @@ TEST(ThreadPool, AThreadTheSystemRefusesEndsTheRunWithAClearError) {
     try {
       ThreadPool pool(8);
     } catch (const std::system_error& e) {
-      _exit(std::strncmp(e.what(), "cannot start thread 2 of 8 for the search; ask for fewer threads", 64) == 0 ? 0 : 5);
+      _exit(std::strncmp(e.what(), "cannot start thread 2 of 8 for the search; ask for fewer threads", 64) == 0 ? 0
+                                                                                                                : 5);
     }
     _exit(6);  // every thread started
   }

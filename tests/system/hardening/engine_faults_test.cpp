@@ -5,12 +5,11 @@
 // complete run: only a complete run's report ends with its membership lines.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -82,14 +81,16 @@ class EngineFault : public ::testing::Test {
 
 struct DescriptionCase {
   const char* what;
-  std::string outinfo;   // "{m}" stands for the matrix path, "{o}" for the output path
+  std::string outinfo;  // "{m}" stands for the matrix path, "{o}" for the output path
   std::string doutinfo;
   std::string fragment;  // in the error line
 };
 
 std::string filled(std::string text, const fs::path& matrix, const fs::path& output) {
-  for (auto [key, value] : {std::pair{std::string("{m}"), matrix.string()}, std::pair{std::string("{o}"), output.string()}}) {
-    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key)) text.replace(at, key.size(), value);
+  for (auto [key, value] :
+       {std::pair{std::string("{m}"), matrix.string()}, std::pair{std::string("{o}"), output.string()}}) {
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key))
+      text.replace(at, key.size(), value);
   }
   return text;
 }
@@ -103,15 +104,17 @@ TEST_F(EngineFault, BrokenRunDescriptionFilesAreRefusedAndTouchNothing) {
       {"cut off after a sign", paths, "5\r\n5\r\n-", "the correlation threshold '-' is not a number"},
       {"cut off after a full stop", paths, "5\r\n5\r\n.", "the correlation threshold '.' is not a number"},
       {"cut off inside the samples", paths, "5\r\n+", "the number of samples '+' is not a whole number"},
-      {"NUL byte after the genes", paths, std::string("5\0\r\n5\r\n0.9\r\n", 11), "the number of genes '5?' is not a whole number"},
-      {"NUL byte as the threshold", paths, std::string("5\r\n5\r\n\0.9\r\n", 10), "the correlation threshold '?.9' is not a number"},
+      {"NUL byte after the genes", paths, std::string("5\0\r\n5\r\n0.9\r\n", 11),
+       "the number of genes '5?' is not a whole number"},
+      {"NUL byte as the threshold", paths, std::string("5\r\n5\r\n\0.9\r\n", 10),
+       "the correlation threshold '?.9' is not a number"},
       {"NUL byte in a path", std::string("{m}\0x.txt\r\n{o}\r\n", 16), sizes, "holds a NUL byte"},
       {"genes beyond 32 bits", paths, "2147483648\r\n5\r\n0.9\r\n",
        "the number of genes '2147483648' does not fit a 32-bit integer"},
       {"genes below 32 bits", paths, "-2147483649\r\n5\r\n0.9\r\n",
        "the number of genes '-2147483649' does not fit a 32-bit integer"},
       // 2^32 + 5 would wrap to a plausible 5 samples
-      {"samples that would wrap", paths, "5\r\n4294967301\r\n0.9\r\n", 
+      {"samples that would wrap", paths, "5\r\n4294967301\r\n0.9\r\n",
        "the number of samples '4294967301' does not fit a 32-bit integer"},
       {"twenty digits", paths, "5\r\n99999999999999999999\r\n0.9\r\n", "does not fit a 32-bit integer"},
       {"a threshold cut off inside its exponent", paths, "5\r\n5\r\n0.9e",
@@ -119,12 +122,13 @@ TEST_F(EngineFault, BrokenRunDescriptionFilesAreRefusedAndTouchNothing) {
       {"a threshold of 100000 digits", paths, "5\r\n5\r\n0." + std::string(100000, '9'), "is too long to be a number"},
       {"a path of 100000 characters", "/" + std::string(100000, 'p') + ".txt\r\n{o}\r\n", sizes,
        "a path is longer than 32767 characters"},
-      {"pieces without a full stop, line after line", [] {
+      {"pieces without a full stop, line after line",
+       [] {
          std::string lines;
          for (int i = 0; i < 20000; ++i) lines += "piece\r\n";
          return lines;
-       }(), sizes,
-       "a path is longer than 32767 characters"},
+       }(),
+       sizes, "a path is longer than 32767 characters"},
   };
   for (const DescriptionCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -153,8 +157,8 @@ TEST_F(EngineFault, RunDescriptionFilesThatAreFoldersOrDevicesAreRefused) {
 }
 
 TEST_F(EngineFault, OddButReadableRunDescriptionFilesStillRun) {
-  const std::string padded = std::string(200000, ' ') + "0000000000000000000000000000005\r\n" + std::string(50000, '\t') +
-                             "5 0.9\r\n" + std::string(300000, 'x');
+  const std::string padded = std::string(200000, ' ') + "0000000000000000000000000000005\r\n" +
+                             std::string(50000, '\t') + "5 0.9\r\n" + std::string(300000, 'x');
   describe(matrix(), output(), padded);
   const test::EngineResult result = run();
   EXPECT_EQ(result.status, 0) << result.err;
@@ -174,7 +178,8 @@ TEST_F(EngineFault, InputMatricesThatCannotBeReadAreNamed) {
   std::vector<Case> cases = {
       {"a folder", home_ / "data.d", "cannot read input matrix '" + (home_ / "data.d").string() + "': it is a folder"},
       {"a path through a file", home_ / "plain.txt" / "m.txt", "Not a directory"},
-      {"a read error", home_ / "mem.txt", "cannot read input matrix '" + (home_ / "mem.txt").string() + "': reading failed"},
+      {"a read error", home_ / "mem.txt",
+       "cannot read input matrix '" + (home_ / "mem.txt").string() + "': reading failed"},
       {"a device without end", home_ / "zero.txt", "it holds NUL bytes near its start, so it is no plain text"},
   };
   if (geteuid() != 0) {  // permissions do not stop root
@@ -206,19 +211,36 @@ TEST_F(EngineFault, ResultFilesThatCannotBeWrittenNeverLookComplete) {
   fs::create_directory(gone);
   // Gene names long enough that the output outgrows a file-size limit of one block mid-write.
   std::string long_names;
-  for (const char* row : {"\t1\t2\t3\t4\t5\n", "\t2\t4\t6\t8\t11\n", "\t5\t1\t4\t2\t3\n", "\t1\t3\t3\t4\t6\n", "\t3\t1\t4\t1\t5\n"}) {
+  for (const char* row :
+       {"\t1\t2\t3\t4\t5\n", "\t2\t4\t6\t8\t11\n", "\t5\t1\t4\t2\t3\n", "\t1\t3\t3\t4\t6\n", "\t3\t1\t4\t1\t5\n"}) {
     long_names += std::string(600, 'n') + row;
   }
   write_file(home_ / "long_names.txt", long_names);
 
   const std::vector<Case> cases = {
-      {"output on a full device", home_ / "full.txt", "", {}, "cannot write '" + (home_ / "full.txt").string() + "': No space left on device"},
-      {"output is a folder", home_ / "out.d", "", {}, "cannot create '" + (home_ / "out.d").string() + "': Is a directory"},
-      {"report on a full device", output(), "ln -sf /dev/full bicluster_report.txt &&", {},
+      {"output on a full device",
+       home_ / "full.txt",
+       "",
+       {},
+       "cannot write '" + (home_ / "full.txt").string() + "': No space left on device"},
+      {"output is a folder",
+       home_ / "out.d",
+       "",
+       {},
+       "cannot create '" + (home_ / "out.d").string() + "': Is a directory"},
+      {"report on a full device",
+       output(),
+       "ln -sf /dev/full bicluster_report.txt &&",
+       {},
        "cannot write 'bicluster_report.txt': No space left on device"},
-      {"report folder that nobody may write", output(), "", "/sys", "cannot create 'bicluster_report.txt': Permission denied"},
-      {"report folder removed", output(), "rmdir \"$PWD\" &&", gone, "cannot create 'bicluster_report.txt': No such file"},
-      {"output outgrows the file-size limit", output(), "ulimit -f 1 && trap '' XFSZ &&", {},
+      {"report folder that nobody may write", output(), "", "/sys",
+       "cannot create 'bicluster_report.txt': Permission denied"},
+      {"report folder removed", output(), "rmdir \"$PWD\" &&", gone,
+       "cannot create 'bicluster_report.txt': No such file"},
+      {"output outgrows the file-size limit",
+       output(),
+       "ulimit -f 1 && trap '' XFSZ &&",
+       {},
        "cannot write '" + output().string() + "': File too large"},
   };
   for (const Case& c : cases) {
