@@ -8,6 +8,10 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs=$(nproc)
 
+echo "== includes follow the engine's arrows; every link of README and docs/ resolves =="
+bash tools/check-includes.sh
+bash tools/check-doc-links.sh
+
 configure_build_test() {  # folder, then extra CMake options
   local dir=$1
   shift
