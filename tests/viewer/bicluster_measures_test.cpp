@@ -1,4 +1,4 @@
-#include "viewer/bicluster_measures.hpp"
+#include "viewer/core/bicluster_measures.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/clustering.hpp"
+#include "viewer/core/clustering.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "viewer/command_line.hpp"
+#include "viewer/core/command_line.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "tests/support/temp_dir.hpp"
-#include "viewer/last_run.hpp"
+#include "viewer/core/last_run.hpp"
 
 namespace kova::viewer {
 namespace {

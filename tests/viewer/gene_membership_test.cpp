@@ -1,4 +1,4 @@
-#include "viewer/gene_membership.hpp"
+#include "viewer/core/gene_membership.hpp"
 
 #include <gtest/gtest.h>
 

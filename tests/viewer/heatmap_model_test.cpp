@@ -1,4 +1,4 @@
-#include "viewer/heatmap_model.hpp"
+#include "viewer/core/heatmap_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 
 #include "tests/support/temp_dir.hpp"
 #include "tests/viewer/written_run.hpp"
-#include "viewer/bicluster_pictures.hpp"
-#include "viewer/clustering.hpp"
+#include "viewer/core/clustering.hpp"
+#include "viewer/qt/bicluster_pictures.hpp"
 
 namespace kova::viewer {
 

@@ -1,4 +1,4 @@
-#include "viewer/result_files.hpp"
+#include "viewer/core/result_files.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/run_data.hpp"
+#include "viewer/core/run_data.hpp"
 
 #include <gtest/gtest.h>
 

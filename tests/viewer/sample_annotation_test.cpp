@@ -1,4 +1,4 @@
-#include "viewer/sample_annotation.hpp"
+#include "viewer/core/sample_annotation.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/table_export.hpp"
+#include "viewer/core/table_export.hpp"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 
 #include "tests/support/temp_dir.hpp"
 #include "tests/viewer/written_run.hpp"
-#include "viewer/bicluster_list_model.hpp"
-#include "viewer/chart_view.hpp"
-#include "viewer/viewer_window.hpp"
+#include "viewer/qt/bicluster_list_model.hpp"
+#include "viewer/qt/chart_view.hpp"
+#include "viewer/qt/viewer_window.hpp"
 
 namespace kova::viewer {
 
