@@ -1,6 +1,7 @@
 #pragma once
 // Drawing the three pictures of a run with QPainter, onto a widget, an image or an SVG file:
-// the heatmap of one bicluster, its genes' expression profiles, and the membership per sample.
+// the heatmap of one bicluster (heatmap_drawing.cpp), its genes' expression profiles
+// (profiles_drawing.cpp), and the membership per sample (membership_drawing.cpp).
 
 #include <QColor>
 #include <QFontMetrics>
