@@ -1,4 +1,4 @@
-#include "frontend/qt/form2.hpp"
+#include "frontend/qt/input_parameters_window.hpp"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -6,7 +6,7 @@
 
 #include "frontend/core/workflow.hpp"
 #include "frontend/qt/alert.hpp"
-#include "frontend/qt/form1.hpp"
+#include "frontend/qt/main_window.hpp"
 #include "frontend/qt/window_builder.hpp"
 
 namespace kova {

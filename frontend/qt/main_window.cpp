@@ -1,4 +1,4 @@
-#include "frontend/qt/form1.hpp"
+#include "frontend/qt/main_window.hpp"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,9 +8,9 @@
 
 #include "frontend/core/workflow.hpp"
 #include "frontend/qt/alert.hpp"
+#include "frontend/qt/engine_selection_window.hpp"
 #include "frontend/qt/file_dialog.hpp"
-#include "frontend/qt/form2.hpp"
-#include "frontend/qt/form3.hpp"
+#include "frontend/qt/input_parameters_window.hpp"
 #include "frontend/qt/window_builder.hpp"
 
 namespace kova {

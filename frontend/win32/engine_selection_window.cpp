@@ -1,4 +1,6 @@
-#include "frontend/win32/forms.hpp"
+#include "frontend/win32/engine_selection_window.hpp"
+
+#include "frontend/win32/main_window.hpp"
 
 namespace kova::win32 {
 

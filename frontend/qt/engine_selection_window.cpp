@@ -1,11 +1,11 @@
-#include "frontend/qt/form3.hpp"
+#include "frontend/qt/engine_selection_window.hpp"
 
 #include <QCloseEvent>
 #include <QPushButton>
 
 #include "frontend/core/workflow.hpp"
 #include "frontend/qt/alert.hpp"
-#include "frontend/qt/form1.hpp"
+#include "frontend/qt/main_window.hpp"
 #include "frontend/qt/window_builder.hpp"
 
 namespace kova {

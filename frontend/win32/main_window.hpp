@@ -1,14 +1,17 @@
 #pragma once
-// The three windows of KOVA on Win32: the main window "KOVA" (Form1), "Input parameters" (Form2)
-// and "Execute" (Form3), each a thin shell that hands its clicks to the workflow.
+// The main window "KOVA" (Form1) on Win32: one button per step of preparing a run, and the help
+// pane. It and the other two windows (input_parameters_window.hpp, engine_selection_window.hpp)
+// are thin shells that hand their clicks to the workflow.
 
 #include <memory>
 #include <string>
 
 #include "frontend/core/engine_launcher.hpp"
 #include "frontend/core/workflow.hpp"
+#include "frontend/win32/engine_selection_window.hpp"
 #include "frontend/win32/file_dialog.hpp"
 #include "frontend/win32/form_window.hpp"
+#include "frontend/win32/input_parameters_window.hpp"
 
 namespace kova::win32 {
 
@@ -16,35 +19,6 @@ namespace kova::win32 {
 void show_error(HWND owner, const std::string& text);
 // A yes or no question over `owner`; No is the answer Enter gives.
 bool ask(HWND owner, const std::string& question);
-
-class Form1;
-
-class Form2 {
- public:
-  Form2(Workflow& workflow, Form1& main_window);
-  void show() { window_.show(); }
-
- private:
-  void submit();
-
-  Workflow& workflow_;
-  Form1& main_window_;
-  FormWindow window_;
-};
-
-class Form3 {
- public:
-  Form3(Workflow& workflow, EngineLauncher& launcher, Form1& main_window);
-  void show() { window_.show(); }
-
- private:
-  void start(Engine engine);
-
-  Workflow& workflow_;
-  EngineLauncher& launcher_;
-  Form1& main_window_;
-  FormWindow window_;
-};
 
 class Form1 {
  public:

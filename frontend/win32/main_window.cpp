@@ -1,4 +1,4 @@
-#include "frontend/win32/forms.hpp"
+#include "frontend/win32/main_window.hpp"
 
 namespace kova::win32 {
 
