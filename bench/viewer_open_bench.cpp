@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <numeric>
 
-#include "viewer/bicluster_list_model.hpp"
-#include "viewer/bicluster_measures.hpp"
-#include "viewer/bicluster_pictures.hpp"
-#include "viewer/command_line.hpp"
-#include "viewer/viewer_window.hpp"
+#include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/command_line.hpp"
+#include "viewer/qt/bicluster_list_model.hpp"
+#include "viewer/qt/bicluster_pictures.hpp"
+#include "viewer/qt/viewer_window.hpp"
 
 namespace {
 

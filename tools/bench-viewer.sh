@@ -16,4 +16,4 @@ cd "$work"
 printf '%s\r\n%s\r\n' "$data" "$work/result.txt" > outinfo.txt
 printf '12625\r\n128\r\n0.8\r\n' > doutinfo.txt
 echo 10000 | HOME="$work" "$root/build/bench/engine/kova2" | tail -1
-QT_QPA_PLATFORM=offscreen "$root/build/bench/viewer/kovaview_bench" result.txt "$data" 12625 128
+QT_QPA_PLATFORM=offscreen "$root/build/bench/viewer/qt/kovaview_bench" result.txt "$data" 12625 128

@@ -57,9 +57,6 @@ TwipsRect window_rect(const WindowLayout& window, const ControlSpec& entry);
 // The controls that take the focus (buttons, text boxes, help pane), in focus order.
 std::vector<const ControlSpec*> focus_order(const WindowLayout& window);
 
-// Twips to pixels at `dots_per_inch` (96 at 100 % scaling), rounded to the nearest pixel.
-inline int twips_to_pixels(int twips, int dots_per_inch) { return (twips * dots_per_inch + 720) / 1440; }
-
 // The layouts were drawn for 8-point text, 13 pixels high at 96 dots per inch: 195 twips.
 inline constexpr int kLayoutTextHeightTwips = 195;
 

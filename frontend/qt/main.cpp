@@ -10,8 +10,8 @@
 #include "frontend/core/workflow.hpp"
 #include "frontend/qt/alert.hpp"
 #include "frontend/qt/file_dialog.hpp"
-#include "frontend/qt/form1.hpp"
 #include "frontend/qt/launcher.hpp"
+#include "frontend/qt/main_window.hpp"
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -9,7 +9,7 @@
 
 #include "frontend/core/workflow.hpp"
 #include "frontend/win32/console_launcher.hpp"
-#include "frontend/win32/forms.hpp"
+#include "frontend/win32/main_window.hpp"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   try {

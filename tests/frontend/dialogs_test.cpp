@@ -15,7 +15,7 @@
 
 #include "frontend/core/workflow.hpp"
 #include "frontend/qt/file_dialog.hpp"
-#include "frontend/qt/form1.hpp"
+#include "frontend/qt/main_window.hpp"
 #include "tests/frontend/frontend_test_support.hpp"
 
 namespace kova {

@@ -12,7 +12,7 @@
 #include "engine/output/result_writer.hpp"
 #include "tests/support/collecting_sink.hpp"
 #include "tests/support/temp_dir.hpp"
-#include "viewer/run_data.hpp"
+#include "viewer/core/run_data.hpp"
 
 namespace kova::test {
 

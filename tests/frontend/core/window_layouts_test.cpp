@@ -78,17 +78,6 @@ TEST(WindowLayouts, FocusOrderFollowsTheTabIndicesAndSkipsFramesAndLabels) {
   EXPECT_EQ(names(focus_order(engine_selection_layout())), (std::vector<std::string>{"Command1", "Command2"}));
 }
 
-TEST(WindowLayouts, TwipsBecomePixelsInProportionAtEveryScaling) {
-  EXPECT_EQ(twips_to_pixels(5400, 96), 360);   // 100 %: 15 twips a pixel
-  EXPECT_EQ(twips_to_pixels(5400, 120), 450);  // 125 %
-  EXPECT_EQ(twips_to_pixels(5400, 144), 540);  // 150 %
-  EXPECT_EQ(twips_to_pixels(1695, 96), 113);   // 113.0
-  EXPECT_EQ(twips_to_pixels(375, 96), 25);
-  EXPECT_EQ(twips_to_pixels(495, 96), 33);
-  EXPECT_EQ(twips_to_pixels(7, 96), 0);  // 0.47 rounds down, 0.53 up
-  EXPECT_EQ(twips_to_pixels(8, 96), 1);
-}
-
 }  // namespace
 }  // namespace kova
 

@@ -1,0 +1,201 @@
+// Opens a small finished run in the real window and walks through its biclusters.
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include "tests/support/temp_dir.hpp"
+#include "tests/viewer/written_run.hpp"
+#include "viewer/qt/bicluster_list_model.hpp"
+#include "viewer/qt/chart_view.hpp"
+#include "viewer/qt/viewer_window.hpp"
+
+namespace kova::viewer {
+
+bool holds_colour(const QImage& image, const QColor& colour) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixelColor(x, y) == colour) return true;
+    }
+  }
+  return false;
+}
+
+int shown_number(QTableView* table, int row) {
+  return table->model()->index(row, BiclusterListModel::Number).data().toInt();
+}
+
+class ViewerWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    files_ = test::write_run(dir_->path(), test::kWorkedRows, 0.9);
+    window_ = std::make_unique<ViewerWindow>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    QCOMPARE(window_->open_run(files_), QString());
+    table_ = window_->findChild<QTableView*>(QStringLiteral("biclusterTable"));
+    genes_ = window_->findChild<QPlainTextEdit*>(QStringLiteral("geneList"));
+    samples_ = window_->findChild<QPlainTextEdit*>(QStringLiteral("sampleList"));
+    QVERIFY(table_ && genes_ && samples_);
+  }
+  void cleanup() { window_.reset(); }
+
+  void opens_with_the_first_bicluster_shown() {
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QCOMPARE(window_->shown_bicluster(), std::optional<std::size_t>(0));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng2\ng4"));
+    QCOMPARE(samples_->toPlainText(), QStringLiteral("sample1, sample2, sample3, sample4, sample5, "));
+  }
+
+  void selecting_a_bicluster_shows_its_genes_samples_and_heatmap() {
+    table_->selectRow(2);
+    QCOMPARE(window_->shown_bicluster(), std::optional<std::size_t>(2));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng5"));
+    QCOMPARE(samples_->toPlainText(), QStringLiteral("sample1, sample3, sample5, "));
+
+    auto* heatmap = window_->findChild<ChartView*>(QStringLiteral("heatmapView"));
+    QVERIFY(heatmap);
+    const QImage picture = heatmap->grab().toImage();
+    QVERIFY(holds_colour(picture, kMarkerColour));
+    // g1's first marked sample is sample 1, its lowest value.
+    const Rgb lowest = diverging_colour(centred_row(test::kWorkedRows[0])[0]);
+    QVERIFY(holds_colour(picture, QColor(lowest.r, lowest.g, lowest.b)));
+
+    auto* tabs = window_->findChild<QTabWidget*>(QStringLiteral("pictureTabs"));
+    auto* membership = window_->findChild<ChartView*>(QStringLiteral("membershipView"));
+    tabs->setCurrentWidget(membership);
+    QVERIFY(holds_colour(membership->grab().toImage(), kMarkerColour));
+  }
+
+  void the_list_filters_by_gene_name_and_sorts() {
+    auto* filter = window_->findChild<QLineEdit*>(QStringLiteral("geneFilter"));
+    QVERIFY(filter);
+    filter->setText(QStringLiteral("G3"));
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 2);
+    table_->selectRow(0);
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng3"));
+    filter->setText(QStringLiteral("g1"));
+    QCOMPARE(table_->model()->rowCount(), 3);
+    filter->clear();
+
+    table_->sortByColumn(BiclusterListModel::Number, Qt::DescendingOrder);
+    QCOMPARE(shown_number(table_, 0), 3);
+    table_->sortByColumn(BiclusterListModel::Genes, Qt::DescendingOrder);
+    QCOMPARE(shown_number(table_, 0), 1);
+  }
+
+  // Bicluster 1 (g1, g2, g4 over all samples): plain r 0.957, 0.969 and 0.996; bicluster 2
+  // (g1, g3 over samples 2, 4, 5) 0.982; bicluster 3 (g1, g5 over 1, 3, 5) exactly 1.
+  void the_plain_r_columns_arrive_and_sort_and_filter() {
+    QTRY_VERIFY(window_->measures_ready());
+    const auto cell = [this](int row, int column) { return table_->model()->index(row, column).data().toString(); };
+    QCOMPARE(cell(0, BiclusterListModel::SmallestR), QStringLiteral("0.957"));
+    QCOMPARE(cell(0, BiclusterListModel::MedianR), QStringLiteral("0.969"));
+    QCOMPARE(cell(0, BiclusterListModel::LargestR), QStringLiteral("0.996"));
+    auto* label = window_->findChild<QLabel*>(QStringLiteral("measureLabel"));
+    QVERIFY(label);
+    QVERIFY2(label->text().contains(QStringLiteral("smallest 0.9574, median 0.9693, largest 0.9959 (3 gene pairs)")),
+             qPrintable(label->text()));
+
+    table_->sortByColumn(BiclusterListModel::SmallestR, Qt::AscendingOrder);
+    QCOMPARE(shown_number(table_, 0), 1);
+    QCOMPARE(shown_number(table_, 1), 2);
+    QCOMPARE(shown_number(table_, 2), 3);
+
+    auto* least = window_->findChild<QDoubleSpinBox*>(QStringLiteral("leastPlainR"));
+    QVERIFY(least);
+    QCOMPARE(least->text(), QStringLiteral("any"));
+    least->setValue(0.98);
+    QCOMPARE(table_->model()->rowCount(), 2);
+    least->setValue(0.99);
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 3);
+  }
+
+  void opening_another_run_clears_the_filters_and_says_so() {
+    auto* filter = window_->findChild<QLineEdit*>(QStringLiteral("geneFilter"));
+    filter->setText(QStringLiteral("no such gene"));
+    QCOMPARE(table_->model()->rowCount(), 0);
+    QCOMPARE(window_->open_run(files_), QString());
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QVERIFY(window_->statusBar()->currentMessage().contains(QStringLiteral("filters cleared")));
+  }
+
+  void tab_moves_on_from_the_list() {
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    table_->setFocus();
+    QVERIFY(table_->hasFocus());
+    QTest::keyClick(table_, Qt::Key_Tab);
+    QVERIFY(!table_->hasFocus());
+  }
+
+  void a_sample_annotation_must_fit_the_matrix() {
+    const std::filesystem::path path = dir_->path() / "samples.txt";
+    test::write_file(path, "s1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcase\n");
+    const QString error = window_->open_annotation(path);
+    QVERIFY2(error.contains(QStringLiteral("line 4: one line per sample")) && error.contains(QStringLiteral("the matrix has 5")),
+             qPrintable(error));
+    test::write_file(path, "s1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcase\ns5\tcontrol\n");
+    QCOMPARE(window_->open_annotation(path), QString());
+    const QString status = window_->statusBar()->currentMessage();
+    QVERIFY2(status.startsWith(QStringLiteral("3 biclusters;")) && status.contains(QStringLiteral("sample annotation")),
+             qPrintable(status));
+    auto* heatmap = window_->findChild<ChartView*>(QStringLiteral("heatmapView"));
+    const ClassBar bar = class_bars(read_sample_annotation(path, 5), std::vector<std::int32_t>{0})[0];
+    QVERIFY(holds_colour(heatmap->grab().toImage(), bar.colours[0]));
+  }
+
+  void the_genes_pane_counts_biclusters_per_gene_and_names_the_shared_ones() {
+    auto* genes = window_->findChild<QTableView*>(QStringLiteral("geneCountTable"));
+    auto* shared = window_->findChild<QLabel*>(QStringLiteral("sharedGenes"));
+    QVERIFY(genes && shared);
+    // Filled when first shown.
+    QCOMPARE(genes->model()->rowCount(), 0);
+    auto* tabs = window_->findChild<QTabWidget*>(QStringLiteral("pictureTabs"));
+    tabs->setCurrentWidget(window_->findChild<QWidget*>(QStringLiteral("genesView")));
+    QCOMPARE(genes->model()->rowCount(), 5);
+    // Sorted by count, most first: g1 heads all three biclusters.
+    QCOMPARE(genes->model()->index(0, 0).data().toString(), QStringLiteral("g1"));
+    QCOMPARE(genes->model()->index(0, 1).data().toInt(), 3);
+    QCOMPARE(genes->model()->index(0, 2).data().toString(), QStringLiteral("1, 2, 3"));
+    table_->selectRow(1);
+    QCOMPARE(shared->text(), QStringLiteral("Bicluster 2 (highlighted) shares 1 of its genes: g1 (also in 1, 3)"));
+  }
+
+  void a_bad_run_is_refused_and_the_open_one_stays() {
+    table_->selectRow(1);
+    RunFiles bad = files_;
+    bad.matrix = dir_->path() / "short.txt";
+    test::write_file(bad.matrix, "g1 1 2 3 4 5\ng2 2 4 6\n");
+    const QString error = window_->open_run(bad);
+    QVERIFY2(error.contains(QString::fromStdString(bad.matrix.string())), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("line 2")), qPrintable(error));
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QCOMPARE(window_->shown_bicluster(), std::optional<std::size_t>(1));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng3"));
+  }
+
+ private:
+  std::unique_ptr<test::TempDir> dir_;
+  RunFiles files_;
+  std::unique_ptr<ViewerWindow> window_;
+  QTableView* table_ = nullptr;
+  QPlainTextEdit* genes_ = nullptr;
+  QPlainTextEdit* samples_ = nullptr;
+};
+
+}  // namespace kova::viewer
+
+QTEST_MAIN(kova::viewer::ViewerWindowTest)
+#include "viewer_window_test.moc"

@@ -1,0 +1,43 @@
+#pragma once
+// The command line of kovaview.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "viewer/core/run_data.hpp"
+
+namespace kova::viewer {
+
+inline constexpr const char* kUsage =
+    "usage: kovaview [--samples FILE] [OUTPUT MATRIX GENES SAMPLES]\n"
+    "       kovaview [--samples FILE] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX GENES "
+    "SAMPLES\n"
+    "       kovaview [--samples FILE] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX GENES SAMPLES\n"
+    "       kovaview [--samples FILE] --table FILE [--members FILE] OUTPUT MATRIX GENES SAMPLES\n"
+    "  --png, --all, --table and --members write files without a window; a name ending in .csv\n"
+    "  gives CSV, any other tab-separated text";
+
+struct CommandLine {
+  std::optional<RunFiles> run;  // empty: offer the last run prepared with KOVA
+  std::string samples;          // a sample annotation file, or empty
+  std::string png;              // non-empty: draw one heatmap to this file, no window
+  std::int32_t bicluster = 0;   // 1-based, with `png`
+  std::string all;              // non-empty: one heatmap per bicluster into this folder
+  std::string table;            // non-empty: the bicluster table to this file
+  std::string members;          // non-empty: every bicluster's genes and samples to this file
+  int width = 0;                // --size; 0: the picture's natural size
+  int height = 0;
+  int dpi = 96;                 // --dpi: the same picture with more pixels
+  bool cluster = false;         // heatmap rows and columns ordered by clustering
+  std::string error;            // non-empty: the arguments are wrong; says why
+
+  // Writes files and opens no window.
+  bool batch() const { return !png.empty() || !all.empty() || !table.empty() || !members.empty(); }
+};
+
+// `arguments` without the program name. The report is looked for beside OUTPUT, then in
+// `current_folder`.
+CommandLine parse_command_line(const std::vector<std::string>& arguments, const std::filesystem::path& current_folder);
+
+}  // namespace kova::viewer

@@ -1,0 +1,45 @@
+#pragma once
+// The bicluster table and the biclusters' members as CSV or TSV text, for spreadsheets and
+// scripts. Lines end with CR LF; CSV fields are quoted where they hold a comma, a quote or a line
+// break; an undefined r is written NA.
+
+#include <cstddef>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/run_data.hpp"
+#include "viewer/core/sample_annotation.hpp"
+
+namespace kova::viewer {
+
+class ExportError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Separator { Tab, Comma };
+
+// Comma for a name ending in .csv (any case), tab otherwise.
+Separator separator_for(const std::filesystem::path& path);
+
+// One line per bicluster of `order` (0-based positions in the run): number, genes, samples, size,
+// smallest, median and largest plain r, and the gene names separated by blanks.
+std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCorrelation>& measures,
+                                 std::span<const std::size_t> order, Separator separator);
+
+// One line per member of each bicluster of `order`: its number, "gene" or "sample", the gene's
+// row or the sample's column (1-based), its name, and for samples their classes.
+std::string bicluster_members_text(const LoadedRun& run, std::span<const std::size_t> order,
+                                   const SampleAnnotation* annotation, Separator separator);
+
+// All biclusters of the run, in file order.
+std::vector<std::size_t> every_bicluster(const LoadedRun& run);
+
+// Throws ExportError naming the file when it cannot be written whole.
+void write_text_file(const std::filesystem::path& path, const std::string& text);
+
+}  // namespace kova::viewer

@@ -1,0 +1,124 @@
+#include "viewer/qt/bicluster_list_model.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace kova::viewer {
+namespace {
+
+std::string lower(std::string_view text) {
+  std::string result(text);
+  std::transform(result.begin(), result.end(), result.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return result;
+}
+
+constexpr double kSortsBelowEveryR = -2.0;
+
+double r_of(const PlainCorrelation& m, int column) {
+  switch (column) {
+    case BiclusterListModel::SmallestR: return m.smallest;
+    case BiclusterListModel::MedianR: return m.median;
+    default: return m.largest;
+  }
+}
+
+}  // namespace
+
+QString r_text(double r, int decimals) {
+  return std::isnan(r) ? QStringLiteral("undefined") : QString::number(r, 'f', decimals);
+}
+
+void BiclusterListModel::set_run(const LoadedRun* run) {
+  beginResetModel();
+  run_ = run;
+  measures_ = nullptr;
+  endResetModel();
+}
+
+void BiclusterListModel::set_measures(const std::vector<PlainCorrelation>* measures) {
+  measures_ = measures;
+  if (rowCount() > 0) emit dataChanged(index(0, SmallestR), index(rowCount() - 1, LargestR));
+}
+
+const PlainCorrelation* BiclusterListModel::measures_of(int row) const {
+  if (measures_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= measures_->size()) return nullptr;
+  return &(*measures_)[static_cast<std::size_t>(row)];
+}
+
+int BiclusterListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() || run_ == nullptr ? 0 : static_cast<int>(run_->biclusters.size());
+}
+
+int BiclusterListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant BiclusterListModel::data(const QModelIndex& index, int role) const {
+  if (run_ == nullptr || !index.isValid()) return {};
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole && role != kSortRole) return {};
+  const ResultBicluster& b = run_->biclusters[static_cast<std::size_t>(index.row())];
+  const auto genes = static_cast<qlonglong>(b.genes.size());
+  const auto samples = static_cast<qlonglong>(b.samples.size());
+  switch (index.column()) {
+    case Number: return b.number;
+    case Genes: return genes;
+    case Samples: return samples;
+    case Size: return genes * samples;
+    case SmallestR:
+    case MedianR:
+    case LargestR: {
+      const PlainCorrelation* m = measures_of(index.row());
+      if (m == nullptr) return role == kSortRole ? QVariant(kSortsBelowEveryR) : QVariant(QStringLiteral("..."));
+      const double r = r_of(*m, index.column());
+      if (role == kSortRole) return std::isnan(r) ? kSortsBelowEveryR : r;
+      return r_text(r, 3);
+    }
+    default: return {};
+  }
+}
+
+QVariant BiclusterListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::ToolTipRole && section >= SmallestR && section < ColumnCount) {
+    return QStringLiteral("Plain Pearson r over the bicluster's samples, among all pairs of its genes");
+  }
+  if (role != Qt::DisplayRole) return {};
+  switch (section) {
+    case Number: return QStringLiteral("Bicluster");
+    case Genes: return QStringLiteral("Genes");
+    case Samples: return QStringLiteral("Samples");
+    case Size: return QStringLiteral("Size");
+    case SmallestR: return QStringLiteral("Min r");
+    case MedianR: return QStringLiteral("Median r");
+    case LargestR: return QStringLiteral("Max r");
+    default: return {};
+  }
+}
+
+void BiclusterFilter::set_gene_text(const QString& text) {
+  text_ = lower(text.trimmed().toStdString());
+  invalidateRowsFilter();
+}
+
+void BiclusterFilter::set_least_plain_r(std::optional<double> least) {
+  least_r_ = least;
+  invalidateRowsFilter();
+}
+
+bool BiclusterFilter::filterAcceptsRow(int source_row, const QModelIndex&) const {
+  const auto* list = static_cast<const BiclusterListModel*>(sourceModel());
+  if (list == nullptr || list->run() == nullptr) return false;
+  if (least_r_) {
+    const PlainCorrelation* m = list->measures_of(source_row);
+    // An undefined pair is not at least anything.
+    if (m != nullptr && (m->undefined > 0 || !(m->smallest >= *least_r_))) return false;
+  }
+  if (text_.empty()) return true;
+  for (const std::string& name : list->run()->biclusters[static_cast<std::size_t>(source_row)].genes) {
+    if (lower(name).find(text_) != std::string::npos) return true;
+  }
+  return false;
+}
+
+}  // namespace kova::viewer

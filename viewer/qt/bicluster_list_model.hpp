@@ -1,0 +1,62 @@
+#pragma once
+// The list of biclusters of a run (number, genes, samples, size, plain r), and its filter by gene
+// name and by the smallest plain r.
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+
+#include <optional>
+#include <vector>
+
+#include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/run_data.hpp"
+
+namespace kova::viewer {
+
+class BiclusterListModel final : public QAbstractTableModel {
+ public:
+  enum Column { Number, Genes, Samples, Size, SmallestR, MedianR, LargestR, ColumnCount };
+  // Numbers to sort by; an undefined or not yet computed r sorts below every r.
+  static constexpr int kSortRole = Qt::UserRole;
+
+  explicit BiclusterListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  void set_run(const LoadedRun* run);  // nullptr: empty; the plain r columns show "..." until set
+  void set_measures(const std::vector<PlainCorrelation>* measures);  // one per bicluster, or nullptr
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  const LoadedRun* run() const { return run_; }
+  const PlainCorrelation* measures_of(int row) const;  // nullptr until computed
+
+ private:
+  const LoadedRun* run_ = nullptr;
+  const std::vector<PlainCorrelation>* measures_ = nullptr;
+};
+
+// How an r reads in the list, the detail pane and the exports.
+QString r_text(double r, int decimals);
+
+// Keeps the biclusters with a gene whose name contains the gene text (case-insensitive) and,
+// when a least r is set, whose every gene pair has a plain r at least that; until the measures
+// are computed that part lets every bicluster through.
+class BiclusterFilter final : public QSortFilterProxyModel {
+ public:
+  explicit BiclusterFilter(QObject* parent = nullptr) : QSortFilterProxyModel(parent) {}
+  void set_gene_text(const QString& text);
+  void set_least_plain_r(std::optional<double> least);
+  void measures_arrived() {
+    if (least_r_) invalidateRowsFilter();  // a new filtering of every row only when it can change
+  }
+
+ protected:
+  bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override;
+
+ private:
+  std::string text_;  // lower case
+  std::optional<double> least_r_;
+};
+
+}  // namespace kova::viewer

@@ -1,0 +1,166 @@
+#include "viewer/qt/bicluster_pictures.hpp"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "viewer/core/clustering.hpp"
+
+namespace kova::viewer {
+namespace {
+
+// Saved pictures measure text at one resolution, whatever the screen: PNG and SVG alike.
+constexpr int kPictureDotsPerMeter = 3780;  // 96 dpi
+
+int dots_per_meter(int dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
+
+}  // namespace
+
+QFontMetrics picture_font_metrics(const QFont& font) {
+  QImage probe(1, 1, QImage::Format_RGB32);
+  probe.setDotsPerMeterX(kPictureDotsPerMeter);
+  probe.setDotsPerMeterY(kPictureDotsPerMeter);
+  return QFontMetrics(font, &probe);
+}
+
+std::vector<std::int32_t> selected_samples(const LoadedRun& run, std::size_t index) {
+  std::vector<std::int32_t> samples;
+  for (std::int32_t s : run.biclusters[index].samples) samples.push_back(s - 1);
+  return samples;
+}
+
+BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index, const HeatmapOptions& options) {
+  const ResultBicluster& b = run.biclusters[index];
+  std::vector<std::int32_t> rows = run.gene_rows[index];
+  std::vector<std::int32_t> samples = selected_samples(run, index);
+  QString order = QStringLiteral("its samples first, marked");
+  if (options.clustered) {
+    ClusteredOrder clustered = clustered_order(run.table, rows, samples);
+    rows = std::move(clustered.rows);
+    samples = std::move(clustered.samples);
+    order = clustered.rows_clustered && clustered.samples_clustered
+                ? QStringLiteral("its samples first, marked; clustered")
+                : QStringLiteral("its samples first, marked; too large to cluster, in matrix order");
+  }
+  BiclusterHeatmap heatmap;
+  heatmap.model = build_heatmap(run.table, rows, samples);
+  heatmap.text.title =
+      QStringLiteral("Bicluster %1: %2 genes x %3 samples; %4").arg(b.number).arg(b.genes.size()).arg(b.samples.size()).arg(order);
+  for (std::int32_t row : rows) heatmap.text.gene_names.push_back(QString::fromStdString(run.table[row].name));
+  for (std::int32_t column : heatmap.model.columns) {
+    heatmap.text.sample_names.push_back(options.annotation != nullptr ? QString::fromStdString(options.annotation->label(column))
+                                                                      : QString::number(column + 1));
+  }
+  if (options.annotation != nullptr) heatmap.text.class_bars = class_bars(*options.annotation, heatmap.model.columns);
+  return heatmap;
+}
+
+std::vector<ClassBar> class_bars(const SampleAnnotation& annotation, std::span<const std::int32_t> columns) {
+  static const QColor palette[] = {{27, 158, 119}, {117, 112, 179}, {231, 41, 138}, {102, 166, 30},
+                                   {90, 90, 90},   {166, 118, 29},  {31, 120, 180}, {251, 154, 153},
+                                   {177, 89, 40},  {106, 61, 154},  {178, 223, 138}, {253, 191, 111}};
+  const QColor no_label{220, 220, 220};
+  std::vector<ClassBar> bars;
+  for (std::size_t c = 0; c < annotation.classes.size(); ++c) {
+    const std::vector<std::string>& labels = annotation.classes[c];
+    ClassBar bar;
+    bar.title = QString::fromStdString(annotation.class_titles[c]);
+    std::map<std::string, QColor> colour_of;
+    for (const std::string& label : labels) {
+      if (colour_of.contains(label)) continue;
+      const QColor colour = label.empty() ? no_label : palette[(bar.legend.size()) % std::size(palette)];
+      colour_of[label] = colour;
+      bar.legend.emplace_back(QString::fromStdString(label), colour);
+    }
+    for (std::int32_t column : columns) bar.colours.push_back(colour_of.at(labels[static_cast<std::size_t>(column)]));
+    bars.push_back(std::move(bar));
+  }
+  return bars;
+}
+
+ProfileText profile_text(const LoadedRun& run, std::size_t index, const SampleAnnotation* annotation) {
+  const ResultBicluster& b = run.biclusters[index];
+  ProfileText text;
+  text.title = QStringLiteral("Bicluster %1: profiles of %2 genes, its samples shaded").arg(b.number).arg(b.genes.size());
+  for (const std::string& name : b.genes) text.gene_names.push_back(QString::fromStdString(name));
+  if (annotation == nullptr) return text;
+  std::vector<std::int32_t> all(static_cast<std::size_t>(run.table.samples()));
+  for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<std::int32_t>(s);
+  if (!annotation->names.empty()) {
+    for (std::int32_t s : all) text.sample_names.push_back(QString::fromStdString(annotation->label(s)));
+  }
+  text.class_bars = class_bars(*annotation, all);
+  return text;
+}
+
+QString sample_list(const ResultBicluster& bicluster) {
+  QString text;
+  for (std::int32_t s : bicluster.samples) text += QStringLiteral("sample%1, ").arg(s);
+  return text;
+}
+
+QString gene_list(const ResultBicluster& bicluster) {
+  QStringList names;
+  for (const std::string& name : bicluster.genes) names.push_back(QString::fromStdString(name));
+  return names.join('\n');
+}
+
+QSize membership_picture_size(std::int32_t samples) { return {std::max(640, 80 + samples * 8), 420}; }
+
+QString save_picture(const QString& path, QSize size, const QFont& font, const PaintFunction& paint, int dpi) {
+  if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      return QStringLiteral("cannot create '%1': %2").arg(path, file.errorString());
+    }
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(size);
+    svg.setResolution(kPictureDpi);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QFileInfo(path).completeBaseName());
+    QPainter painter(&svg);
+    painter.setFont(font);
+    paint(painter, size);
+    painter.end();
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+      return QStringLiteral("cannot write '%1': %2").arg(path, file.errorString());
+    }
+    return {};
+  }
+  const double scale = static_cast<double>(dpi) / kPictureDpi;
+  QImage image(QSize(static_cast<int>(std::ceil(size.width() * scale)), static_cast<int>(std::ceil(size.height() * scale))),
+               QImage::Format_RGB32);
+  // Text is measured at the layout's resolution while painting; the file then records the real one.
+  image.setDotsPerMeterX(kPictureDotsPerMeter);
+  image.setDotsPerMeterY(kPictureDotsPerMeter);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.scale(scale, scale);
+    paint(painter, size);
+  }
+  image.setDotsPerMeterX(dots_per_meter(dpi));
+  image.setDotsPerMeterY(dots_per_meter(dpi));
+  if (!image.save(path, "PNG")) return QStringLiteral("cannot write the picture '%1'").arg(path);
+  return {};
+}
+
+QString save_heatmap(const LoadedRun& run, std::size_t index, const QString& path, const QFont& font,
+                     const HeatmapOptions& options, QSize size, int dpi) {
+  const BiclusterHeatmap heatmap = bicluster_heatmap(run, index, options);
+  const QFontMetrics metrics = picture_font_metrics(font);
+  const HeatmapGeometry geometry = size.isEmpty() ? natural_heatmap_geometry(heatmap.model, heatmap.text, metrics)
+                                                  : fitted_heatmap_geometry(heatmap.model, heatmap.text, metrics, size);
+  return save_picture(
+      path, size.isEmpty() ? geometry.size : size, font,
+      [&](QPainter& painter, QSize) { draw_heatmap(painter, geometry, heatmap.model, heatmap.text); }, dpi);
+}
+
+}  // namespace kova::viewer

@@ -1,0 +1,466 @@
+#include "viewer/qt/viewer_window.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "viewer/core/table_export.hpp"
+#include "viewer/qt/bicluster_list_model.hpp"
+#include "viewer/qt/chart_view.hpp"
+#include "viewer/qt/genes_view.hpp"
+#include "viewer/qt/open_run_dialog.hpp"
+
+namespace kova::viewer {
+namespace {
+
+QPlainTextEdit* copyable_list(const QString& name) {
+  auto* text = new QPlainTextEdit;
+  text->setObjectName(name);
+  text->setReadOnly(true);
+  text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  text->setMaximumHeight(110);
+  return text;
+}
+
+QWidget* titled(const QString& title, QWidget* content) {
+  auto* box = new QWidget;
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(new QLabel(title));
+  layout->addWidget(content);
+  return box;
+}
+
+QString as_text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+}  // namespace
+
+ViewerWindow::ViewerWindow(QWidget* parent)
+    : QMainWindow(parent),
+      list_(new BiclusterListModel(this)),
+      filter_(new BiclusterFilter(this)),
+      table_(new QTableView),
+      gene_filter_(new QLineEdit),
+      least_r_(new QDoubleSpinBox),
+      measure_label_(new QLabel),
+      cluster_(new QCheckBox(QStringLiteral("Cluster rows and columns"))),
+      genes_(copyable_list(QStringLiteral("geneList"))),
+      samples_(copyable_list(QStringLiteral("sampleList"))),
+      tabs_(new QTabWidget),
+      heatmap_view_(new ChartView),
+      profile_view_(new ChartView),
+      membership_view_(new ChartView),
+      genes_view_(new GenesView) {
+  setWindowTitle(QStringLiteral("kovaview"));
+  filter_->setSourceModel(list_);
+  filter_->setSortRole(BiclusterListModel::kSortRole);
+  table_->setObjectName(QStringLiteral("biclusterTable"));
+  table_->setModel(filter_);
+  table_->setSortingEnabled(true);
+  table_->sortByColumn(BiclusterListModel::Number, Qt::AscendingOrder);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->verticalHeader()->hide();
+  table_->setTabKeyNavigation(false);  // Tab leaves the list instead of walking its cells
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // An r reads "undefined" at its widest: fixed widths spare measuring every row when they arrive.
+  const QFontMetrics metrics = table_->fontMetrics();
+  const int r_width = std::max(metrics.horizontalAdvance(QStringLiteral("Median r")) + 24,
+                               metrics.horizontalAdvance(QStringLiteral("undefined")) + 12);
+  for (int column = BiclusterListModel::SmallestR; column <= BiclusterListModel::LargestR; ++column) {
+    table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Fixed);
+    table_->horizontalHeader()->resizeSection(column, r_width);
+  }
+  connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { on_current_row(current); });
+
+  gene_filter_->setObjectName(QStringLiteral("geneFilter"));
+  gene_filter_->setPlaceholderText(QStringLiteral("Filter by gene name"));
+  gene_filter_->setClearButtonEnabled(true);
+  connect(gene_filter_, &QLineEdit::textChanged, this, [this](const QString& text) { filter_->set_gene_text(text); });
+
+  // Below the range is "any": no filter.
+  least_r_->setObjectName(QStringLiteral("leastPlainR"));
+  least_r_->setRange(-1.05, 1.0);
+  least_r_->setSingleStep(0.05);
+  least_r_->setDecimals(2);
+  least_r_->setSpecialValueText(QStringLiteral("any"));
+  least_r_->setValue(least_r_->minimum());
+  least_r_->setToolTip(QStringLiteral("Keep the biclusters whose every gene pair has a plain Pearson r at least this"));
+  connect(least_r_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+    filter_->set_least_plain_r(value < -1.0 ? std::nullopt : std::optional<double>(value));
+  });
+  auto* least_row = new QHBoxLayout;
+  least_row->addWidget(new QLabel(QStringLiteral("Plain r at least")));
+  least_row->addWidget(least_r_, 1);
+
+  auto* left = new QWidget;
+  auto* left_layout = new QVBoxLayout(left);
+  left_layout->setContentsMargins(0, 0, 0, 0);
+  left_layout->addWidget(gene_filter_);
+  left_layout->addLayout(least_row);
+  left_layout->addWidget(table_);
+
+  heatmap_view_->setObjectName(QStringLiteral("heatmapView"));
+  profile_view_->setObjectName(QStringLiteral("profileView"));
+  membership_view_->setObjectName(QStringLiteral("membershipView"));
+  tabs_->setObjectName(QStringLiteral("pictureTabs"));
+  tabs_->addTab(heatmap_view_, QStringLiteral("Heatmap"));
+  tabs_->addTab(profile_view_, QStringLiteral("Profiles"));
+  tabs_->addTab(membership_view_, QStringLiteral("Samples in biclusters"));
+  genes_view_->setObjectName(QStringLiteral("genesView"));
+  tabs_->addTab(genes_view_, QStringLiteral("Genes in biclusters"));
+
+  cluster_->setObjectName(QStringLiteral("clusterOrder"));
+  cluster_->setToolTip(QStringLiteral("Order the heatmap's genes and samples by average-linkage clustering on 1 - r"));
+  connect(cluster_, &QCheckBox::toggled, this, [this] { show_bicluster(shown_); });
+
+  auto* save_png = new QPushButton(QStringLiteral("Save PNG..."));
+  auto* save_svg = new QPushButton(QStringLiteral("Save SVG..."));
+  connect(save_png, &QPushButton::clicked, this, [this] { save_current_picture(QStringLiteral("png")); });
+  connect(save_svg, &QPushButton::clicked, this, [this] { save_current_picture(QStringLiteral("svg")); });
+  auto* lists = new QHBoxLayout;
+  lists->addWidget(titled(QStringLiteral("Genes"), genes_), 1);
+  lists->addWidget(titled(QStringLiteral("Samples"), samples_), 2);
+  auto* saving = new QVBoxLayout;
+  saving->addWidget(cluster_);
+  saving->addStretch();
+  saving->addWidget(save_png);
+  saving->addWidget(save_svg);
+  lists->addLayout(saving);
+
+  auto* right = new QWidget;
+  auto* right_layout = new QVBoxLayout(right);
+  right_layout->setContentsMargins(0, 0, 0, 0);
+  right_layout->addWidget(tabs_, 1);
+  measure_label_->setObjectName(QStringLiteral("measureLabel"));
+  measure_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  measure_label_->setWordWrap(true);
+  right_layout->addWidget(measure_label_);
+  right_layout->addLayout(lists);
+
+  auto* splitter = new QSplitter;
+  splitter->addWidget(left);
+  splitter->addWidget(right);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({560, 720});  // wide enough for every column of the list
+  setCentralWidget(splitter);
+  build_menus();
+  resize(1280, 820);
+  statusBar()->showMessage(QStringLiteral("No run open"));
+}
+
+// The run is freed before the base class closes the window, which still asks the lists for rows.
+ViewerWindow::~ViewerWindow() {
+  stop_measuring();
+  list_->set_run(nullptr);
+  genes_view_->set_run(nullptr);
+}
+
+void ViewerWindow::build_menus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(QStringLiteral("&Open run..."), QKeySequence::Open, this, [this] {
+    choose_run(run_ ? run_->files : RunFiles{}, {});
+  });
+  file->addAction(QStringLiteral("Open sample &annotation..."), this, [this] { choose_annotation(); });
+  file->addSeparator();
+  file->addAction(QStringLiteral("Save picture as &PNG..."), this, [this] { save_current_picture(QStringLiteral("png")); });
+  file->addAction(QStringLiteral("Save picture as &SVG..."), this, [this] { save_current_picture(QStringLiteral("svg")); });
+  file->addAction(QStringLiteral("Export &table (CSV/TSV)..."), this, [this] { export_table(); });
+  file->addAction(QStringLiteral("Export this bicluster's &genes and samples..."), this, [this] { export_members(false); });
+  file->addAction(QStringLiteral("Export all &biclusters' genes and samples..."), this, [this] { export_members(true); });
+  file->addSeparator();
+  file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+}
+
+QString ViewerWindow::open_run(const RunFiles& files) {
+  QElapsedTimer timer;
+  timer.start();
+  std::unique_ptr<LoadedRun> run;
+  try {
+    run = std::make_unique<LoadedRun>(load_run(files));
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  // The list lets go of the old run before it is freed, and sees the new one only once it is held.
+  show_bicluster(std::nullopt);
+  stop_measuring();
+  list_->set_run(nullptr);
+  genes_view_->set_run(nullptr);
+  run_ = std::move(run);
+  list_->set_run(run_.get());
+  genes_view_->set_run(run_.get());
+  start_measuring();
+  setWindowTitle(QStringLiteral("kovaview - %1").arg(as_text(files.output)));
+
+  membership_view_->set_painter([this](QPainter& painter, QSize size) { paint_membership(painter, size); });
+  // Filters set for the last run would leave this one's list empty for no visible reason.
+  QStringList notes;
+  if (!gene_filter_->text().isEmpty() || least_r_->value() >= -1.0) notes.push_back(QStringLiteral("filters cleared"));
+  gene_filter_->clear();
+  least_r_->setValue(least_r_->minimum());
+  if (const QString note = check_annotation(); !note.isEmpty()) notes.push_back(note);
+  if (filter_->rowCount() > 0) table_->selectRow(0);
+  QString status = QStringLiteral("%1 biclusters; matrix %2 genes x %3 samples; opened in %4 ms")
+                       .arg(run_->biclusters.size())
+                       .arg(files.genes)
+                       .arg(files.samples)
+                       .arg(timer.elapsed());
+  if (!run_->report_note.empty()) notes.push_back(QString::fromStdString(run_->report_note));
+  for (const std::string& warning : run_->matrix_warnings) {
+    notes.push_back(QStringLiteral("warning: ") + QString::fromStdString(warning));
+  }
+  for (const QString& note : notes) status += QStringLiteral("; ") + note;
+  run_status_ = status;
+  statusBar()->showMessage(status);
+  return {};
+}
+
+QString ViewerWindow::check_annotation() {
+  if (!annotation_) return {};
+  try {
+    annotation_ = read_sample_annotation(annotation_->file, run_->files.samples);
+    return {};
+  } catch (const std::exception& error) {
+    annotation_.reset();
+    return QStringLiteral("sample annotation dropped (%1)").arg(QString::fromStdString(error.what()));
+  }
+}
+
+QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
+  if (!run_) return QStringLiteral("Open a run first: the annotation must match its samples.");
+  try {
+    annotation_ = read_sample_annotation(path, run_->files.samples);
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  show_bicluster(shown_);
+  const std::size_t classes = annotation_->classes.size();
+  // The run's own line (its warnings included) stays in front.
+  statusBar()->showMessage(QStringLiteral("%1; sample annotation %2: %3 %4%5")
+                               .arg(run_status_)
+                               .arg(as_text(path))
+                               .arg(classes)
+                               .arg(classes == 1 ? QStringLiteral("class column") : QStringLiteral("class columns"))
+                               .arg(annotation_->names.empty() ? QStringLiteral(", no sample names") : QString()));
+  return {};
+}
+
+void ViewerWindow::choose_annotation() {
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open sample annotation"), {},
+                                                    QStringLiteral("Sample annotation (*.txt *.tsv *.meta);;All files (*)"));
+  if (path.isEmpty()) return;
+  const QString error = open_annotation(path.toStdString());
+  if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
+}
+
+HeatmapOptions ViewerWindow::heatmap_options() const { return {annotation(), cluster_->isChecked()}; }
+
+QString ViewerWindow::ask_export_path(const QString& title, const QString& suggested) {
+  QString path = QFileDialog::getSaveFileName(this, title, suggested,
+                                              QStringLiteral("Tab-separated (*.tsv *.txt);;Comma-separated (*.csv)"));
+  return path;
+}
+
+void ViewerWindow::export_table() {
+  if (!run_) return;
+  const QString path = ask_export_path(QStringLiteral("Export the bicluster table"), QStringLiteral("biclusters.tsv"));
+  if (path.isEmpty()) return;
+  // The rows as the list shows them: filtered and sorted.
+  std::vector<std::size_t> order;
+  for (int row = 0; row < filter_->rowCount(); ++row) {
+    order.push_back(static_cast<std::size_t>(filter_->mapToSource(filter_->index(row, 0)).row()));
+  }
+  const std::atomic<bool> never_stop = false;
+  const std::vector<PlainCorrelation> measures = measures_ready_ ? measures_ : plain_correlations(*run_, never_stop);
+  try {
+    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString())));
+  } catch (const std::exception& error) {
+    QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
+    return;
+  }
+  statusBar()->showMessage(QStringLiteral("Saved the table of %1 biclusters as %2").arg(order.size()).arg(path));
+}
+
+void ViewerWindow::export_members(bool all) {
+  if (!run_ || (!all && !shown_)) return;
+  const QString suggested = all ? QStringLiteral("bicluster_members.tsv")
+                                : QStringLiteral("bicluster%1_members.tsv").arg(run_->biclusters[*shown_].number);
+  const QString path = ask_export_path(QStringLiteral("Export genes and samples"), suggested);
+  if (path.isEmpty()) return;
+  const std::vector<std::size_t> order = all ? every_bicluster(*run_) : std::vector<std::size_t>{*shown_};
+  try {
+    write_text_file(path.toStdString(),
+                    bicluster_members_text(*run_, order, annotation(), separator_for(path.toStdString())));
+  } catch (const std::exception& error) {
+    QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
+    return;
+  }
+  statusBar()->showMessage(QStringLiteral("Saved the genes and samples of %1 biclusters as %2").arg(order.size()).arg(path));
+}
+
+void ViewerWindow::choose_run(const RunFiles& suggested, const QString& note) {
+  OpenRunDialog dialog(suggested, note, this);
+  while (dialog.exec() == QDialog::Accepted) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString error = open_run(dialog.files());
+    QApplication::restoreOverrideCursor();
+    if (error.isEmpty()) return;
+    QMessageBox::critical(this, QStringLiteral("kovaview"), error);
+  }
+}
+
+void ViewerWindow::start_measuring() {
+  measures_.clear();
+  measures_ready_ = false;
+  auto stop = std::make_shared<std::atomic<bool>>(false);
+  stop_measures_ = stop;
+  std::shared_ptr<const LoadedRun> run = run_;
+  measuring_ = std::thread([this, run, stop] {
+    auto measures = std::make_shared<std::vector<PlainCorrelation>>(plain_correlations(*run, *stop));
+    if (stop->load()) return;
+    QMetaObject::invokeMethod(this, [this, run, measures] { take_measures(run, measures); }, Qt::QueuedConnection);
+  });
+}
+
+void ViewerWindow::stop_measuring() {
+  if (stop_measures_) *stop_measures_ = true;
+  if (measuring_.joinable()) measuring_.join();
+}
+
+void ViewerWindow::take_measures(const std::shared_ptr<const LoadedRun>& run,
+                                 const std::shared_ptr<std::vector<PlainCorrelation>>& measures) {
+  if (run != run_) return;  // measured for a run no longer open
+  measures_ = std::move(*measures);
+  measures_ready_ = true;
+  list_->set_measures(&measures_);
+  filter_->measures_arrived();
+  show_measures();
+}
+
+void ViewerWindow::show_measures() {
+  if (!shown_) {
+    measure_label_->clear();
+    return;
+  }
+  const ResultBicluster& b = run_->biclusters[*shown_];
+  QString text = QStringLiteral("Bicluster %1, plain Pearson r among its genes over its %2 samples: ")
+                     .arg(b.number)
+                     .arg(b.samples.size());
+  if (!measures_ready_) {
+    measure_label_->setText(text + QStringLiteral("computing..."));
+    return;
+  }
+  const PlainCorrelation& m = measures_[*shown_];
+  text += QStringLiteral("smallest %1, median %2, largest %3 (%4 gene pairs")
+              .arg(r_text(m.smallest, 4), r_text(m.median, 4), r_text(m.largest, 4))
+              .arg(m.pairs);
+  if (m.undefined > 0) {
+    text += QStringLiteral("; %1 undefined: a gene is constant over these samples").arg(m.undefined);
+  }
+  measure_label_->setText(text + QStringLiteral(")"));
+}
+
+void ViewerWindow::on_current_row(const QModelIndex& current) {
+  if (!current.isValid()) {
+    show_bicluster(std::nullopt);
+    return;
+  }
+  show_bicluster(static_cast<std::size_t>(filter_->mapToSource(current).row()));
+}
+
+void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
+  shown_ = index;
+  heatmap_.reset();
+  show_measures();
+  genes_view_->show_bicluster(index);
+  if (!index) {
+    genes_->clear();
+    samples_->clear();
+    heatmap_view_->set_painter({});
+    profile_view_->set_painter({});
+    membership_view_->update();
+    return;
+  }
+  const ResultBicluster& b = run_->biclusters[*index];
+  genes_->setPlainText(gene_list(b));
+  samples_->setPlainText(sample_list(b));
+  heatmap_ = bicluster_heatmap(*run_, *index, heatmap_options());
+  heatmap_view_->set_painter([this](QPainter& painter, QSize size) {
+    const HeatmapGeometry geometry = fitted_heatmap_geometry(heatmap_->model, heatmap_->text, painter.fontMetrics(), size);
+    draw_heatmap(painter, geometry, heatmap_->model, heatmap_->text);
+  });
+  profile_view_->set_painter([this, index, text = profile_text(*run_, *index, annotation())](QPainter& painter, QSize size) {
+    draw_profiles(painter, QRect(QPoint(0, 0), size), run_->table, run_->gene_rows[*index],
+                  selected_samples(*run_, *index), text);
+  });
+  membership_view_->update();
+}
+
+void ViewerWindow::paint_membership(QPainter& painter, QSize size) const {
+  std::vector<std::int32_t> marked;
+  if (shown_) marked = selected_samples(*run_, *shown_);
+  QString title = run_->counts_from_report ? QStringLiteral("Biclusters per sample (from the report)")
+                                           : QStringLiteral("Biclusters per sample (counted from the output file)");
+  if (shown_) title += QStringLiteral("; samples of bicluster %1 highlighted").arg(run_->biclusters[*shown_].number);
+  draw_membership(painter, QRect(QPoint(0, 0), size), run_->sample_counts, marked, title);
+}
+
+std::pair<PaintFunction, QSize> ViewerWindow::current_picture() const {
+  QWidget* pane = tabs_->currentWidget();
+  if (pane == membership_view_ && run_) {
+    return {[this](QPainter& painter, QSize size) { paint_membership(painter, size); },
+            membership_picture_size(run_->files.samples)};
+  }
+  if (!shown_ || !heatmap_ || pane == genes_view_) return {};
+  if (pane == profile_view_) {
+    const std::size_t index = *shown_;
+    return {[this, index, text = profile_text(*run_, index, annotation())](QPainter& painter, QSize size) {
+              draw_profiles(painter, QRect(QPoint(0, 0), size), run_->table, run_->gene_rows[index],
+                            selected_samples(*run_, index), text);
+            },
+            kProfilePictureSize};
+  }
+  const HeatmapGeometry geometry = natural_heatmap_geometry(heatmap_->model, heatmap_->text, picture_font_metrics(font()));
+  return {[this, geometry](QPainter& painter, QSize) { draw_heatmap(painter, geometry, heatmap_->model, heatmap_->text); },
+          geometry.size};
+}
+
+void ViewerWindow::save_current_picture(const QString& format) {
+  const auto [paint, size] = current_picture();
+  if (!paint) {
+    QMessageBox::information(this, QStringLiteral("kovaview"),
+                             tabs_->currentWidget() == genes_view_
+                                 ? QStringLiteral("The genes pane is a table: export it with File > Export.")
+                                 : QStringLiteral("Open a run and select a bicluster first."));
+    return;
+  }
+  const QString suggested = shown_ ? QStringLiteral("bicluster%1.%2").arg(run_->biclusters[*shown_].number).arg(format)
+                                   : QStringLiteral("membership.%1").arg(format);
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save picture"), suggested,
+                                              format.toUpper() + QStringLiteral(" (*.") + format + QStringLiteral(")"));
+  if (path.isEmpty()) return;
+  if (!path.endsWith(QStringLiteral(".") + format, Qt::CaseInsensitive)) path += QStringLiteral(".") + format;
+  const QString error = save_picture(path, size, font(), paint);
+  if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
+  else statusBar()->showMessage(QStringLiteral("Saved %1").arg(path));
+}
+
+}  // namespace kova::viewer
