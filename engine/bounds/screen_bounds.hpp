@@ -88,10 +88,19 @@ inline constexpr std::size_t kLeastPrefixColumns = 12;
 inline constexpr std::size_t kHalfMostColumns = 128;
 
 // One member over the selected columns of a pair.
+// What the screen's bounds need to know of the vector width the kernels run at, told by the
+// kernels (screen_width()) rather than asked of the processor: whether the screen runs in half
+// precision, and the kernels' rounding of single-precision values to half-precision bits.
+struct ScreenWidth {
+  bool half_precision = false;
+  void (*to_half)(std::span<const float> values, std::uint16_t* out) = nullptr;
+};
+
 class ScreenMember {
  public:
   // `sy` and `syy` are the member's literal sums over `columns` (ascending, at least one).
-  void set(const double* row, std::span<const std::int32_t> columns, double sy, double syy, double threshold);
+  void set(const double* row, std::span<const std::int32_t> columns, double sy, double syy, double threshold,
+           const ScreenWidth& width);
 
   // The columns in the screen's order: where there is an early test, the prefix_columns() columns
   // on which the member lies furthest from its mean first (they hold most of its spread, which

@@ -576,6 +576,8 @@ void ScreenRows::fill(const GeneTable& table, std::span<const ScreenScale> scale
   }
 }
 
+ScreenWidth screen_width() { return {has_half_precision(), &to_half}; }
+
 ScreenSumOrder screen_sum_order(int width) {
 #ifdef KOVA_X86_KERNELS
   if (width >= 512 && widest_vectors() >= 512) return {2, kFusedWideSums};

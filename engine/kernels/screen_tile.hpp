@@ -78,6 +78,9 @@ struct ScreenSumOrder {
 };
 ScreenSumOrder screen_sum_order(int width);
 
+// The width in use as the screen's bounds need it (screen_bounds.hpp).
+ScreenWidth screen_width();
+
 // A tile's values: out[c * kWidth + k] = rows[k][c] for every column c < samples and lane k <
 // kWidth, the same bits at every width. Used by load; exposed for tests.
 void screen_columns(const float* const* rows, std::size_t samples, float* out, int width);

@@ -22,6 +22,7 @@ ExtensionScreen::ExtensionScreen(const GeneTable& table, const NonZeroColumns& n
     : table_(table),
       nonzero_(nonzero),
       threshold_(threshold),
+      width_(screen_width()),
       scales_(static_cast<std::size_t>(table.genes())),
       rows_(table.genes(), static_cast<std::size_t>(table.samples())),
       tiles_(static_cast<std::size_t>(pool.workers()) * kTilesPerChunk),
@@ -35,7 +36,7 @@ ExtensionScreen::ExtensionScreen(const GeneTable& table, const NonZeroColumns& n
 void ExtensionScreen::reset(std::size_t pairs) {
   active_.clear();
   if (pairs_.size() < pairs) pairs_.resize(pairs);
-  added_.assign(pairs, 0);
+  slot_added_.assign(pairs, 0);
   for (Noted& noted : noted_) noted.passed.clear();
   passing_start_.assign(pairs + 1, 0);
 }
@@ -43,18 +44,18 @@ void ExtensionScreen::reset(std::size_t pairs) {
 void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t partner,
                                std::span<const std::int32_t> sample_flags) {
   Pair& pair = pairs_[slot];
-  added_[slot] = 1;
-  pair.partner = partner;
+  slot_added_[slot] = 1;
+  pair.partner_gene = partner;
   select_columns(sample_flags, pair.columns);
   nonzero_.column_mask(sample_flags, pair.column_mask);
   pair.seed.set(table_[seed].values, pair.columns);
-  pair.other.set(table_[partner].values, pair.columns);
-  pair.screen.set(table_[seed].values, pair.columns, pair.seed.sy(), pair.seed.syy(), threshold_);
+  pair.partner.set(table_[partner].values, pair.columns);
+  pair.screen.set(table_[seed].values, pair.columns, pair.seed.sy(), pair.seed.syy(), threshold_, width_);
 }
 
 bool ExtensionScreen::start() {
-  for (std::size_t slot = 0; slot < added_.size(); ++slot) {
-    if (added_[slot] != 0) active_.push_back(slot);
+  for (std::size_t slot = 0; slot < slot_added_.size(); ++slot) {
+    if (slot_added_[slot] != 0) active_.push_back(slot);
   }
   return !active_.empty();
 }
@@ -83,8 +84,8 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
       for (; open != 0; open &= open - 1) {
         const std::size_t k = first + static_cast<std::size_t>(std::countr_zero(open));
         const double* row = table_[candidates[k]].values;
-        if (candidates[k] != pair.partner && !nonzero_.zero_over(candidates[k], pair.column_mask) &&
-            pair.seed.with(row) >= threshold_ && pair.other.with(row) >= threshold_) {
+        if (candidates[k] != pair.partner_gene && !nonzero_.zero_over(candidates[k], pair.column_mask) &&
+            pair.seed.with(row) >= threshold_ && pair.partner.with(row) >= threshold_) {
           noted.push_back({static_cast<std::uint32_t>(slot), static_cast<std::uint32_t>(k)});
         }
       }
@@ -120,11 +121,11 @@ void ExtensionCompletion::complete(std::vector<std::int32_t>& members, std::span
   for (const std::int32_t gene : passing) {
     if (assigned[static_cast<std::size_t>(gene)] != 0) continue;
     bool joins = true;
-    for (std::size_t a = 0; a < added && joins; ++a) joins = added_[a].with(table_[gene].values) >= threshold;
+    for (std::size_t a = 0; a < added && joins; ++a) joins = added_members_[a].with(table_[gene].values) >= threshold;
     if (!joins) continue;
     members.push_back(gene);
-    if (added_.size() <= added) added_.emplace_back();
-    added_[added].set(table_[gene].values, columns_);
+    if (added_members_.size() <= added) added_members_.emplace_back();
+    added_members_[added].set(table_[gene].values, columns_);
     ++added;
   }
 }

@@ -55,19 +55,20 @@ class ExtensionScreen {
  private:
   static constexpr std::size_t kTilesPerChunk = kCandidatesPerChunk / ScreenTile::kWidth;
   struct Pair {
-    std::int32_t partner;
+    std::int32_t partner_gene;
     std::vector<std::int32_t> columns;
     std::vector<std::uint64_t> column_mask;  // the same as bits (NonZeroColumns::column_mask)
-    MemberCorrelation seed, other;
+    MemberCorrelation seed, partner;
     ScreenMember screen;  // the seed, for the screen
   };
   const GeneTable& table_;
   const NonZeroColumns& nonzero_;
   const double threshold_;
+  const ScreenWidth width_;  // the kernels' width, fixed for the search
   std::vector<ScreenScale> scales_;  // per gene
   ScreenRows rows_;
   std::vector<Pair> pairs_;          // per slot; capacity kept from batch to batch
-  std::vector<std::uint8_t> added_;  // per slot: whether it was added
+  std::vector<std::uint8_t> slot_added_;  // per slot: whether add_pair() filled it
   std::vector<std::size_t> active_;  // the added slots, ascending
   std::vector<ScreenTile> tiles_;    // kTilesPerChunk per worker
   struct Passed {
@@ -96,7 +97,7 @@ class ExtensionCompletion {
  private:
   const GeneTable& table_;
   std::vector<std::int32_t> columns_;
-  std::vector<MemberCorrelation> added_;
+  std::vector<MemberCorrelation> added_members_;
 };
 
 }  // namespace kova

@@ -132,7 +132,7 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
     }
     for (const double threshold : thresholds) {
       ScreenMember member;
-      member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold);
+      member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold, screen_width());
       if (!member.usable()) continue;
       for (const bool half : {false, true}) {
         if (half && !member.half_usable()) continue;
@@ -216,7 +216,7 @@ TEST_P(ScreenTileAtWidth, TheEarlyTestLeavesWhatTheOtherColumnsCanLift) {
       if (!(own > 0.0)) continue;
       for (const double threshold : {own, std::nextafter(own, 0.0), std::nextafter(own, 2.0), 0.5, 0.9}) {
         ScreenMember member;
-        member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold);
+        member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold, screen_width());
         ASSERT_TRUE(member.single_usable());
         bool proven[ScreenTile::kWidth];
         tile.proven_below(member, proven, false);
@@ -263,7 +263,7 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
     MemberCorrelation exact;
     exact.set(table[0].values, columns);
     ScreenMember member;
-    member.set(table[0].values, columns, exact.sy(), exact.syy(), 0.9);
+    member.set(table[0].values, columns, exact.sy(), exact.syy(), 0.9, screen_width());
     ASSERT_TRUE(member.usable());
     const std::vector<ScreenScale> scales = scales_of(table);
     std::vector<std::int32_t> genes;
@@ -309,7 +309,7 @@ TEST_P(ScreenTileAtWidth, PutsTheMembersFurthestColumnsFirst) {
     MemberCorrelation exact;
     exact.set(row.data(), columns);
     ScreenMember member;
-    member.set(row.data(), columns, exact.sy(), exact.syy(), 0.995);
+    member.set(row.data(), columns, exact.sy(), exact.syy(), 0.995, screen_width());
     if (!member.usable()) continue;
     const std::vector<std::int32_t>& order = member.columns();
     ASSERT_TRUE(std::is_permutation(order.begin(), order.end(), columns.begin(), columns.end()));
@@ -341,12 +341,12 @@ TEST(ScreenTile, NothingIsProvenWhereTheBoundsDoNotHold) {
   exact.set(member_row.data(), columns);
   ScreenMember member;
   for (const double threshold : {0.0, -0.5, 1e-200, std::nan("")}) {
-    member.set(member_row.data(), columns, exact.sy(), exact.syy(), threshold);
+    member.set(member_row.data(), columns, exact.sy(), exact.syy(), threshold, screen_width());
     EXPECT_FALSE(member.usable()) << threshold;
   }
   const std::vector<double> flat = {5.0, 5.0, 5.0, 5.0};
   exact.set(flat.data(), columns);
-  member.set(flat.data(), columns, exact.sy(), exact.syy(), 0.9);
+  member.set(flat.data(), columns, exact.sy(), exact.syy(), 0.9, screen_width());
   EXPECT_FALSE(member.usable());
 
   EXPECT_FALSE(screen_scale(std::vector<double>{1.0, INFINITY, 2.0}).usable);
