@@ -6,7 +6,7 @@
 
 namespace kova {
 
-enum class Engine { Kova1, Kova2 };
+enum class Engine { kKova1, kKova2 };
 
 // The engine's bare file name on this platform: kova1/kova2, with ".exe" on Windows.
 std::string engine_file_name(Engine engine);

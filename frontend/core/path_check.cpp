@@ -33,20 +33,20 @@ bool has_odd_white_space(std::string_view path) {
 
 std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
-std::string what_file(PathRole role) { return role == PathRole::InputMatrix ? "the input file" : "the output file"; }
+std::string what_file(PathRole role) { return role == PathRole::kInputMatrix ? "the input file" : "the output file"; }
 
-std::string example_name(PathRole role) { return role == PathRole::InputMatrix ? "genes.txt" : "result.txt"; }
+std::string example_name(PathRole role) { return role == PathRole::kInputMatrix ? "genes.txt" : "result.txt"; }
 
 // Only a path with no '.' at all runs past its line: any word with one would end it.
 std::string needs_a_dot(std::string_view path, PathRole role) {
   const std::string fix =
-      role == PathRole::InputMatrix ? "Rename the file so that its name has one" : "Choose a name with one";
+      role == PathRole::kInputMatrix ? "Rename the file so that its name has one" : "Choose a name with one";
   return "KOVA needs a '.' in the file name, such as " + example_name(role) + ": " + what_file(role) + " " +
          quoted(file_name_of(path)) + " has none. " + fix + ".";
 }
 
 std::string cut_short(std::string_view path, const std::string& read_back, PathRole role) {
-  const std::string fix = role == PathRole::InputMatrix
+  const std::string fix = role == PathRole::kInputMatrix
                               ? "Move or copy the file to a folder whose name has no '.', or rename the folder."
                               : "Choose a folder whose name has no '.', or a file name without a '.' before a blank.";
   return "KOVA would read the path of " + what_file(role) + " only as far as " + quoted(read_back) +

@@ -10,7 +10,7 @@
 
 namespace kova {
 
-enum class PathRole { InputMatrix, OutputFile };
+enum class PathRole { kInputMatrix, kOutputFile };
 
 // Nothing when the engine reads `path` back unchanged; otherwise what is wrong and what would
 // work, in words for a message box.

@@ -20,11 +20,11 @@ struct TwipsRect {
 };
 
 enum class ControlKind {
-  Button,
-  Frame,  // a captioned group box that contains other controls
-  Label,
-  TextBox,   // single line, any text
-  HelpPane,  // multi-line, wrapping, no scroll bars
+  kButton,
+  kFrame,  // a captioned group box that contains other controls
+  kLabel,
+  kTextBox,   // single line, any text
+  kHelpPane,  // multi-line, wrapping, no scroll bars
 };
 
 struct ControlSpec {

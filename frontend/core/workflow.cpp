@@ -64,11 +64,11 @@ Workflow::Workflow() = default;
 Workflow::~Workflow() = default;
 
 std::optional<std::string> Workflow::select_input(FileChooser& chooser) {
-  if (state_ == RunFile::Open) {
+  if (state_ == RunFile::kOpen) {
     // Another input for the run being prepared: it starts again, in the run file already open.
     const std::optional<std::string> chosen = chooser.choose_open(kInputDialogTitle, input_path_);
     if (!chosen) return std::nullopt;
-    refuse_unreadable_path(*chosen, PathRole::InputMatrix);
+    refuse_unreadable_path(*chosen, PathRole::kInputMatrix);
     input_path_ = *chosen;
     output_path_.reset();
     write_new_run();
@@ -89,14 +89,14 @@ std::optional<std::string> Workflow::select_input(FileChooser& chooser) {
     give_up();
     return std::nullopt;
   }
-  if (const auto problem = path_problem(*chosen, PathRole::InputMatrix)) {
+  if (const auto problem = path_problem(*chosen, PathRole::kInputMatrix)) {
     give_up();
     throw WorkflowError(*problem);
   }
   run_file_.emplace(std::move(file));
   input_path_ = *chosen;
   output_path_.reset();
-  state_ = RunFile::Open;
+  state_ = RunFile::kOpen;
   write_new_run();
   return input_chosen_message(input_path_);
 }
@@ -106,7 +106,7 @@ void Workflow::write_new_run() {
     rewrite_run_file();
   } catch (const WorkflowError&) {
     run_file_.reset();
-    state_ = RunFile::NeverOpened;
+    state_ = RunFile::kNeverOpened;
     throw;
   }
 }
@@ -120,15 +120,15 @@ std::string Workflow::submit(const RunParameters& parameters) {
 }
 
 std::optional<std::string> Workflow::select_output(FileChooser& chooser) {
-  if (state_ == RunFile::NeverOpened) throw WorkflowError(kSelectInputFirst);
-  if (state_ == RunFile::Closed) {
+  if (state_ == RunFile::kNeverOpened) throw WorkflowError(kSelectInputFirst);
+  if (state_ == RunFile::kClosed) {
     throw WorkflowError(
         "This run's description was completed by [Start Biclustering]. Click [Select Input File] first to prepare a "
         "new run.");
   }
   const std::optional<std::string> chosen = chooser.choose_save(kOutputDialogTitle, proposed_output_path());
   if (!chosen) return std::nullopt;
-  refuse_unreadable_path(*chosen, PathRole::OutputFile);
+  refuse_unreadable_path(*chosen, PathRole::kOutputFile);
   if (same_file(*chosen, input_path_)) {
     throw WorkflowError("The output file '" + *chosen +
                         "' is the input matrix itself: the engine would empty it before reading it. Choose another "
@@ -165,11 +165,11 @@ std::string Workflow::proposed_output_path() const {
 
 void Workflow::start_biclustering() {
   switch (state_) {
-    case RunFile::NeverOpened:
+    case RunFile::kNeverOpened:
       throw WorkflowError(kSelectInputFirst);
-    case RunFile::Closed:
+    case RunFile::kClosed:
       return;
-    case RunFile::Open:
+    case RunFile::kOpen:
       break;
   }
   if (!output_path_) {
@@ -178,13 +178,13 @@ void Workflow::start_biclustering() {
   DescriptionFile file = std::move(*run_file_);
   run_file_.reset();
   // Whatever happens now, the file is no longer held open: a failed close needs a new run.
-  state_ = RunFile::NeverOpened;
+  state_ = RunFile::kNeverOpened;
   file.close();
-  state_ = RunFile::Closed;
+  state_ = RunFile::kClosed;
 }
 
 void Workflow::start_engine(Engine engine, EngineLauncher& launcher) const {
-  if (state_ != RunFile::Closed) {
+  if (state_ != RunFile::kClosed) {
     throw WorkflowError("The run description is not complete. Click [Start Biclustering] first.");
   }
   launcher.start(engine_file_name(engine));

@@ -71,13 +71,13 @@ class Workflow {
   void start_engine(Engine engine, EngineLauncher& launcher) const;
 
  private:
-  enum class RunFile { NeverOpened, Open, Closed };
+  enum class RunFile { kNeverOpened, kOpen, kClosed };
 
   void rewrite_run_file();
   // Writes line 1 of a run just begun; a failure leaves no run being prepared.
   void write_new_run();
 
-  RunFile state_ = RunFile::NeverOpened;
+  RunFile state_ = RunFile::kNeverOpened;
   std::optional<DescriptionFile> run_file_;
   std::string input_path_;
   std::optional<std::string> output_path_;

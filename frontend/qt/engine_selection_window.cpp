@@ -13,8 +13,8 @@ namespace kova {
 Form3::Form3(Workflow& workflow, Alert& alert, EngineLauncher& launcher, Form1& main_window)
     : workflow_(workflow), alert_(alert), launcher_(launcher), main_window_(main_window) {
   const BuiltControls controls = build_window(*this, engine_selection_layout());
-  connect(controls.get<QPushButton>("Command1"), &QPushButton::clicked, this, [this] { start(Engine::Kova1); });
-  connect(controls.get<QPushButton>("Command2"), &QPushButton::clicked, this, [this] { start(Engine::Kova2); });
+  connect(controls.get<QPushButton>("Command1"), &QPushButton::clicked, this, [this] { start(Engine::kKova1); });
+  connect(controls.get<QPushButton>("Command2"), &QPushButton::clicked, this, [this] { start(Engine::kKova2); });
 }
 
 void Form3::closeEvent(QCloseEvent* event) {

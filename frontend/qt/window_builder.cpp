@@ -71,18 +71,18 @@ QPlainTextEdit* help_pane(QWidget* container) {
 QWidget* create(const ControlSpec& entry, QWidget* container) {
   const QString caption = text_of(entry.caption);
   switch (entry.kind) {
-    case ControlKind::Button:
+    case ControlKind::kButton:
       return new WrappingButton(caption, container);
-    case ControlKind::Frame:
+    case ControlKind::kFrame:
       return new QGroupBox(caption, container);
-    case ControlKind::Label:
+    case ControlKind::kLabel:
       return new QLabel(caption, container);
-    case ControlKind::TextBox: {
+    case ControlKind::kTextBox: {
       auto* box = new QLineEdit(container);
       box->setMaxLength(std::numeric_limits<int>::max());  // any text, of any length
       return box;
     }
-    case ControlKind::HelpPane:
+    case ControlKind::kHelpPane:
       return help_pane(container);
   }
   return nullptr;
@@ -116,7 +116,7 @@ BuiltControls build_window(QWidget& window, const WindowLayout& layout) {
   }
   // Controls of the window that lie over a frame are drawn in front of it.
   for (const ControlSpec& entry : layout.controls) {
-    if (entry.kind == ControlKind::Frame) built.widgets_.at(std::string(entry.name))->lower();
+    if (entry.kind == ControlKind::kFrame) built.widgets_.at(std::string(entry.name))->lower();
   }
   const std::vector<const ControlSpec*> order = focus_order(layout);
   for (std::size_t i = 1; i < order.size(); ++i) {

@@ -6,8 +6,8 @@ namespace kova::win32 {
 
 Form3::Form3(Workflow& workflow, EngineLauncher& launcher, Form1& main_window)
     : workflow_(workflow), launcher_(launcher), main_window_(main_window), window_(engine_selection_layout(), false) {
-  window_.on_click("Command1", [this] { start(Engine::Kova1); });
-  window_.on_click("Command2", [this] { start(Engine::Kova2); });
+  window_.on_click("Command1", [this] { start(Engine::kKova1); });
+  window_.on_click("Command2", [this] { start(Engine::kKova2); });
   // Closing from the title bar brings the main window back without starting an engine.
   window_.on_close([this] {
     window_.hide();

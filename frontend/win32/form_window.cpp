@@ -70,16 +70,16 @@ struct ControlClass {
 
 ControlClass control_class(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Button:
+    case ControlKind::kButton:
       // Drawn here (draw_button): captions wrap at word boundaries on every system.
       return {"BUTTON", WS_TABSTOP | BS_OWNERDRAW, 0};
-    case ControlKind::Frame:
+    case ControlKind::kFrame:
       return {"BUTTON", BS_GROUPBOX, 0};
-    case ControlKind::Label:
+    case ControlKind::kLabel:
       return {"STATIC", 0, 0};  // wrapping or not: label_wraps
-    case ControlKind::TextBox:
+    case ControlKind::kTextBox:
       return {"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::HelpPane:
+    case ControlKind::kHelpPane:
       // Read-only: nothing reads the pane back; its text can still be selected and copied.
       return {"EDIT", WS_TABSTOP | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
   }
@@ -156,23 +156,23 @@ bool caption_fits(const CaptionMeasure& measure, const ControlSpec& entry, doubl
   const int width = scaled(entry.rect.width, scale);
   const int height = scaled(entry.rect.height, scale);
   switch (entry.kind) {
-    case ControlKind::Button:
+    case ControlKind::kButton:
       // Within the text area draw_button leaves inside the frame.
       return measure.fits_wrapped(caption, width - 2 * kButtonTextInset, height - 2 * kButtonTextInset);
-    case ControlKind::Label:
+    case ControlKind::kLabel:
       if (label_wraps(measure, height)) return measure.fits_wrapped(caption, width, height);
       return measure.line_width(caption) <= width && measure.line_height() <= height;
-    case ControlKind::Frame:
+    case ControlKind::kFrame:
       // The title sits on the frame's top edge, indented by about a character on either side.
       return measure.line_width(caption) + 4 * measure.average_char_width() <= width;
-    case ControlKind::TextBox:
-    case ControlKind::HelpPane:
+    case ControlKind::kTextBox:
+    case ControlKind::kHelpPane:
       return true;
   }
   return true;
 }
 
-bool takes_focus(ControlKind kind) { return kind != ControlKind::Frame && kind != ControlKind::Label; }
+bool takes_focus(ControlKind kind) { return kind != ControlKind::kFrame && kind != ControlKind::kLabel; }
 
 }  // namespace
 
@@ -226,17 +226,17 @@ void FormWindow::create_controls() {
   // behind the controls that lie over them.
   std::vector<const ControlSpec*> order = focus_order(layout_);
   for (const ControlSpec& entry : layout_.controls) {
-    if (entry.kind == ControlKind::Label) order.push_back(&entry);
+    if (entry.kind == ControlKind::kLabel) order.push_back(&entry);
   }
   for (const ControlSpec& entry : layout_.controls) {
-    if (entry.kind == ControlKind::Frame) order.push_back(&entry);
+    if (entry.kind == ControlKind::kFrame) order.push_back(&entry);
   }
   for (const ControlSpec* entry : order) {
     ControlClass cls = control_class(entry->kind);
     const TwipsRect r = window_rect(layout_, *entry);
     const std::string caption(entry->caption);
     const int height = scaled(r.height, scale_);
-    if (entry->kind == ControlKind::Label) cls.style |= label_wraps(measure, height) ? SS_LEFT : SS_LEFTNOWORDWRAP;
+    if (entry->kind == ControlKind::kLabel) cls.style |= label_wraps(measure, height) ? SS_LEFT : SS_LEFTNOWORDWRAP;
     const auto id = kFirstControlId + static_cast<int>(entry - layout_.controls.data());
     HWND child =
         CreateWindowExA(cls.ex_style, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
@@ -245,7 +245,7 @@ void FormWindow::create_controls() {
     if (child == nullptr) throw std::runtime_error("Cannot create the control " + std::string(entry->name));
     if (font_ != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Text boxes take text of any length.
-    if (entry->kind == ControlKind::TextBox) SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
+    if (entry->kind == ControlKind::kTextBox) SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
     controls_[std::string(entry->name)] = child;
     if (focus_ == nullptr && takes_focus(entry->kind)) focus_ = child;
   }

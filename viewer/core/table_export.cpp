@@ -13,7 +13,7 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 class Lines {
  public:
-  explicit Lines(Separator separator) : separator_(separator == Separator::Comma ? ',' : '\t') {}
+  explicit Lines(Separator separator) : separator_(separator == Separator::kComma ? ',' : '\t') {}
 
   Lines& field(std::string_view value) {
     if (!at_start_) text_ += separator_;
@@ -55,7 +55,7 @@ class Lines {
 Separator separator_for(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".csv" ? Separator::Comma : Separator::Tab;
+  return extension == ".csv" ? Separator::kComma : Separator::kTab;
 }
 
 std::vector<std::size_t> every_bicluster(const LoadedRun& run) {

@@ -21,7 +21,7 @@ class ExportError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Separator { Tab, Comma };
+enum class Separator { kTab, kComma };
 
 // Comma for a name ending in .csv (any case), tab otherwise.
 Separator separator_for(const std::filesystem::path& path);

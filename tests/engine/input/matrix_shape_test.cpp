@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/refusal.hpp"
+
 namespace kova {
 namespace {
 
@@ -23,12 +25,7 @@ MatrixShape shape_of(const std::string& text) {
 }
 
 std::string error_of(const std::string& text) {
-  try {
-    shape_of(text);
-  } catch (const MatrixShapeError& e) {
-    return e.what();
-  }
-  return "no error";
+  return test::refusal_of<MatrixShapeError>([&] { shape_of(text); });
 }
 
 TEST(MatrixShape, LinesHoldingPiecesAreGenesWhateverTheLineEnds) {

@@ -8,18 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/refusal.hpp"
+
 namespace kova {
 namespace {
 
 BatchArguments parse(const std::vector<std::string>& arguments) { return parse_batch_arguments(arguments); }
 
 std::string refusal(const std::vector<std::string>& arguments) {
-  try {
-    parse(arguments);
-  } catch (const ArgumentError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return test::refusal_of<ArgumentError>([&] { parse(arguments); });
 }
 
 TEST(BatchArguments, TheFewestArgumentsTakeTheDefaults) {

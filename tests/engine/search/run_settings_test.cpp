@@ -9,16 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/refusal.hpp"
+
 namespace kova {
 namespace {
 
 std::string refusal(const RunSettings& settings) {
-  try {
-    validate(settings);
-  } catch (const RunSettingsError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return test::refusal_of<RunSettingsError>([&] { validate(settings); });
 }
 
 TEST(RunSettings, RefusesWhatTheConsoleRefusesInItsWords) {

@@ -30,7 +30,7 @@ TEST(WindowLayouts, EveryControlLiesInItsContainerAndTheWindowWithDistinctNamesA
       if (!entry.container.empty()) {
         EXPECT_TRUE(seen_names.contains(entry.container));
         const ControlSpec& outer = control(*window, entry.container);
-        EXPECT_EQ(outer.kind, ControlKind::Frame);
+        EXPECT_EQ(outer.kind, ControlKind::kFrame);
         EXPECT_LE(entry.rect.left + entry.rect.width, outer.rect.width);
         EXPECT_LE(entry.rect.top + entry.rect.height, outer.rect.height);
       }

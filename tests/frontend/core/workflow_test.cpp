@@ -53,10 +53,10 @@ TEST(Workflow, WholeRunWritesBothFilesTheThreeMessagesAndStartsTheEngine) {
                                                     "save: Enter Output File for Storing Clustered Output"}));
 
   run.start_biclustering();
-  run.start_engine(Engine::Kova2, launcher);
+  run.start_engine(Engine::kKova2, launcher);
   // The same run description can be handed to the other engine: a repeated start closes nothing.
   run.start_biclustering();
-  run.start_engine(Engine::Kova1, launcher);
+  run.start_engine(Engine::kKova1, launcher);
   EXPECT_EQ(launcher.started, (std::vector<std::string>{"kova2", "kova1"}));
   EXPECT_EQ(file_bytes(home.outinfo()), "/data/expr data/genes.txt\r\n/out/result.txt\r\n");
 
@@ -277,7 +277,7 @@ TEST(Workflow, ClicksOutOfOrderAreRefusedWithoutTouchingTheFileOrAsking) {
 
   EXPECT_NE(refusal([&] { run.select_output(dialog); }).find("[Select Input File] first"), std::string::npos);
   EXPECT_NE(refusal([&] { run.start_biclustering(); }).find("[Select Input File] first"), std::string::npos);
-  EXPECT_NE(refusal([&] { run.start_engine(Engine::Kova2, launcher); }).find("[Start Biclustering] first"),
+  EXPECT_NE(refusal([&] { run.start_engine(Engine::kKova2, launcher); }).find("[Start Biclustering] first"),
             std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home.outinfo()));
   EXPECT_TRUE(dialog.shown.empty());
@@ -307,18 +307,18 @@ TEST(Workflow, AnEngineThatCannotStartIsReportedAsItsLauncherSays) {
   RecordingLauncher launcher;
   launcher.failure = "Cannot start the engine kova1: not found";
   EXPECT_THROW(
-      try { run.start_engine(Engine::Kova1, launcher); } catch (const LaunchError& e) {
+      try { run.start_engine(Engine::kKova1, launcher); } catch (const LaunchError& e) {
         EXPECT_STREQ(e.what(), "Cannot start the engine kova1: not found");
         throw;
       },
       LaunchError);
   // The run stays complete: the other engine can still be started with it.
   launcher.failure.reset();
-  run.start_engine(Engine::Kova2, launcher);
+  run.start_engine(Engine::kKova2, launcher);
   EXPECT_EQ(launcher.started, std::vector<std::string>{"kova2"});
 }
 
-enum class Unwritable { FoldersInTheirPlace, FullDevice, MissingHomeFolder, HomeThatHoldsNoFiles };
+enum class Unwritable { kFoldersInTheirPlace, kFullDevice, kMissingHomeFolder, kHomeThatHoldsNoFiles };
 
 std::string unwritable_name(const testing::TestParamInfo<Unwritable>& info) {
   const char* const names[] = {"FoldersInTheirPlace", "FullDevice", "MissingHomeFolder", "HomeThatHoldsNoFiles"};
@@ -332,21 +332,21 @@ TEST_P(UnwritableRunDescriptionFiles, AreReportedNamingTheFile) {
   std::filesystem::path folder = home.path();
   std::string expected = "Cannot create the run description file";
   switch (GetParam()) {
-    case Unwritable::FoldersInTheirPlace:
+    case Unwritable::kFoldersInTheirPlace:
       std::filesystem::create_directory(home.outinfo());
       std::filesystem::create_directory(home.doutinfo());
       break;
-    case Unwritable::FullDevice:
+    case Unwritable::kFullDevice:
       std::filesystem::create_symlink("/dev/full", home.outinfo());
       std::filesystem::create_symlink("/dev/full", home.doutinfo());
       expected = "Cannot write the run description file";
       break;
-    case Unwritable::MissingHomeFolder:
+    case Unwritable::kMissingHomeFolder:
       // Root may write anywhere, but not into a folder that is not there.
       folder = home.path() / "gone";
       setenv("HOME", folder.c_str(), 1);
       break;
-    case Unwritable::HomeThatHoldsNoFiles:
+    case Unwritable::kHomeThatHoldsNoFiles:
       folder = "/proc/self";
       setenv("HOME", "/proc/self", 1);
       break;
@@ -361,12 +361,12 @@ TEST_P(UnwritableRunDescriptionFiles, AreReportedNamingTheFile) {
   // A write that failed leaves no run begun; the workflow goes on refusing what comes later.
   EXPECT_NE(refusal([&] { run.start_biclustering(); }).find("[Select Input File] first"), std::string::npos);
   // Only a file that could be opened gets as far as the dialog.
-  EXPECT_EQ(dialog.shown.size(), GetParam() == Unwritable::FullDevice ? 1u : 0u);
+  EXPECT_EQ(dialog.shown.size(), GetParam() == Unwritable::kFullDevice ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Homes, UnwritableRunDescriptionFiles,
-                         testing::Values(Unwritable::FoldersInTheirPlace, Unwritable::FullDevice,
-                                         Unwritable::MissingHomeFolder, Unwritable::HomeThatHoldsNoFiles),
+                         testing::Values(Unwritable::kFoldersInTheirPlace, Unwritable::kFullDevice,
+                                         Unwritable::kMissingHomeFolder, Unwritable::kHomeThatHoldsNoFiles),
                          unwritable_name);
 
 TEST(Workflow, HomeNotSetIsReportedBeforeAnyDialog) {

@@ -28,13 +28,13 @@
 namespace kova {
 namespace {
 
-enum class Kind { Number, LoneSignOrStop, CannotStart };
+enum class Kind { kNumber, kLoneSignOrStop, kCannotStart };
 
 struct Piece {
   std::string text;
   Kind kind;
   std::size_t consumed;  // characters a read takes from the piece
-  std::string number;    // Kind::Number: the characters that make the number
+  std::string number;    // Kind::kNumber: the characters that make the number
 };
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -109,20 +109,20 @@ class PieceGenerator {
     text += whole;
     if (stop) text += "." + fraction;
     if (chance(2)) text += exponent();
-    return {text + (with_tail ? tail() : ""), Kind::Number, text.size(), text};
+    return {text + (with_tail ? tail() : ""), Kind::kNumber, text.size(), text};
   }
 
   Piece lone_sign_or_stop(bool with_tail = true) {
     std::string text = sign();
     if (text.empty() || chance(2)) text += ".";
     static const char* const kTails[] = {"", "", "x", "e5", "E-2", "-", "+", ",5", "inf"};
-    return {text + (with_tail ? kTails[below(std::size(kTails))] : ""), Kind::LoneSignOrStop, text.size(), ""};
+    return {text + (with_tail ? kTails[below(std::size(kTails))] : ""), Kind::kLoneSignOrStop, text.size(), ""};
   }
 
   Piece cannot_start() {
     static const char* const kPieces[] = {"inf", "nan", "NaN", "INF", "infinity", "NA", "e5", "E", "x1",
                                           "gene", ",85", "#", "\x7f", "\xc3\xa9", "_1"};
-    return {kPieces[below(std::size(kPieces))], Kind::CannotStart, 0, ""};
+    return {kPieces[below(std::size(kPieces))], Kind::kCannotStart, 0, ""};
   }
 
   Piece any() {
@@ -149,8 +149,8 @@ TEST(NumberReaderDifferential, EveryPieceIsTakenRefusedOrLeftAsTheRulesSay) {
     const Piece piece = gen.any();
     const RealScan scan = scan_real(piece.text);
     ASSERT_EQ(scan.length, piece.consumed) << piece.text;
-    ASSERT_EQ(scan.is_number, piece.kind == Kind::Number) << piece.text;
-    if (piece.kind != Kind::Number) continue;
+    ASSERT_EQ(scan.is_number, piece.kind == Kind::kNumber) << piece.text;
+    if (piece.kind != Kind::kNumber) continue;
     ++numbers;
     const double got = real_value(std::string_view(piece.text).substr(0, scan.length));
     ASSERT_TRUE(same_bits(got, c_library_value(piece.number))) << piece.number;
@@ -164,8 +164,8 @@ TEST(NumberReaderDifferential, TheThresholdIsReadAsTheCLibraryReadsIt) {
     const Piece piece = gen.any();
     std::istringstream file("5\r\n5\r\n" + piece.text + "\r\n");
     // Only a piece that is wholly a number from -1 to 1 is a threshold.
-    const double value = piece.kind == Kind::Number ? c_library_value(piece.number) : 0.0;
-    if (piece.kind == Kind::Number && piece.number == piece.text && std::fabs(value) <= 1.0) {
+    const double value = piece.kind == Kind::kNumber ? c_library_value(piece.number) : 0.0;
+    if (piece.kind == Kind::kNumber && piece.number == piece.text && std::fabs(value) <= 1.0) {
       ASSERT_TRUE(same_bits(read_run_size(file).threshold, value)) << piece.text;
     } else {
       ASSERT_THROW(read_run_size(file), RunDescriptionError) << piece.text;
@@ -222,7 +222,7 @@ TEST(NumberReaderDifferential, TheMatrixLoaderTakesValuesRefusesAndLeavesPiecesB
     BlockReader reader(file.get(), 1 + gen.below(64));
     GeneTable table(2, samples);
     const auto infinite = [](const Piece& p) {
-      return p.kind == Kind::Number && std::isinf(c_library_value(p.number));
+      return p.kind == Kind::kNumber && std::isinf(c_library_value(p.number));
     };
     const bool beyond_range = std::any_of(first.begin(), first.begin() + cut, infinite) ||
                               (cut == samples && std::any_of(second.begin(), second.end(), infinite));
@@ -241,8 +241,8 @@ TEST(NumberReaderDifferential, TheMatrixLoaderTakesValuesRefusesAndLeavesPiecesB
 
     ASSERT_EQ(table[1].name, cut < samples ? stopper.text : "g1") << text;
     for (std::int32_t s = 0; s < samples; ++s) {
-      const double want0 = s < cut && first[s].kind == Kind::Number ? c_library_value(first[s].number) : 0.0;
-      const double want1 = second[s].kind == Kind::Number ? c_library_value(second[s].number) : 0.0;
+      const double want0 = s < cut && first[s].kind == Kind::kNumber ? c_library_value(first[s].number) : 0.0;
+      const double want1 = second[s].kind == Kind::kNumber ? c_library_value(second[s].number) : 0.0;
       ASSERT_TRUE(same_bits(table.row(0)[s], want0)) << text << " gene 0 sample " << s;
       ASSERT_TRUE(same_bits(table.row(1)[s], want1)) << text << " gene 1 sample " << s;
     }

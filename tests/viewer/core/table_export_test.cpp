@@ -17,7 +17,7 @@ TEST(TableExport, WritesTheTableAndTheMembers) {
   measures[0] = {0.25, 0.5, 0.75, 3, 0};
   measures[2] = {NAN, NAN, NAN, 1, 1};
   const std::vector<std::size_t> order = {2, 0};
-  EXPECT_EQ(bicluster_table_text(run, measures, order, Separator::Tab),
+  EXPECT_EQ(bicluster_table_text(run, measures, order, Separator::kTab),
             "bicluster\tgenes\tsamples\tsize\tmin_r\tmedian_r\tmax_r\tgene_names\r\n"
             "3\t2\t3\t6\tNA\tNA\tNA\tg1 g5\r\n"
             "1\t3\t5\t15\t0.25\t0.5\t0.75\tg1 g2 g4\r\n");
@@ -26,22 +26,22 @@ TEST(TableExport, WritesTheTableAndTheMembers) {
   annotation.names = {"a", "b,1", "c", "d", "e\"x"};
   annotation.class_titles = {"type"};
   annotation.classes = {{"case", "control", "case", "case", "control"}};
-  EXPECT_EQ(bicluster_members_text(run, std::vector<std::size_t>{1}, &annotation, Separator::Comma),
+  EXPECT_EQ(bicluster_members_text(run, std::vector<std::size_t>{1}, &annotation, Separator::kComma),
             "bicluster,member,position,name,type\r\n"
             "2,gene,1,g1,\r\n"
             "2,gene,3,g3,\r\n"
             "2,sample,2,\"b,1\",control\r\n"
             "2,sample,4,d,case\r\n"
             "2,sample,5,\"e\"\"x\",control\r\n");
-  EXPECT_EQ(bicluster_members_text(run, std::vector<std::size_t>{2}, nullptr, Separator::Tab),
+  EXPECT_EQ(bicluster_members_text(run, std::vector<std::size_t>{2}, nullptr, Separator::kTab),
             "bicluster\tmember\tposition\tname\r\n3\tgene\t1\tg1\r\n3\tgene\t5\tg5\r\n"
             "3\tsample\t1\tsample1\r\n3\tsample\t3\tsample3\r\n3\tsample\t5\tsample5\r\n");
 }
 
 TEST(TableExport, ChoosesTheSeparatorByNameAndReportsWhatItCannotWrite) {
-  EXPECT_EQ(separator_for("x/t.CSV"), Separator::Comma);
-  EXPECT_EQ(separator_for("t.tsv"), Separator::Tab);
-  EXPECT_EQ(separator_for("t"), Separator::Tab);
+  EXPECT_EQ(separator_for("x/t.CSV"), Separator::kComma);
+  EXPECT_EQ(separator_for("t.tsv"), Separator::kTab);
+  EXPECT_EQ(separator_for("t"), Separator::kTab);
   test::TempDir dir;
   write_text_file(dir / "t.tsv", "a\r\n");
   EXPECT_EQ(test::read_file(dir / "t.tsv"), "a\r\n");
