@@ -148,13 +148,6 @@ class WindowsTest : public QObject {
     main_->show();
     QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
   }
-  void rebuild_main_window() {
-    main_.reset();
-    workflow_ = std::make_unique<Workflow>();
-    main_ = std::make_unique<Form1>(FrontEndServices{*workflow_, *dialog_, alert_, launcher_});
-    main_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
-  }
 
   void cleanup() {
     main_.reset();
@@ -308,6 +301,7 @@ class WindowsTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QRect, pixels);
     QWidget* w = open_window(window);
+    QVERIFY(w);
     // One scale for the whole window, from its width; never smaller than its text asks for.
     const double scale = w->width() / double(window_size_at_13_pixels(window).width());
     const double text_scale = 15 * pixels_per_twip(w->fontMetrics().height(), w->logicalDpiY());
@@ -329,6 +323,7 @@ class WindowsTest : public QObject {
     for (const auto& [window, over, frame] :
          {std::tuple{"Form1", "Open", "Frame1"}, std::tuple{"Form2", "Text1", "Frame1"}}) {
       QWidget* w = open_window(window);
+      QVERIFY(w);
       QWidget* top = w->childAt(control(w, over)->geometry().center());
       QVERIFY(top == control(w, over) || control(w, over)->isAncestorOf(top));
       QVERIFY(control(w, frame)->geometry().contains(control(w, over)->geometry()));
@@ -338,8 +333,12 @@ class WindowsTest : public QObject {
   void focus_order_by_tab_index() {
     QCOMPARE(tab_walk(main_.get(), 7),
              QStringList({"Open", "Command1", "Command2", "Command3", "Text1", "Command4", "Open"}));
-    QCOMPARE(tab_walk(open_window("Form2"), 5), QStringList({"Text1", "Text2", "Command1", "Text3", "Text1"}));
-    QCOMPARE(tab_walk(open_window("Form3"), 3), QStringList({"Command1", "Command2", "Command1"}));
+    QWidget* form2 = open_window("Form2");
+    QVERIFY(form2);
+    QCOMPARE(tab_walk(form2, 5), QStringList({"Text1", "Text2", "Command1", "Text3", "Text1"}));
+    QWidget* form3 = open_window("Form3");
+    QVERIFY(form3);
+    QCOMPARE(tab_walk(form3, 3), QStringList({"Command1", "Command2", "Command1"}));
   }
 
   void focus_starts_on_the_first_button_and_enter_presses_a_button() {
@@ -360,6 +359,7 @@ class WindowsTest : public QObject {
     QVERIFY(QFile::exists(home_->doutinfo()));
 
     QWidget* form3 = open_window("Form3");
+    QVERIFY(form3);
     QApplication::setActiveWindow(form3);
     QVERIFY(QTest::qWaitForWindowActive(form3));
     QCOMPARE(QApplication::focusWidget(), control(form3, "Command1"));
@@ -569,6 +569,15 @@ class WindowsTest : public QObject {
 
  private:
   QString help() { return control<QPlainTextEdit>(main_.get(), "Text1")->toPlainText(); }
+
+  // A new main window for a changed application font; not a slot, which QtTest would run as a case.
+  void rebuild_main_window() {
+    main_.reset();
+    workflow_ = std::make_unique<Workflow>();
+    main_ = std::make_unique<Form1>(FrontEndServices{*workflow_, *dialog_, alert_, launcher_});
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+  }
 
   // Brings up Form2 or Form3 through their buttons; Form1 is there from the start.
   QWidget* open_window(const QString& name) {
