@@ -12,34 +12,34 @@ using K = ControlKind;
 
 // `Open` and the genes box belong to their windows but lie over a frame, drawn in front of it.
 constexpr std::array<ControlSpec, 8> kMainControls{{
-    {"Frame1", K::Frame, "Controls", "", {120, 240, 2055, 3495}, 1},
-    {"Open", K::Button, "Select Input File", "", {240, 600, 1695, 375}, 0},
-    {"Command4", K::Button, "Enter Input Description", "Frame1", {120, 960, 1695, 495}, 7},
-    {"Command1", K::Button, "Enter Output File Name", "Frame1", {120, 1680, 1695, 495}, 2},
-    {"Command2", K::Button, "Start Biclustering", "Frame1", {120, 2280, 1695, 375}, 3},
-    {"Command3", K::Button, "Exit", "Frame1", {480, 2880, 735, 495}, 4},
-    {"Frame2", K::Frame, "Help Window", "", {3000, 360, 2175, 3255}, 5},
-    {"Text1", K::HelpPane, "", "Frame2", {120, 240, 1935, 2895}, 6},
+    {"Frame1", K::kFrame, "Controls", "", {120, 240, 2055, 3495}, 1},
+    {"Open", K::kButton, "Select Input File", "", {240, 600, 1695, 375}, 0},
+    {"Command4", K::kButton, "Enter Input Description", "Frame1", {120, 960, 1695, 495}, 7},
+    {"Command1", K::kButton, "Enter Output File Name", "Frame1", {120, 1680, 1695, 495}, 2},
+    {"Command2", K::kButton, "Start Biclustering", "Frame1", {120, 2280, 1695, 375}, 3},
+    {"Command3", K::kButton, "Exit", "Frame1", {480, 2880, 735, 495}, 4},
+    {"Frame2", K::kFrame, "Help Window", "", {3000, 360, 2175, 3255}, 5},
+    {"Text1", K::kHelpPane, "", "Frame2", {120, 240, 1935, 2895}, 6},
 }};
 
 constexpr std::array<ControlSpec, 8> kInputParametersControls{{
-    {"Frame1", K::Frame, "Enter Data", "", {360, 240, 4095, 2895}, 1},
-    {"Text1", K::TextBox, "", "", {480, 600, 1095, 375}, 0},
-    {"Label1", K::Label, "Number of Genes in Input File", "Frame1", {1320, 480, 2295, 495}, 2},
-    {"Text2", K::TextBox, "", "Frame1", {120, 1200, 1095, 375}, 3},
-    {"Label2", K::Label, "Number of Samples in Input File", "Frame1", {1320, 1320, 2415, 255}, 4},
-    {"Text3", K::TextBox, "", "Frame1", {120, 1920, 1095, 375}, 6},
-    {"Label3", K::Label, "Correlation threshold", "Frame1", {1320, 2040, 1575, 255}, 7},
-    {"Command1", K::Button, "Submit", "", {1680, 3240, 1095, 495}, 5},
+    {"Frame1", K::kFrame, "Enter Data", "", {360, 240, 4095, 2895}, 1},
+    {"Text1", K::kTextBox, "", "", {480, 600, 1095, 375}, 0},
+    {"Label1", K::kLabel, "Number of Genes in Input File", "Frame1", {1320, 480, 2295, 495}, 2},
+    {"Text2", K::kTextBox, "", "Frame1", {120, 1200, 1095, 375}, 3},
+    {"Label2", K::kLabel, "Number of Samples in Input File", "Frame1", {1320, 1320, 2415, 255}, 4},
+    {"Text3", K::kTextBox, "", "Frame1", {120, 1920, 1095, 375}, 6},
+    {"Label3", K::kLabel, "Correlation threshold", "Frame1", {1320, 2040, 1575, 255}, 7},
+    {"Command1", K::kButton, "Submit", "", {1680, 3240, 1095, 495}, 5},
 }};
 
 constexpr std::array<ControlSpec, 3> kEngineSelectionControls{{
-    {"Command1", K::Button, "KOVA", "", {360, 360, 1335, 375}, 0},
-    {"Label1", K::Label, "OR", "", {840, 960, 975, 375}, 2},
-    {"Command2", K::Button, "KOVA (no overlapping)", "", {120, 1440, 1935, 495}, 1},
+    {"Command1", K::kButton, "KOVA", "", {360, 360, 1335, 375}, 0},
+    {"Label1", K::kLabel, "OR", "", {840, 960, 975, 375}, 2},
+    {"Command2", K::kButton, "KOVA (no overlapping)", "", {120, 1440, 1935, 495}, 1},
 }};
 
-bool takes_focus(ControlKind kind) { return kind != K::Frame && kind != K::Label; }
+bool takes_focus(ControlKind kind) { return kind != K::kFrame && kind != K::kLabel; }
 
 }  // namespace
 
