@@ -48,8 +48,8 @@ class Parser {
         attached = option.substr(equals + 1);
         option.erase(equals);
       }
-      if (option == "--help" || option == "-h") return {BatchCommand::Help, {}};
-      if (option == "--version") return {BatchCommand::Version, {}};
+      if (option == "--help" || option == "-h") return {BatchCommand::kHelp, {}};
+      if (option == "--version") return {BatchCommand::kVersion, {}};
       if (!seen_.insert(option).second) throw ArgumentError(option + " is given twice");
       apply(option, attached, parsed.options);
     }

@@ -32,10 +32,10 @@ struct BatchOptions {
   bool quiet = false;
 };
 
-enum class BatchCommand { Run, Help, Version };
+enum class BatchCommand { kRun, kHelp, kVersion };
 
 struct BatchArguments {
-  BatchCommand command = BatchCommand::Run;
+  BatchCommand command = BatchCommand::kRun;
   BatchOptions options;
 };
 

@@ -56,13 +56,13 @@ int run_batch(std::span<const std::string> arguments, std::ostream& out, std::os
     return 2;
   }
   switch (parsed.command) {
-    case BatchCommand::Help:
+    case BatchCommand::kHelp:
       out << batch_usage() << std::flush;
       return 0;
-    case BatchCommand::Version:
+    case BatchCommand::kVersion:
       out << "kova2 " << kEngineVersion << kLineEnd << std::flush;
       return 0;
-    case BatchCommand::Run:
+    case BatchCommand::kRun:
       break;
   }
   return report_run_errors(err, [&] { return run(parsed.options, err); });

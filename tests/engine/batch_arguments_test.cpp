@@ -44,9 +44,9 @@ TEST(BatchArguments, EveryOptionInEitherSpelling) {
   EXPECT_EQ(o.report, "r.txt");
   EXPECT_EQ(o.threads, 2);
   EXPECT_TRUE(o.quiet);
-  EXPECT_EQ(parse({"--version"}).command, BatchCommand::Version);
-  EXPECT_EQ(parse({"--matrix", "m.txt", "--help"}).command, BatchCommand::Help);
-  EXPECT_EQ(parse({"-h"}).command, BatchCommand::Help);
+  EXPECT_EQ(parse({"--version"}).command, BatchCommand::kVersion);
+  EXPECT_EQ(parse({"--matrix", "m.txt", "--help"}).command, BatchCommand::kHelp);
+  EXPECT_EQ(parse({"-h"}).command, BatchCommand::kHelp);
 }
 
 TEST(BatchArguments, WrongArgumentsAreNamed) {
