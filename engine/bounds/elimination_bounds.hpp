@@ -1,7 +1,8 @@
 #pragma once
 // How far a candidate's correlation, estimated from the step's sums with one column taken out,
-// can lie from the correlation the literal search computes for that candidate. The analysis is
-// in elimination_bounds.cpp; column elimination relies on it to skip exact recomputation.
+// can lie from the correlation the literal search computes for that candidate. The error analysis:
+// docs/error-analysis.md, elimination bounds; column elimination relies on it to skip exact
+// recomputation.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +42,7 @@ inline constexpr double kBoundedRatio = 1024.0;
 
 // Bound on |literal r - estimated r| for every bounded candidate of a step, given the smallest
 // estimated A and B and the largest |r| among them (or more). Includes the rounding of the
-// comparisons the caller makes with it (see elimination_bounds.cpp).
+// comparisons the caller makes with it (docs/error-analysis.md, elimination step 3).
 double correlation_spread(const FormulaBounds& bounds, double min_a, double min_b, double max_abs_r);
 
 // The estimate of one candidate from the step's sums minus its own column's terms. Multiplying by

@@ -1,13 +1,14 @@
 #pragma once
 // Proof, from single- or half-precision sums, that a candidate's correlation with a member lies
 // below the threshold, so that gene extension computes the exact correlation only for the few
-// candidates that come close. The error analysis is in screen_bounds.cpp.
+// candidates that come close. The error analysis, step by step: docs/error-analysis.md, screen
+// bounds; "step N" below is its screen step N.
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <type_traits>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace kova {
@@ -50,7 +51,7 @@ inline float rounded_up(double v) {
   return up < 0x1p-126f ? 0x1p-126f : up;
 }
 
-// The constants of the decision for one member and one group of candidates (see screen_bounds.cpp).
+// The constants of the decision for one member and one group of candidates (step 3).
 struct ScreenDecision {
   // e_a and e_num first: the two are updated together per tile, and a pair of doubles at the
   // start keeps that update from a misaligned read of what was just written.
@@ -63,18 +64,18 @@ struct ScreenDecision {
 };
 
 // The same constants in single precision, for the decision on single-precision sums made in single
-// precision (screen_bounds.cpp, step 3): twice the lanes per instruction of the decision in double.
+// precision (step 3): twice the lanes per instruction of the decision in double.
 struct SingleDecision {
   float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
 };
 
-// The early test on a pair's first columns (screen_bounds.cpp, step 5), in single precision: the
-// same constants over those columns, with rhs_factor bounding what the rest of the columns can add.
+// The early test on a pair's first columns (step 5), in single precision: the same constants over
+// those columns, with rhs_factor bounding what the rest of the columns can add.
 struct PrefixDecision : SingleDecision {};
 
 // The decision for sums in half precision, made in single precision: the same constants, and e_a
 // grows per lane with F2 and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound
-// is rounded up and the right side's factor down (screen_bounds.cpp, step 4).
+// is rounded up and the right side's factor down (step 4).
 struct HalfDecision : SingleDecision {
   float a_per_f2, a_per_abs_f1;
   float num_per_f2, num_at_zero, num_cap;
@@ -206,7 +207,7 @@ inline __attribute__((always_inline)) Real magnitude(Real v) {
   }
 }
 
-// The early test (screen_bounds.cpp, step 5) from the single-precision sums over the first
+// The early test (step 5) from the single-precision sums over the first
 // prefix_columns() columns: like proven_below, but on the magnitude of the centred cross sum, so
 // that a strongly negative correlation over those columns proves nothing.
 template <class Real>
@@ -218,7 +219,7 @@ inline __attribute__((always_inline)) auto proven_below_from_prefix(Real f1, Rea
   const Real rhs = a_low > d.a_floor ? a_low * d.rhs_factor : nothing;
   return num_bound * num_bound < rhs;
 }
-// The same from half-precision sums, with each lane's own e_a (see screen_bounds.cpp, step 4).
+// The same from half-precision sums, with each lane's own e_a (step 4).
 // `Real` a vector of floats.
 template <class Real>
 inline __attribute__((always_inline)) auto proven_below_half(Real f1, Real f2, Real f3, const HalfDecision& d) {
