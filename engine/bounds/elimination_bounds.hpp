@@ -47,7 +47,7 @@ double correlation_spread(const FormulaBounds& bounds, double min_a, double min_
 
 // The estimate of one candidate from the step's sums minus its own column's terms. Multiplying by
 // 1/n instead of dividing is one more rounding, which formula_bounds allows for.
-// `Real` is double or a vector of doubles (one lane a candidate, candidate_estimates.cpp): one
+// `Real` is double or a vector of doubles (one lane a candidate, kernels/generic/estimates.hpp): one
 // formula, so every lane gives the bits of the scalar estimate.
 template <class Real>
 struct EstimateParts {
@@ -67,7 +67,9 @@ inline __attribute__((always_inline)) EstimateParts<Real> estimate_parts(const P
 struct CandidateEstimate {
   double a, b, r;
 };
-inline CandidateEstimate estimate_without(const PairSums& step, double x, double y, double inverse_divisor) {
+// Always inlined, as everything the vector kernels take from other rooms (kernels/kernel_set.hpp).
+inline __attribute__((always_inline)) CandidateEstimate estimate_without(const PairSums& step, double x, double y,
+                                                                         double inverse_divisor) {
   const EstimateParts<double> p = estimate_parts(step, x, y, inverse_divisor);
   return {p.a, p.b, p.num / std::sqrt(p.a * p.b)};
 }

@@ -7,9 +7,6 @@
 #include <cmath>
 #include <functional>
 
-#include "engine/kernels/half_values.hpp"
-#include "engine/kernels/vector_width.hpp"
-
 namespace kova {
 namespace {
 
@@ -83,7 +80,7 @@ ScreenScale screen_scale(std::span<const double> row) {
 }
 
 void ScreenMember::set(const double* row, std::span<const std::int32_t> columns, double sy, double syy,
-                       double threshold) {
+                       double threshold, ScreenWidth width) {
   usable_ = false;
   half_usable_ = false;
   single_usable_ = false;
@@ -101,7 +98,7 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   if (!finite(largest) || !(largest > 0.0) || !scale_exponent(largest, exponent)) return;
   const double factor = std::ldexp(1.0, exponent);
   // Half precision takes every column at a quarter of the cost; there the early test would not pay.
-  const bool half_likely = n <= kHalfMostColumns && has_half_precision();
+  const bool half_likely = n <= kHalfMostColumns && width.half_precision;
   if (!half_likely) order_columns(row, mean);
 
   double sum_t = 0.0, sum_abs_t = 0.0, sum_t2 = 0.0;
@@ -155,10 +152,8 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
 
   // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane, the
   // decision in single precision.
-  half_usable_ = single_usable_ && n <= kHalfMostColumns && has_half_precision();
+  half_usable_ = single_usable_ && half_likely;
   if (!half_usable_) return;
-  half_values_.resize(n);
-  to_half(values_, half_values_.data());
   const double q2_max = dn * kTiny;
   const double eps_h = 1.25 * (dn + 4.0) * kHalfUnit * (1.0 + 0x1p-12);
   const double eta_h = dn * 0x1p-22;

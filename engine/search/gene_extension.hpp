@@ -16,10 +16,10 @@
 #include <span>
 #include <vector>
 
-#include "engine/model/gene_table.hpp"
-#include "engine/search/member_correlation.hpp"
 #include "engine/bounds/screen_bounds.hpp"
 #include "engine/kernels/screen_tile.hpp"
+#include "engine/model/gene_table.hpp"
+#include "engine/search/member_correlation.hpp"
 #include "engine/search/thread_pool.hpp"
 #include "engine/search/zero_shortcuts.hpp"
 
@@ -64,6 +64,7 @@ class ExtensionScreen {
   const GeneTable& table_;
   const NonZeroColumns& nonzero_;
   const double threshold_;
+  const ScreenWidth screen_width_;   // the width in use's, for the whole search
   std::vector<ScreenScale> scales_;  // per gene
   ScreenRows rows_;
   std::vector<Pair> pairs_;          // per slot; capacity kept from batch to batch
