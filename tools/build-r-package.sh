@@ -23,13 +23,23 @@ mkdir -p "$tree/src/engine" "$tree/src/common"
 # sources and options that CMake builds from; their headers, and the front door's, beside them.
 (cd engine && find . -name '*.hpp' ! -path './run/*' -exec cp --parents {} "$tree/src/engine/" \;)
 cp common/*.cpp common/*.hpp "$tree/src/common/"
+# The objects of the files marked "x86" (1) or of the others (0): configure builds the former on x86
+# alone.
+objects() {
+  grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk -v x86="$1" '($3 == "x86") == x86 {
+    sub("<os>", "posix", $2); sub(/\.cpp$/, ".o", $2); print "  engine/" $2 " \\"}'
+}
 {
   echo
   echo "ENGINE_OBJECTS = \\"
-  grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk '{sub("<os>", "posix", $2); sub(/\.cpp$/, ".o", $2); print "  engine/" $2 " \\"}'
+  objects 0
   echo
-  grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk 'NF > 2 {sub("<os>", "posix", $2); sub(/\.cpp$/, ".o", $2);
-    options = ""; for (i = 3; i <= NF; i++) { o = $i; sub(/^gcc:/, "", o); options = options " " o }
+  echo "ENGINE_X86_OBJECTS = \\"
+  objects 1
+  echo
+  grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk 'NF > 2 {
+    sub("<os>", "posix", $2); sub(/\.cpp$/, ".o", $2); options = ""
+    for (i = 3; i <= NF; i++) { o = $i; sub(/^gcc:/, "", o); if (o != "x86") options = options " " o }
     print "engine/" $2 ": PKG_CXXFLAGS +=" options}'
 } >>"$tree/src/Makevars.in"
 grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk '{sub("<os>", "posix", $2); print $2}' |

@@ -1,7 +1,8 @@
 #pragma once
 // How far a candidate's correlation, estimated from the step's sums with one column taken out,
-// can lie from the correlation the literal search computes for that candidate. The analysis is
-// in elimination_bounds.cpp; column elimination relies on it to skip exact recomputation.
+// can lie from the correlation the literal search computes for that candidate. The error analysis:
+// docs/error-analysis.md, elimination bounds; column elimination relies on it to skip exact
+// recomputation.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,12 +42,12 @@ inline constexpr double kBoundedRatio = 1024.0;
 
 // Bound on |literal r - estimated r| for every bounded candidate of a step, given the smallest
 // estimated A and B and the largest |r| among them (or more). Includes the rounding of the
-// comparisons the caller makes with it (see elimination_bounds.cpp).
+// comparisons the caller makes with it (docs/error-analysis.md, elimination step 3).
 double correlation_spread(const FormulaBounds& bounds, double min_a, double min_b, double max_abs_r);
 
 // The estimate of one candidate from the step's sums minus its own column's terms. Multiplying by
 // 1/n instead of dividing is one more rounding, which formula_bounds allows for.
-// `Real` is double or a vector of doubles (one lane a candidate, candidate_estimates.cpp): one
+// `Real` is double or a vector of doubles (one lane a candidate, kernels/generic/estimates.hpp): one
 // formula, so every lane gives the bits of the scalar estimate.
 template <class Real>
 struct EstimateParts {
@@ -66,7 +67,9 @@ inline __attribute__((always_inline)) EstimateParts<Real> estimate_parts(const P
 struct CandidateEstimate {
   double a, b, r;
 };
-inline CandidateEstimate estimate_without(const PairSums& step, double x, double y, double inverse_divisor) {
+// Always inlined, as everything the vector kernels take from other rooms (kernels/kernel_set.hpp).
+inline __attribute__((always_inline)) CandidateEstimate estimate_without(const PairSums& step, double x, double y,
+                                                                         double inverse_divisor) {
   const EstimateParts<double> p = estimate_parts(step, x, y, inverse_divisor);
   return {p.a, p.b, p.num / std::sqrt(p.a * p.b)};
 }

@@ -1,105 +1,11 @@
 #include "engine/bounds/screen_bounds.hpp"
 
-// Error analysis of the single- and half-precision screen
-// ======================================================
-//
-// Notation: u = 2^-53 and v = 2^-24 (unit roundoff of double and float); a pair's selected
-// columns, n of them (3 <= n <= 2^20); x the candidate's row, y the member's; all sums over the
-// selected columns. gamma_k = k u / (1 - k u).
-//
-// The literal r is fl(num_L / fl(sqrt(fl(A_L * B_L)))), from num_L = Sxy - Sx*Sy/n and
-// A_L = Sxx - Sx*Sx/n over ascending double chains (B_L, the member's, is known exactly). Write
-// num and A for the same expressions in real arithmetic on the same doubles.
-//
-// 1. The literal rounding. Each chain of n terms errs by at most gamma_n times the sum of the
-//    magnitudes of its terms; with X2 = sum x^2, Y2 = sum y^2 and |Sx| <= sqrt(n X2), the few
-//    operations after the chains give
-//      |A_L - A| <= L X2,   |num_L - num| <= L sqrt(X2 Y2),   L = 4 (n + 3) u,
-//    plus (n + 10) 2^-1074 each for underflow. X2 and Y2 are bounded by the computed full-row
-//    sum of squares of the candidate and the computed member chain, each times 1 + 2^-30.
-//
-// 2. Single precision. Shifts change neither A nor num, and powers of two scale them exactly:
-//    with q = (x - shift) 2^k and t = (y - mean y) 2^j, both below 1 in magnitude,
-//      A 4^k = sum q^2 - (sum q)^2 / n,   num 2^(k+j) = sum q t - (sum q)(sum t) / n.
-//    The screen's values are q and t rounded to double and then to float: relative error at most
-//    v + u, or 2^-150 absolute where they underflow. F1, F2, F3 are float sums, in any order, of
-//    q, q*q and q*t, each product rounded or fused with its addition (one rounding fewer).
-//    Counting the input roundings, the product and n - 1 additions per lane,
-//      |F2 - sum q^2| <= eps sum q^2 + eta,  |F1 - sum q| <= eps n + eta,
-//      |F3 - sum q t| <= eps sum |t| + eta,  eps = 1.25 (n + 4) v,  eta = n 2^-140,
-//    and sum q^2 <= (F2 + eta) / (1 - eps). The member's T1 = sum of its float values, added in
-//    double, lies within 2^-23 sum |t| + eta of the real sum t. The scale limit |k|, |j| <= 400
-//    keeps the literal underflow terms of step 1, scaled, far below eta.
-//
-// 3. The decision (proven_below). The candidates of a tile are decided together: with |q| < 1,
-//    sum q^2 <= n and |F1| <= n + e1, |F2| <= n + e2, |F3| <= sum |t| + e3, so one e_A and one e_num
-//    hold for every lane, with X2 bounded by the largest square bound of the group. In scaled units
-//      A_L 4^k >= A_low = F2 - F1^2/n - e_A,   num_L 2^(k+j) <= num_high = F3 - F1 T1/n + e_num,
-//    where e_A and e_num add the bounds above and the products of errors, times 1 + 2^-20 for
-//    their own rounding, and 2^-40 of the largest magnitudes involved for the rounding of the
-//    estimates themselves (a few operations of relative error u each). With B_L > 0 and 0 < T:
-//    - num_high <= 0: num_L <= 0, so the literal r is <= 0, -infinity or NaN: below T.
-//    - A_low above a floor that keeps A_L B_L >= 2^-999 (through the largest 4^k of the group)
-//      and the right side below above 2^-900: the literal product, root and quotient are normal,
-//      so the literal r <= (1 + 3u) num_L / sqrt(A_L B_L) <= (1 + 3u) num_high / sqrt(A_low B_L 4^j).
-//      Then num_high^2 < A_low T^2 B_L 4^j (1 - 2^-39), computed in double (a subnormal left side is
-//      below the normal right side anyway), proves the literal r < T.
-//    A NaN or infinity anywhere fails every comparison: nothing is proven, the test is exact.
-//    Where the right side's factor T^2 B_L 4^j (1 - 2^-39) lies in [2^-60, 2^60], the same decision
-//    runs in single precision on the single-precision sums, as step 4 describes for its own: the
-//    bounds rounded up, the factor down by 2^-20, 2^-19 of the magnitudes in place of 2^-40, and
-//    A_low above 2^-100 / rhs_factor as well. That widens e_A and e_num by some 2^-18 n, far below
-//    what the threshold's neighbourhood needs, and decides twice the lanes per instruction.
-//
-// 4. Half precision. Where the processor has half-precision arithmetic and n <= 128, the tiles and
-//    the member hold their single-precision values rounded once more, to half precision (unit
-//    w = 2^-11, spacing 2^-24 below 2^-14), and the sums run in half precision. Steps 2 and 3 hold
-//    with w for v: eps_h = 1.25 (n + 4) w (1 + 2^-12) covers the three input roundings and the n
-//    operations per lane (n w <= 1/16 keeps gamma's denominator inside the 1.25), eta_h = n 2^-22
-//    the underflow, and no sum reaches 65504 (each term is at most 1 in magnitude). The group's bound n on sum q^2
-//    would make e_A as large as A itself, so each lane takes its own: sum q^2 <= (F2 + eta_h) / (1 - eps_h), and, with
-//    the lane's |F1| for the group's largest,
-//      e_A = K (e2 + (2 |F1| e1 + e1^2) / n) + (the rounding term of step 3),
-//      e2 = eps_h F2 / (1 - eps_h) + eta_h (1 + eps_h / (1 - eps_h)),
-//    which the decision adds up lane by lane (proven_below_half). In e_num, e3 = eps_h sum |q t|
-//    + eta_h takes the lesser of the group's sum |q t| <= sum |t| and the lane's
-//    sum |q t| <= (sum q^2 + sum t^2) / 2; the rest of e_num keeps the group's form.
-//    The decision itself runs in single precision (sixteen lanes): every bound is rounded up
-//    (rounded_up), the right side's factor down by 2^-20, which covers the rounding of the square
-//    and the product compared; 2^-19 of the magnitudes involved (in place of step 3's 2^-40)
-//    covers the few other operations; A_low must exceed 2^-100 / rhs_factor as well, which keeps
-//    the right side normal (a left side that underflows is below it anyway). Pairs whose
-//    rhs_factor lies outside [2^-60, 2^60] keep the single-precision screen.
-//    The bounds are some 2^13 times wider: the screen then rejects what lies clearly below the
-//    threshold (on expression rows about r < T - 0.1), and the exact tests take the rest.
-//
-// 5. The early test. Most candidates lie far enough below the threshold that the sums over the
-//    first m of the n columns prove it, and the rest need not be added up: m even, about 3 n / 10,
-//    the columns put in an order where those on which the member lies furthest from its mean come
-//    first (they hold most of B_C, which leaves D small). All sums above hold in any order. Where
-//    half precision runs (step 4) there is no early test: it takes every column at less cost.
-//    In real arithmetic on q and t over all columns (A, num, B_C as in step 2) and over the first
-//    m (A_P, num_P, B_P), the least-squares fit of t on q leaves over all columns at least what it
-//    leaves over the first m: B_C - num^2 / A >= B_P - num_P^2 / A_P (A_P > 0). So
-//      num^2 <= A M,  M = D + num_P^2 / A_P,  D = B_C - B_P <= sum_rest t^2 + (sum_P t)^2 / m,
-//    and A >= A_P. The member's doubles give D_high within 2^-30 of that bound. Steps 2 and 3 with
-//    m for n, without the literal terms, give A_P >= A_low and |num_P| <= N = |F3 - F1 T1 / m|
-//    + e_num from the sums over the first m, so M <= D_high + N^2 / A_low.
-//    The literal r < T follows from (num + dn)^2 < T^2 (1 - 2^-39) (A - dA) B (step 3, with step
-//    1's dA = L X2 4^k and dn = L sqrt(X2 Y2) 2^(k+j) in scaled units, B = B_L 4^j). Dividing by A
-//    and putting in num <= sqrt(A M) and A >= A_low >= 2^20 dA, it suffices that
-//      sqrt(M) + e_root < S = T sqrt((1 - 2^-19) B),  e_root = 2^-10 sqrt(L Y2 4^j) >= dn / sqrt(A_low),
-//    that is N^2 < (S^2 - D_high) A_low: the decision of step 3 on the magnitude of N, with
-//    rhs_factor S^2 - D_high (each part rounded towards the safe side), a floor of 2^20 dA on
-//    A_low besides step 3's floors (times 1 + 2^-19, for A >= A_low (1 - 2^-20)), in single
-//    precision where that factor lies in [2^-60, 2^60]. When a tile's lanes all pass, its sums
-//    over the other columns are not added up; otherwise the sums run on, in the same order, to the
-//    decision over all columns, and a lane is proven by either.
+// The error analysis, step by step: docs/error-analysis.md, screen bounds (screen notation, then
+// screen steps 1 to 5); "step N" below is its screen step N.
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-
 
 namespace kova {
 namespace {
@@ -114,7 +20,6 @@ constexpr std::size_t kMostColumns = std::size_t{1} << 20;
 constexpr double kLargestSquareBound = 0x1p30;
 
 bool finite(double v) { return std::isfinite(v); }
-
 
 // The power of two that brings `largest` (> 0) into [0.5, 1), or nothing when it lies too far out.
 bool scale_exponent(double largest, int& exponent) {
@@ -175,7 +80,7 @@ ScreenScale screen_scale(std::span<const double> row) {
 }
 
 void ScreenMember::set(const double* row, std::span<const std::int32_t> columns, double sy, double syy,
-                       double threshold, const ScreenWidth& width) {
+                       double threshold, ScreenWidth width) {
   usable_ = false;
   half_usable_ = false;
   single_usable_ = false;
@@ -247,10 +152,8 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
 
   // The half-precision screen (step 4): the same bounds with its unit, e_a growing per lane, the
   // decision in single precision.
-  half_usable_ = single_usable_ && n <= kHalfMostColumns && width.half_precision;
+  half_usable_ = single_usable_ && half_likely;
   if (!half_usable_) return;
-  half_values_.resize(n);
-  width.to_half(values_, half_values_.data());
   const double q2_max = dn * kTiny;
   const double eps_h = 1.25 * (dn + 4.0) * kHalfUnit * (1.0 + 0x1p-12);
   const double eta_h = dn * 0x1p-22;
@@ -273,7 +176,9 @@ void ScreenMember::set(const double* row, std::span<const std::int32_t> columns,
   half_.num_at_zero = rounded_up(kSlack * (eps_h * 0.5 * (eta_h / (1.0 - eps_h) + sum_t2) + eta_h));
 }
 
-std::size_t ScreenMember::prefix_size(std::size_t n) { return n < kLeastPrefixColumns ? 0 : (3 * n / 10 + 1) & ~std::size_t{1}; }
+std::size_t ScreenMember::prefix_size(std::size_t n) {
+  return n < kLeastPrefixColumns ? 0 : (3 * n / 10 + 1) & ~std::size_t{1};
+}
 
 // The m-th largest distance from the mean, then one pass that keeps each part ascending (of equal
 // distances, the earlier columns first).
@@ -287,8 +192,8 @@ void ScreenMember::order_columns(const double* row, double mean) {
   const auto mth = scratch_.begin() + static_cast<std::ptrdiff_t>(m - 1);
   std::nth_element(scratch_.begin(), mth, scratch_.end(), std::greater<>());
   const double least = *mth;
-  std::size_t ties = m - static_cast<std::size_t>(std::count_if(distances_.begin(), distances_.end(),
-                                                               [&](double d) { return d > least; }));
+  std::size_t ties = m - static_cast<std::size_t>(
+                             std::count_if(distances_.begin(), distances_.end(), [&](double d) { return d > least; }));
   rest_.clear();
   std::size_t first = 0;
   for (std::size_t i = 0; i < n; ++i) {

@@ -1,13 +1,14 @@
 #pragma once
 // Proof, from single- or half-precision sums, that a candidate's correlation with a member lies
 // below the threshold, so that gene extension computes the exact correlation only for the few
-// candidates that come close. The error analysis is in screen_bounds.cpp.
+// candidates that come close. The error analysis, step by step: docs/error-analysis.md, screen
+// bounds; "step N" below is its screen step N.
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <type_traits>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace kova {
@@ -50,7 +51,7 @@ inline float rounded_up(double v) {
   return up < 0x1p-126f ? 0x1p-126f : up;
 }
 
-// The constants of the decision for one member and one group of candidates (see screen_bounds.cpp).
+// The constants of the decision for one member and one group of candidates (step 3).
 struct ScreenDecision {
   // e_a and e_num first: the two are updated together per tile, and a pair of doubles at the
   // start keeps that update from a misaligned read of what was just written.
@@ -63,18 +64,18 @@ struct ScreenDecision {
 };
 
 // The same constants in single precision, for the decision on single-precision sums made in single
-// precision (screen_bounds.cpp, step 3): twice the lanes per instruction of the decision in double.
+// precision (step 3): twice the lanes per instruction of the decision in double.
 struct SingleDecision {
   float e_a, e_num, inverse_n, cross, a_floor, rhs_factor;
 };
 
-// The early test on a pair's first columns (screen_bounds.cpp, step 5), in single precision: the
-// same constants over those columns, with rhs_factor bounding what the rest of the columns can add.
+// The early test on a pair's first columns (step 5), in single precision: the same constants over
+// those columns, with rhs_factor bounding what the rest of the columns can add.
 struct PrefixDecision : SingleDecision {};
 
 // The decision for sums in half precision, made in single precision: the same constants, and e_a
 // grows per lane with F2 and |F1|, and e_num's share of F3's error with F2, up to a cap. Every bound
-// is rounded up and the right side's factor down (screen_bounds.cpp, step 4).
+// is rounded up and the right side's factor down (step 4).
 struct HalfDecision : SingleDecision {
   float a_per_f2, a_per_abs_f1;
   float num_per_f2, num_at_zero, num_cap;
@@ -87,20 +88,17 @@ inline constexpr std::size_t kLeastPrefixColumns = 12;
 // Pairs with at most this many selected columns may be screened in half precision.
 inline constexpr std::size_t kHalfMostColumns = 128;
 
-// One member over the selected columns of a pair.
-// What the screen's bounds need to know of the vector width the kernels run at, told by the
-// kernels (screen_width()) rather than asked of the processor: whether the screen runs in half
-// precision, and the kernels' rounding of single-precision values to half-precision bits.
+// What the bounds take of the vector width the screen runs at (screen_tile.hpp gives it).
 struct ScreenWidth {
-  bool half_precision = false;
-  void (*to_half)(std::span<const float> values, std::uint16_t* out) = nullptr;
+  bool half_precision = false;  // it screens in half precision
 };
 
+// One member over the selected columns of a pair.
 class ScreenMember {
  public:
   // `sy` and `syy` are the member's literal sums over `columns` (ascending, at least one).
   void set(const double* row, std::span<const std::int32_t> columns, double sy, double syy, double threshold,
-           const ScreenWidth& width);
+           ScreenWidth width);
 
   // The columns in the screen's order: where there is an early test, the prefix_columns() columns
   // on which the member lies furthest from its mean first (they hold most of its spread, which
@@ -111,10 +109,9 @@ class ScreenMember {
   bool usable() const { return usable_; }
   // The member's screen values at columns(), in their order.
   std::span<const float> values() const { return values_; }
-  // Whether the screen may run in half precision (the processor has it, few enough columns);
-  // then half_values() holds the values rounded to half precision, as bits.
+  // Whether the screen may run in half precision (the width has it, few enough columns), on
+  // values() rounded to half precision.
   bool half_usable() const { return half_usable_; }
-  std::span<const std::uint16_t> half_values() const { return half_values_; }
   // The decision's constants for a group of candidates; a usable member only.
   ScreenDecision decision(const GroupScale& group) const {
     ScreenDecision d = pair_;
@@ -174,7 +171,6 @@ class ScreenMember {
   // The early test's floor (step 5): the largest of prefix_a_floor_ and these times the group's
   // largest 4^k and largest square bound.
   double prefix_a_floor_ = 0.0, prefix_floor_per_factor_squared_ = 0.0, prefix_floor_per_square_ = 0.0;
-  std::vector<std::uint16_t> half_values_;
   HalfDecision half_{};                       // the half-precision decision's parts that do not depend on the group
   double half_e_a_ = 0.0, half_e_num_ = 0.0;  // theirs, before the group's share (the floor is the single one's)
   bool half_usable_ = false;
@@ -185,18 +181,20 @@ class ScreenMember {
 // `Real` is double or a vector of doubles, one lane a candidate, so that the scalar and the
 // vectorised screen share one formula. Every comparison with NaN fails: nothing non-finite proves
 // anything. The conditions fold into one comparison through single-condition blends, which
-// vectorise cleanly. Always inlined: a vector must never cross a call into code built for other
-// instructions, where it would be passed differently.
+// vectorise cleanly. Always inlined, as everything the vector kernels take from other rooms
+// (kernels/kernel_set.hpp).
 template <class Real, class Decision>
 inline __attribute__((always_inline)) auto proven_below_with(Real f1, Real f2, Real f3, Real e_a, Real e_num,
                                                              const Decision& d) {
   using Scalar = decltype(d.a_floor);
   const Real a_low = (f2 - f1 * f1 * d.inverse_n) - e_a;
   const Real num_high = (f3 - f1 * d.cross) + e_num;
-  const Real nothing = Real{} + std::numeric_limits<Scalar>::quiet_NaN();
+  constexpr Scalar kNaN = std::numeric_limits<Scalar>::quiet_NaN();
+  constexpr Scalar kInfinity = std::numeric_limits<Scalar>::infinity();
+  const Real nothing = Real{} + kNaN;
   const Real rhs = a_low > d.a_floor ? a_low * d.rhs_factor : nothing;
-  const Real below = Real{} - std::numeric_limits<Scalar>::infinity();
-  const Real above = Real{} + std::numeric_limits<Scalar>::infinity();
+  const Real below = Real{} - kInfinity;
+  const Real above = Real{} + kInfinity;
   return (num_high <= 0 ? below : num_high * num_high) < (num_high <= 0 ? above : rhs);
 }
 // `Decision` a ScreenDecision (in double) or a SingleDecision (in single precision, `Real` floats).
@@ -215,7 +213,7 @@ inline __attribute__((always_inline)) Real magnitude(Real v) {
   }
 }
 
-// The early test (screen_bounds.cpp, step 5) from the single-precision sums over the first
+// The early test (step 5) from the single-precision sums over the first
 // prefix_columns() columns: like proven_below, but on the magnitude of the centred cross sum, so
 // that a strongly negative correlation over those columns proves nothing.
 template <class Real>
@@ -223,11 +221,12 @@ inline __attribute__((always_inline)) auto proven_below_from_prefix(Real f1, Rea
                                                                     const PrefixDecision& d) {
   const Real a_low = (f2 - f1 * f1 * d.inverse_n) - d.e_a;
   const Real num_bound = magnitude(f3 - f1 * d.cross) + d.e_num;
-  const Real nothing = Real{} + std::numeric_limits<float>::quiet_NaN();
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  const Real nothing = Real{} + kNaN;
   const Real rhs = a_low > d.a_floor ? a_low * d.rhs_factor : nothing;
   return num_bound * num_bound < rhs;
 }
-// The same from half-precision sums, with each lane's own e_a (see screen_bounds.cpp, step 4).
+// The same from half-precision sums, with each lane's own e_a (step 4).
 // `Real` a vector of floats.
 template <class Real>
 inline __attribute__((always_inline)) auto proven_below_half(Real f1, Real f2, Real f3, const HalfDecision& d) {

@@ -1,6 +1,6 @@
 #pragma once
-// A block of candidate rows in the screen's single precision (and half precision where the
-// processor has it), transposed so that one column of all of them is contiguous: the sums of many
+// A block of candidate rows in the screen's single precision (and half precision where the width
+// in use has it), transposed so that one column of all of them is contiguous: the sums of many
 // candidates then advance together with plain vector operations, sixteen lanes at a time with
 // 512-bit instructions, thirty-two in half precision.
 
@@ -9,9 +9,9 @@
 #include <span>
 #include <vector>
 
-#include "engine/model/gene_table.hpp"
 #include "engine/bounds/screen_bounds.hpp"
-#include "engine/kernels/vector_width.hpp"
+#include "engine/kernels/kernel_set.hpp"
+#include "engine/model/gene_table.hpp"
 
 namespace kova {
 
@@ -35,51 +35,38 @@ class ScreenRows {
   std::unique_ptr<float[]> values_;
 };
 
+// What the screen's bounds take of the width in use (ScreenMember::set).
+ScreenWidth screen_width();
+
 // Each on cache lines of its own, as the workers' tiles sit side by side.
 class alignas(64) ScreenTile {
  public:
-  static constexpr std::size_t kWidth = 32;  // candidates per tile; a multiple of 16
+  static constexpr std::size_t kWidth = kTileLanes;
 
-  // Takes the rows of `genes` (at most kWidth) with their scales (indexed by gene).
+  // Takes the rows of `genes` (at most kWidth) with their scales (indexed by gene), laid out for
+  // the width in use, which then screens them.
   void load(const ScreenRows& rows, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
-  // proven[k] for every loaded candidate k: whether its literal correlation with the member over
-  // the member's selected columns is provably below the threshold. A usable member only. In half
-  // precision where the member allows it, unless `half_allowed` is false. Returns the same as
-  // bits, bit k for candidate k.
-  std::uint32_t proven_below(const ScreenMember& member, bool* proven, bool half_allowed = true) const;
-  const GroupScale& group() const { return group_; }
+  // Bit k for every loaded candidate k whose literal correlation with the member over the member's
+  // selected columns is provably below the threshold. A usable member only. In half precision where
+  // the member allows it, unless `half_allowed` is false.
+  std::uint32_t proven_below(const ScreenMember& member, bool half_allowed = true) const;
 
  private:
   std::vector<float> values_;          // column c of candidate k at [c * kWidth + k]; NaN where unusable
-  std::vector<std::uint16_t> halves_;  // the same in half precision, where the processor has it
+  std::vector<std::uint16_t> halves_;  // the same in half precision, where the width has it
   GroupScale group_;
   std::size_t size_ = 0;
+  const KernelSet* kernels_ = nullptr;
 };
-
-// Whether the 512-bit sums below fuse each product with its addition (where the compiler allows
-// it, see vector_width.hpp; the 256-bit ones always do).
-#ifdef KOVA_WIDE_FUNCTORS
-inline constexpr bool kFusedWideSums = true;
-#else
-inline constexpr bool kFusedWideSums = false;
-#endif
 
 // The single-precision sums of q, q*q and q*t per lane, over `columns`, t the member's values in
 // the order of `columns`. `width` picks the instructions (see vector_width.hpp); a width the
-// processor lacks falls back to the baseline. Exposed for tests.
+// processor lacks falls back to the widest it has below. Exposed for tests.
 void screen_sums(const float* tile, std::span<const std::int32_t> columns, const float* member, float* sum_q,
                  float* sum_qq, float* sum_qt, int width);
 
-// How a width adds up each lane's sums: in `chains` sums over every chains-th column, added at
-// the end, and whether each product is fused with its addition. Exposed for tests.
-struct ScreenSumOrder {
-  int chains;
-  bool fused;
-};
+// How a width adds up each lane's sums. Exposed for tests.
 ScreenSumOrder screen_sum_order(int width);
-
-// The width in use as the screen's bounds need it (screen_bounds.hpp).
-ScreenWidth screen_width();
 
 // A tile's values: out[c * kWidth + k] = rows[k][c] for every column c < samples and lane k <
 // kWidth, the same bits at every width. Used by load; exposed for tests.

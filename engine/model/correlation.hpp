@@ -9,7 +9,8 @@ namespace kova {
 struct PairSums {
   double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
 
-  void add(double x, double y) {
+  // Always inlined, as everything the vector kernels take from other rooms (kernels/kernel_set.hpp).
+  inline __attribute__((always_inline)) void add(double x, double y) {
     sx += x;
     sy += y;
     sxx += x * x;

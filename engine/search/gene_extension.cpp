@@ -71,13 +71,12 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
     tiles[loaded++].load(rows_, candidates.subspan(first, last - first), scales_);
   }
   static_assert(ScreenTile::kWidth == 32, "a tile's verdicts in one 32-bit word");
-  bool proven[ScreenTile::kWidth];
   for (const std::size_t slot : active_) {
     const Pair& pair = pairs_[slot];
     for (std::size_t i = 0; i < loaded; ++i) {
       const std::size_t first = begin + i * ScreenTile::kWidth;
       const std::size_t last = std::min(end, first + ScreenTile::kWidth);
-      const std::uint32_t below = pair.screen.usable() ? tiles[i].proven_below(pair.screen, proven) : 0;
+      const std::uint32_t below = pair.screen.usable() ? tiles[i].proven_below(pair.screen) : 0;
       // The few the screen cannot reject get the exact tests, the seed's first.
       const std::size_t lanes = last - first;
       std::uint32_t open = ~below & (lanes >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << lanes) - 1);

@@ -6,7 +6,7 @@
 // genes assigned later (those are skipped when the bicluster is committed), so they run early,
 // for pairs evaluated ahead, on any worker. They are the bulk of the work: every unassigned gene
 // against two members. A single- or half-precision screen with a rigorous error bound
-// (screen_bounds.cpp) rejects almost every candidate against the seed; only the rest get the exact
+// (screen_bounds.hpp) rejects almost every candidate against the seed; only the rest get the exact
 // tests, except those 0 in every selected column (zero_shortcuts.hpp). Screening
 // one block of candidate rows against all pairs of a batch while the block is in cache keeps this
 // from being bound by memory. The tests against members added during the extension depend on the
@@ -16,10 +16,10 @@
 #include <span>
 #include <vector>
 
-#include "engine/model/gene_table.hpp"
-#include "engine/search/member_correlation.hpp"
 #include "engine/bounds/screen_bounds.hpp"
 #include "engine/kernels/screen_tile.hpp"
+#include "engine/model/gene_table.hpp"
+#include "engine/search/member_correlation.hpp"
 #include "engine/search/thread_pool.hpp"
 #include "engine/search/zero_shortcuts.hpp"
 

@@ -2,19 +2,7 @@
 
 #include <cmath>
 
-// The drift. Let T_0 be the ascending sum of one chain over m0 columns and V0 the sum of its
-// terms' magnitudes; T_j = fl(T_{j-1} - v) after j removals. With R_j the real sum of the terms
-// left, |T_0 - R_0| <= gamma(m0 - 1) V0 and each subtraction adds at most u |T_{j-1} - v| <=
-// u (V0 + |T_{j-1} - R_{j-1}|), so |T_j - R_j| <= (m0 + j) u V0 (1 + (m0 + j) u): the last factor,
-// below 1 + 2^-22 for any matrix the engine loads, is absorbed by the factor K below. Right after
-// a refresh that is m u V, the ascending sum's own drift.
-//
-// The magnitude sums. Those of x, y and x*y are brought down by each removed column's terms, and
-// those of x*x and y*y are the sums themselves. Each subtraction errs by at most u of the sum last
-// added up, so while every one stays above a sixteenth of that, after at most S removals the
-// value lies within 32 S u (below 2^-16 for S up to 2^32) of the real sum, and the drift of the
-// sums of squares is below 32 S u of them: both far inside the factor K = 1 + 2^-10 by which
-// formula_bounds inflates the magnitudes. Below a sixteenth everything is added up afresh.
+// The error analysis: docs/error-analysis.md, running sums (the drift, the magnitude sums).
 
 namespace kova {
 namespace {
