@@ -76,11 +76,11 @@ struct ScreenKernels {
 };
 
 // Half precision: values rounded to it (to nearest, ties to even) as bits, and the screen of a tile
-// in it against a member's values, at most kHalfMostColumns, which it rounds the same way.
+// in it against a member's values so rounded, at most kHalfMostColumns.
 struct HalfKernels {
   void (*to_half)(const float* values, std::size_t count, std::uint16_t* out);
   std::uint32_t (*screen)(const std::uint16_t* tile, const std::int32_t* columns, std::size_t count,
-                          const float* member, const HalfDecision& decision);
+                          const std::uint16_t* member, const HalfDecision& decision);
 };
 
 // How many contenders collect_contenders (candidate_estimates.hpp) found, and the best estimate.

@@ -86,11 +86,20 @@ void ScreenTile::load(const ScreenRows& rows, std::span<const std::int32_t> gene
   }
 }
 
-std::uint32_t ScreenTile::proven_below(const ScreenMember& member, bool half_allowed) const {
+void round_member(const ScreenMember& member, std::vector<std::uint16_t>& halves) {
+  halves.clear();
+  const HalfKernels* half = kernels_in_use().half;
+  if (half == nullptr || !member.half_usable()) return;
+  halves.resize(member.values().size());
+  half->to_half(member.values().data(), halves.size(), halves.data());
+}
+
+std::uint32_t ScreenTile::proven_below(const ScreenMember& member, std::span<const std::uint16_t> member_halves) const {
   const std::vector<std::int32_t>& columns = member.columns();
   const float* t = member.values().data();
-  if (half_allowed && member.half_usable() && kernels_->half != nullptr) {
-    return kernels_->half->screen(halves_.data(), columns.data(), columns.size(), t, member.half_decision(group_));
+  if (!member_halves.empty() && kernels_->half != nullptr) {
+    return kernels_->half->screen(halves_.data(), columns.data(), columns.size(), member_halves.data(),
+                                  member.half_decision(group_));
   }
   const ScreenKernels& screen = *kernels_->screen;
   if (member.single_usable()) return screen_single(screen, values_.data(), columns, member, group_, size_);

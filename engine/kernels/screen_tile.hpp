@@ -38,6 +38,11 @@ class ScreenRows {
 // What the screen's bounds take of the width in use (ScreenMember::set).
 ScreenWidth screen_width();
 
+// The member's screen values rounded to half precision into `halves`, where the width in use
+// screens in half precision and the member allows it; else `halves` is left empty. Made once per
+// member, for every tile it meets.
+void round_member(const ScreenMember& member, std::vector<std::uint16_t>& halves);
+
 // Each on cache lines of its own, as the workers' tiles sit side by side.
 class alignas(64) ScreenTile {
  public:
@@ -48,8 +53,8 @@ class alignas(64) ScreenTile {
   void load(const ScreenRows& rows, std::span<const std::int32_t> genes, std::span<const ScreenScale> scales);
   // Bit k for every loaded candidate k whose literal correlation with the member over the member's
   // selected columns is provably below the threshold. A usable member only. In half precision where
-  // the member allows it, unless `half_allowed` is false.
-  std::uint32_t proven_below(const ScreenMember& member, bool half_allowed = true) const;
+  // `member_halves` holds the member's values so rounded (round_member), else in single precision.
+  std::uint32_t proven_below(const ScreenMember& member, std::span<const std::uint16_t> member_halves) const;
 
  private:
   std::vector<float> values_;          // column c of candidate k at [c * kWidth + k]; NaN where unusable

@@ -51,6 +51,7 @@ void ExtensionScreen::add_pair(std::size_t slot, std::int32_t seed, std::int32_t
   pair.seed.set(table_[seed].values, pair.columns);
   pair.partner.set(table_[partner].values, pair.columns);
   pair.screen.set(table_[seed].values, pair.columns, pair.seed.sy(), pair.seed.syy(), threshold_, width_);
+  round_member(pair.screen, pair.halves);
 }
 
 bool ExtensionScreen::start() {
@@ -76,7 +77,7 @@ void ExtensionScreen::screen(std::span<const std::int32_t> candidates, std::size
     for (std::size_t i = 0; i < loaded; ++i) {
       const std::size_t first = begin + i * ScreenTile::kWidth;
       const std::size_t last = std::min(end, first + ScreenTile::kWidth);
-      const std::uint32_t below = pair.screen.usable() ? tiles[i].proven_below(pair.screen) : 0;
+      const std::uint32_t below = pair.screen.usable() ? tiles[i].proven_below(pair.screen, pair.halves) : 0;
       // The few the screen cannot reject get the exact tests, the seed's first.
       const std::size_t lanes = last - first;
       std::uint32_t open = ~below & (lanes >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << lanes) - 1);

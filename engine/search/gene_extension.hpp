@@ -59,18 +59,19 @@ class ExtensionScreen {
     std::vector<std::int32_t> columns;
     std::vector<std::uint64_t> column_mask;  // the same as bits (NonZeroColumns::column_mask)
     MemberCorrelation seed, partner;
-    ScreenMember screen;  // the seed, for the screen
+    ScreenMember screen;                // the seed, for the screen
+    std::vector<std::uint16_t> halves;  // its values in half precision, where the screen runs so
   };
   const GeneTable& table_;
   const NonZeroColumns& nonzero_;
   const double threshold_;
-  const ScreenWidth width_;  // the kernels' width, fixed for the search
+  const ScreenWidth width_;          // the kernels' width, fixed for the search
   std::vector<ScreenScale> scales_;  // per gene
   ScreenRows rows_;
-  std::vector<Pair> pairs_;          // per slot; capacity kept from batch to batch
+  std::vector<Pair> pairs_;               // per slot; capacity kept from batch to batch
   std::vector<std::uint8_t> slot_added_;  // per slot: whether add_pair() filled it
-  std::vector<std::size_t> active_;  // the added slots, ascending
-  std::vector<ScreenTile> tiles_;    // kTilesPerChunk per worker
+  std::vector<std::size_t> active_;       // the added slots, ascending
+  std::vector<ScreenTile> tiles_;         // kTilesPerChunk per worker
   struct Passed {
     std::uint32_t slot, candidate;
     bool operator<(const Passed& other) const {

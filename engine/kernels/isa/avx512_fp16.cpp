@@ -39,11 +39,9 @@ inline __attribute__((always_inline)) void fused_halves(__m512i& sum, __m512i a,
 // 32 lanes in one vector, the even and the odd columns in sums of their own, each product fused
 // with its sum; then the sums widened to single precision, sixteen lanes at a time, for the
 // decision with each lane's own e_a.
-std::uint32_t screen(const std::uint16_t* tile, const std::int32_t* columns, std::size_t count, const float* values,
-                     const HalfDecision& decision) {
+std::uint32_t screen(const std::uint16_t* tile, const std::int32_t* columns, std::size_t count,
+                     const std::uint16_t* member, const HalfDecision& decision) {
   static_assert(kTileLanes == 32, "one vector of 32 half-precision lanes");
-  std::uint16_t member[kHalfMostColumns];
-  to_half(values, count, member);
   const auto add_column = [&](__m512i & q, __m512i & qq, __m512i & qt, std::size_t j) __attribute__((always_inline)) {
     const __m512i value = _mm512_loadu_si512(tile + static_cast<std::size_t>(columns[j]) * kTileLanes);
     const __m512i t = _mm512_set1_epi16(static_cast<short>(member[j]));

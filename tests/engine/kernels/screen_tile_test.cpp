@@ -18,6 +18,13 @@ namespace {
 bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 bool lane(std::uint32_t bits, std::size_t k) { return ((bits >> k) & 1u) != 0; }
 
+// The member's values in half precision, as the extension makes them once per pair.
+std::vector<std::uint16_t> halves_of(const ScreenMember& member) {
+  std::vector<std::uint16_t> halves;
+  round_member(member, halves);
+  return halves;
+}
+
 // Each test at every width the processor has; half precision where the width is 512 and the
 // processor has it.
 class ScreenTileAtWidth : public test::AtEachWidth {};
@@ -153,7 +160,8 @@ TEST_P(ScreenTileAtWidth, WhatItRejectsIsBelowTheThresholdExactly) {
         if (!member.usable()) continue;
         for (const bool half : {false, true}) {
           if (half && !member.half_usable()) continue;
-          const std::uint32_t proven = tile.proven_below(member, half);
+          const std::uint32_t proven =
+              tile.proven_below(member, half ? halves_of(member) : std::vector<std::uint16_t>{});
           const std::uint32_t in_use = genes.size() >= 32 ? ~0u : (1u << genes.size()) - 1;
           EXPECT_EQ(proven & ~in_use, 0u) << "lanes without a gene, round " << round;
           for (std::size_t k = 0; k < genes.size(); ++k) {
@@ -236,7 +244,7 @@ TEST_P(ScreenTileAtWidth, TheEarlyTestLeavesWhatTheOtherColumnsCanLift) {
         ScreenMember member;
         member.set(table[0].values, columns, exact.sy(), exact.syy(), threshold, ScreenWidth{false});
         ASSERT_TRUE(member.single_usable());
-        const std::uint32_t proven = tile.proven_below(member, false);
+        const std::uint32_t proven = tile.proven_below(member, {});
         for (std::size_t k = 0; k < genes.size(); ++k) {
           const double r = exact.with(table[genes[k]].values);
           if (lane(proven, k)) {
@@ -287,7 +295,8 @@ TEST_P(ScreenTileAtWidth, RejectsAlmostEveryCandidateClearlyBelow) {
     for (std::int32_t g = 1; g < table.genes(); ++g) genes.push_back(g);
     ScreenTile tile;
     tile.load(screen_rows(table, scales), genes, scales);
-    const std::uint32_t proven = tile.proven_below(member, false), proven_half = tile.proven_below(member, true);
+    const std::uint32_t proven = tile.proven_below(member, {}),
+                        proven_half = tile.proven_below(member, halves_of(member));
     for (std::size_t k = 0; k < genes.size(); ++k) {
       const double r = exact.with(table[genes[k]].values);
       if (r < 0.89) {
