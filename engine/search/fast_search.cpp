@@ -28,6 +28,7 @@ class Search {
         max_(max_biclusters),
         sink_(sink),
         progress_(options.progress),
+        stop_(options.stop),
         pool_(options.workers > 0 ? options.workers : default_worker_count()),
         nonzero_(table),
         eliminators_(static_cast<std::size_t>(pool_.workers())),
@@ -106,7 +107,12 @@ class Search {
     }
     pool_.parallel_for(
         candidates_.size(), ExtensionScreen::kCandidatesPerChunk,
-        [&](std::size_t begin, std::size_t end, int worker) { screen_.screen(candidates_, begin, end, worker); });
+        [&](std::size_t begin, std::size_t end, int worker) {
+          // A stop is seen within one chunk, not only after a batch, which on a wide matrix can
+          // take seconds; the half-screened batch is never committed.
+          if (stop_.stop_requested()) throw SearchStopped();
+          screen_.screen(candidates_, begin, end, worker);
+        });
     screen_.gather();
   }
 
@@ -130,6 +136,7 @@ class Search {
 
   // The work ahead is roughly the pairs among the unassigned genes; its share of the start's.
   void report(std::int32_t seeds_done) {
+    if (stop_.stop_requested()) throw SearchStopped();
     if (progress_ == nullptr) return;
     const double genes = table_.genes() > 0 ? table_.genes() : 1;
     const double share = static_cast<double>(unassigned_) / genes;
@@ -142,6 +149,7 @@ class Search {
   const std::int32_t max_;
   BiclusterSink& sink_;
   SearchProgress* progress_;
+  const std::stop_token stop_;
   ThreadPool pool_;
   NonZeroColumns nonzero_;
   std::vector<ColumnEliminator> eliminators_;  // one per worker

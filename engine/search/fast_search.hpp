@@ -5,6 +5,7 @@
 // are committed strictly in the literal order.
 
 #include <cstdint>
+#include <stop_token>
 
 #include "engine/model/bicluster.hpp"
 #include "engine/model/gene_table.hpp"
@@ -15,10 +16,11 @@ namespace kova {
 struct FastSearchOptions {
   int workers = 0;                     // threads, the caller's included; 0: the machine's cores
   SearchProgress* progress = nullptr;  // told how far the search is, when given
+  std::stop_token stop;                // a requested stop ends the search with SearchStopped
 };
 
 // Same contract as literal_search: hands every bicluster to `sink` in the order found and returns
-// how many there were.
+// how many there were. Throws SearchStopped once `options.stop` is requested.
 std::int32_t fast_search(const GeneTable& table, double threshold, std::int32_t max_biclusters, BiclusterSink& sink,
                          const FastSearchOptions& options = {});
 

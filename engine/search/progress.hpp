@@ -2,6 +2,7 @@
 // Progress of a long search: what the search reports, to whoever shows it.
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace kova {
 
@@ -17,6 +18,13 @@ class SearchProgress {
   virtual ~SearchProgress() = default;
   // Called often (after every batch of pairs); must be cheap.
   virtual void update(const SearchStatus& status) = 0;
+};
+
+// Thrown by a search whose stop was requested: it ends within one batch of pairs, its threads
+// joined, and what it handed to its sink so far is a prefix of the whole run's biclusters.
+class SearchStopped : public std::runtime_error {
+ public:
+  SearchStopped() : std::runtime_error("the search was stopped") {}
 };
 
 }  // namespace kova

@@ -5,9 +5,9 @@
 namespace kova {
 
 std::int32_t search(const GeneTable& table, const RunSettings& settings, BiclusterSink& sink,
-                    SearchProgress* progress) {
+                    SearchProgress* progress, std::stop_token stop) {
   validate(settings);
-  return fast_search(table, settings.threshold, settings.max_biclusters, sink, {settings.threads, progress});
+  return fast_search(table, settings.threshold, settings.max_biclusters, sink, {settings.threads, progress, stop});
 }
 
 }  // namespace kova

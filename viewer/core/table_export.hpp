@@ -12,7 +12,7 @@
 
 #include "viewer/core/bicluster_measures.hpp"
 #include "viewer/core/run_data.hpp"
-#include "viewer/core/sample_annotation.hpp"
+#include "kova/meaning.hpp"
 
 namespace kova::viewer {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "viewer/core/run_data.hpp"
-#include "viewer/core/sample_annotation.hpp"
+#include "kova/meaning.hpp"
 #include "viewer/qt/chart_drawing.hpp"
 
 namespace kova::viewer {

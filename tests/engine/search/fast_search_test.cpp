@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <sstream>
+#include <stop_token>
 
 #include "engine/model/correlation.hpp"
 #include "engine/search/literal_search.hpp"
@@ -155,6 +156,44 @@ TEST(FastSearch, ReportsProgressUpToEverySeedDone) {
   EXPECT_EQ(last.genes, 4);
   EXPECT_EQ(last.found, static_cast<std::int32_t>(sink.biclusters.size()));
   EXPECT_EQ(last.work_left, 0.0);
+}
+
+// A stop ends the search with SearchStopped, whether asked between batches (here from the progress
+// callback after a few updates) or by another thread in the middle of a batch; what reached the
+// sink is the start of the whole run, so a caller can tell a stopped run from a finished one.
+TEST(FastSearch, AStopEndsTheSearchWithWhatItFoundSoFar) {
+  Rows rows;
+  for (int g = 0; g < 300; ++g) {
+    std::vector<double> row(40);
+    for (int s = 0; s < 40; ++s) row[s] = std::sin(0.1 * g * s + g) + 0.01 * s;
+    rows.push_back(row);
+  }
+  const GeneTable table = make_table(rows);
+  const std::vector<FoundBicluster> whole = literal(table, 0.5, 1000);
+  ASSERT_GT(whole.size(), 20u);
+
+  for (const int workers : {1, 2}) {
+    std::stop_source source;
+    struct StopAfter final : SearchProgress {
+      explicit StopAfter(std::stop_source& s) : source(s) {}
+      void update(const SearchStatus&) override {
+        if (++updates == 5) source.request_stop();
+      }
+      std::stop_source& source;
+      int updates = 0;
+    } stopper(source);
+    CollectingSink sink;
+    EXPECT_THROW(fast_search(table, 0.5, 1000, sink, {workers, &stopper, source.get_token()}), SearchStopped);
+    EXPECT_EQ(stopper.updates, 5);
+    ASSERT_LT(sink.biclusters.size(), whole.size());
+    for (std::size_t k = 0; k < sink.biclusters.size(); ++k) EXPECT_EQ(sink.biclusters[k], whole[k]);
+  }
+
+  std::stop_source stopped;
+  stopped.request_stop();
+  CollectingSink none;
+  EXPECT_THROW(fast_search(table, 0.5, 1000, none, {2, nullptr, stopped.get_token()}), SearchStopped);
+  EXPECT_TRUE(none.biclusters.empty());
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "viewer/core/sample_annotation.hpp"
+#include "engine/meaning/sample_annotation.hpp"
 
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.hpp"
 
-namespace kova::viewer {
+namespace kova {
 namespace {
 
 std::string refusal(std::string_view text, std::int32_t samples) {
@@ -76,4 +76,4 @@ TEST(SampleAnnotation, TheShippedGolubMetaFitsItsMatrix) {
 }
 
 }  // namespace
-}  // namespace kova::viewer
+}  // namespace kova

@@ -1,10 +1,10 @@
-#include "viewer/core/sample_annotation.hpp"
+#include "engine/meaning/sample_annotation.hpp"
 
 #include <fstream>
 #include <map>
 #include <sstream>
 
-namespace kova::viewer {
+namespace kova {
 namespace {
 
 constexpr std::string_view kMetaNames = "sample_ids_in_column_order";
@@ -190,4 +190,4 @@ SampleAnnotation read_sample_annotation(const std::filesystem::path& path, std::
   return parse_sample_annotation(text.str(), path.string(), samples);
 }
 
-}  // namespace kova::viewer
+}  // namespace kova

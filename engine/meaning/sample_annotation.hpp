@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kova::viewer {
+namespace kova {
 
 class AnnotationError : public std::runtime_error {
  public:
@@ -33,4 +33,4 @@ struct SampleAnnotation {
 SampleAnnotation parse_sample_annotation(std::string_view text, const std::string& file, std::int32_t samples);
 SampleAnnotation read_sample_annotation(const std::filesystem::path& path, std::int32_t samples);
 
-}  // namespace kova::viewer
+}  // namespace kova
