@@ -1,0 +1,33 @@
+"""The search's progress: a tqdm bar where tqdm is installed, else one line rewritten in place."""
+import sys
+
+
+class Progress:
+    def __init__(self):
+        try:
+            from tqdm.auto import tqdm
+        except ImportError:
+            self._bar = None
+        else:
+            self._bar = tqdm(total=100, unit="%", desc="kova", bar_format="{l_bar}{bar}| {postfix}")
+        self._shown = None
+
+    def __call__(self, status):
+        seeds_done, found, work_left = status
+        percent = int(round(100 * (1 - work_left)))
+        if (percent, found) == self._shown:
+            return
+        self._shown = (percent, found)
+        if self._bar is not None:
+            self._bar.n = percent
+            self._bar.set_postfix_str(f"{found} biclusters", refresh=False)
+            self._bar.refresh()
+        else:
+            sys.stderr.write(f"\rkova: {percent}% searched, {found} biclusters")
+            sys.stderr.flush()
+
+    def close(self):
+        if self._bar is not None:
+            self._bar.close()
+        elif self._shown is not None:
+            sys.stderr.write("\n")
