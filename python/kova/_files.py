@@ -44,7 +44,9 @@ def read_result(output, matrix):
     for k in range(len(lines) // 3):
         sizes, sample_line, gene_line = lines[3 * k:3 * k + 3]
         found_samples, found_genes = _bicluster(output, 3 * k + 1, sizes, sample_line, gene_line, table.samples)
-        rows = [_gene_row(name, rows_of, taken, output, k + 1) for name in found_genes]
+        rows = []
+        for name in found_genes:
+            rows.append(_gene_row(name, rows_of, taken, rows, output, k + 1))
         taken[rows[1:]] = True
         genes += rows
         samples += found_samples
@@ -73,11 +75,11 @@ def _bicluster(output, line, sizes, sample_line, gene_line, sample_count):
     return found_samples, found_genes
 
 
-def _gene_row(name, rows_of, taken, output, number):
+def _gene_row(name, rows_of, taken, members, output, number):
     """Names need not be unique in a matrix file. A gene that joined a bicluster other than as its
     first member never joins another, so a repeated name stands for the first row of that name
-    not taken that way."""
+    not taken that way, nor already a member of this bicluster."""
     for row in rows_of.get(name, ()):
-        if not taken[row]:
+        if not taken[row] and row not in members:
             return row
     raise ValueError(f"'{output}': gene '{name}' of bicluster {number} is not in the matrix")

@@ -135,7 +135,7 @@ def _given_names(names, count, prefix, argument, what):
         return [f"{prefix}{k + 1}" for k in range(count)]
     names = [str(name) for name in names]
     if len(names) != count:
-        raise ValueError(f"{argument} holds {len(names)} names for {count} {what}")
+        raise ValueError(f"{argument}= holds {len(names)} names for {count} {what}")
     return names
 
 

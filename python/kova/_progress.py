@@ -26,7 +26,10 @@ class Progress:
             sys.stderr.write(f"\rkova: {percent}% searched, {found} biclusters")
             sys.stderr.flush()
 
-    def close(self):
+    def close(self, found=None):
+        """Ends the display; `found` after a search that ran to its end."""
+        if found is not None:
+            self((0, found, 0.0))
         if self._bar is not None:
             self._bar.close()
         elif self._shown is not None:

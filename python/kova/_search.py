@@ -23,10 +23,13 @@ def biclusters(data, threshold, max=None, threads=0, *, genes_are=None, gene_nam
     shown = Progress() if progress else None
     try:
         flat, correlations = _engine.search(table, threshold, max_biclusters, threads, shown)
-    finally:
+    except BaseException:
         if shown is not None:
             shown.close()
+        raise
     del table
+    if shown is not None:
+        shown.close(found=len(flat[1]) - 1)
     return Result(matrix.gene_names, matrix.sample_names, flat, correlations,
                   {"threshold": threshold, "max": max, "genes_are": "rows" if matrix.genes_in_rows else "columns",
                    "layer": layer})
