@@ -21,6 +21,22 @@ cat "$run_home/result.txt"
 echo "== bicluster_report.txt =="
 cat "$run_home/bicluster_report.txt"
 
+# The Python package kova, into a virtual environment under build/ (the system's Python is left
+# alone): the same search on the example read by pandas.
+echo
+echo "== Python package kova =="
+/usr/bin/python3 -m venv --system-site-packages build/python-venv
+build/python-venv/bin/python -m pip install --no-build-isolation --no-index -q ./python
+HOME="$run_home" build/python-venv/bin/python - "$example" <<'PY'
+import sys
+import pandas
+import kova
+frame = pandas.read_csv(sys.argv[1], sep=r"\s+", header=None, index_col=0, float_precision="round_trip")
+result = kova.biclusters(frame, threshold=0.9, max=10)
+print(result)
+print(result.to_frame()[["genes", "samples", "r_smallest", "r_median", "r_largest", "gene_names"]])
+PY
+
 # The R package kova, where R is installed: the same search on a matrix held in R.
 if command -v R >/dev/null; then
   echo

@@ -14,6 +14,10 @@ packages=(
   clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
   r-base-dev r-cran-rcpp r-cran-testthat r-bioc-biobase   # the R package kova and its tests
   g++-aarch64-linux-gnu qemu-user file                    # the ARM64 build, checked under qemu-user
+  python3-dev python3-venv python3-pip python3-setuptools # the Python package kova, built offline
+  python3-wheel pybind11-dev python3-pybind11             # ... with pybind11 and CMake
+  python3-numpy python3-pandas python3-scipy              # ... the matrices it takes
+  python3-anndata python3-tqdm python3-pytest             # ... AnnData, its progress bar, its tests
 )
 
 missing=()

@@ -27,6 +27,16 @@ configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== R package kova: build, install, R CMD check with its tests =="
 KOVA2="$PWD/build/test-release/engine/kova2" bash tools/build-r-package.sh
 
+# The Python package too, into a virtual environment that sees Debian's numpy, pandas, scipy and
+# anndata; its tests compare with this build's kova2. pytest's status 5 (no tests ran) fails as any.
+echo "== Python package kova: build, install into a virtual environment, pytest =="
+rm -rf build/test-python
+/usr/bin/python3 -m venv --system-site-packages build/test-python/venv
+build/test-python/venv/bin/python -m pip install --no-build-isolation --no-index -q ./python
+mkdir -p build/test-python/home
+(cd build/test-python && HOME="$PWD/home" KOVA2="$OLDPWD/build/test-release/engine/kova2" \
+  venv/bin/python -m pytest -p no:cacheprovider -q "$OLDPWD/python/tests")
+
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
 
