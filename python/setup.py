@@ -3,6 +3,7 @@
 #   /usr/bin/python3 -m pip install --no-build-isolation ./python
 import os
 import pathlib
+import shutil
 import subprocess
 import sys
 
@@ -16,16 +17,12 @@ class CMakeBuild(build_ext):
     def build_extension(self, ext):
         output = pathlib.Path(self.get_ext_fullpath(ext.name)).resolve().parent
         build = pathlib.Path(self.build_temp).resolve() / "cmake"
-        generator = ["-G", "Ninja"] if _has("ninja") else []
+        generator = ["-G", "Ninja"] if shutil.which("ninja") else []
         subprocess.run(["cmake", "-S", str(here), "-B", str(build), *generator,
                         "-DCMAKE_BUILD_TYPE=Release", f"-DPython_EXECUTABLE={sys.executable}",
                         f"-DKOVA_PYTHON_OUTPUT_DIR={output}"], check=True)
         jobs = os.environ.get("KOVA_BUILD_JOBS", str(os.cpu_count() or 1))
         subprocess.run(["cmake", "--build", str(build), "--target", "_engine", "-j", jobs], check=True)
-
-
-def _has(program):
-    return any((pathlib.Path(d) / program).exists() for d in os.environ.get("PATH", "").split(os.pathsep))
 
 
 setup(

@@ -74,7 +74,7 @@ class Matrix:
             entries = values.data[begin:end]
             minors = values.indices[begin:end]
 
-            def where(i, first=first, begin=begin, minors=minors):
+            def where(i, begin=begin, minors=minors):
                 major = int(np.searchsorted(indptr, begin + i[0], side="right")) - 1
                 minor = int(minors[i[0]])
                 return self.where(major, minor) if major_is_gene else self.where(minor, major)

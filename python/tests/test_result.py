@@ -124,6 +124,8 @@ def test_annotate_as_scanpys_tools_do(golub, tmp_path):
     adata = anndata.AnnData(scipy.sparse.csr_matrix(values.T), var=pd.DataFrame(index=list(frame.index)),
                             obs=pd.DataFrame(index=[f"s{c}" for c in frame.columns]), dtype=values.dtype)
     result = kova.biclusters(adata, THRESHOLD)
+    genes, samples = result.get_indices(5)
+    assert np.array_equal(result.get_submatrix(5, adata), values[np.ix_(genes, samples)])
     kova.annotate(adata, result)
     result.write(tmp_path / "out.txt")
     report = (tmp_path / "bicluster_report.txt").read_bytes().split(b"\r\n")
