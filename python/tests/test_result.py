@@ -1,5 +1,7 @@
 """The Result as a sequence and in scikit-learn's bicluster convention, its summary frame, its
 files read back, and its place in an AnnData object."""
+import sys
+
 import anndata
 import numpy as np
 import pandas as pd
@@ -139,8 +141,11 @@ def test_annotate_as_scanpys_tools_do(golub, tmp_path):
         kova.annotate(adata[:, :100].copy(), result)
 
 
-def test_progress_shown(golub, capsys):
+def test_progress_shown(golub, capsys, monkeypatch):
     _, frame, result = golub
     shown = kova.biclusters(frame, THRESHOLD, progress=True)
     assert "100%" in capsys.readouterr().err
     assert [b.genes for b in shown] == [b.genes for b in result]
+    monkeypatch.setitem(sys.modules, "tqdm.auto", None)  # as where tqdm is not installed
+    kova.biclusters(frame, THRESHOLD, progress=True)
+    assert capsys.readouterr().err.endswith(f"kova: 100% searched, {len(result)} biclusters\n")
