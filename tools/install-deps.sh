@@ -14,6 +14,8 @@ packages=(
   clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
   r-base-dev r-cran-rcpp r-cran-testthat r-bioc-biobase   # the R package kova and its tests
   g++-aarch64-linux-gnu qemu-user file                    # the ARM64 build, checked under qemu-user
+  r-bioc-all r-bioc-multtest r-bioc-bladderbatch          # the real matrices in data/ (tools/make-data.sh)
+  lintian desktop-file-utils appstream man-db             # the Debian package and its test
 )
 
 missing=()
