@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
+# The real matrices in data/ that tests read, made from Debian's data packages when missing.
+bash tools/make-data.sh
 jobs=$(nproc)
 
 echo "== includes follow the engine's arrows; every link of README and docs/ resolves =="
