@@ -29,6 +29,9 @@ configure_build_test build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== R package kova: build, install, R CMD check with its tests =="
 KOVA2="$PWD/build/test-release/engine/kova2" bash tools/build-r-package.sh
 
+echo "== Debian package: built, installed, run from /usr/bin and its menu entries, removed =="
+bash tests/system/package/package_test.sh
+
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF
 
