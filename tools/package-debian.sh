@@ -57,5 +57,5 @@ sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" -e "s/@
 
 deb=$build/kova_${version}_${arch}.deb
 dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
-lintian --fail-on error --no-tag-display-limit "$deb" >&2
+lintian --fail-on error --tag-display-limit 0 "$deb" >&2
 echo "$deb"

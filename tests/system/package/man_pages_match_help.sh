@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A manual page and its program name the same options: every option the program's --help shows
-# is in the page, and the page names no option the program does not show. A program that does not
-# know --help (its refusal line is left out) is compared with the usage it prints instead.
+# is in the page, and the page (before its FILES section) names no option the program does not
+# show. A program that does not know --help (its refusal line is left out) is compared with the
+# usage it prints instead.
 # Usage: man_pages_match_help.sh PROGRAM PAGE.1[.gz]
 set -euo pipefail
 program=$1 page=$2
@@ -10,8 +11,9 @@ name=$(basename "$program")
 # Options as the help prints them (--long, -s); the program's own error line names what it refused.
 help_options=$("$program" --help 2>&1 | grep -v "^$name: error:" | grep -oE '(^|[^[:alnum:]-])--?[[:alpha:]][[:alnum:]-]*' |
   sed 's/^[^-]*//' | LC_ALL=C sort -u || true)
-# Options as the page's source writes them: \-\-long, \-s.
-page_options=$(zcat -f "$page" | grep -oE '(^|[^[:alnum:]\\-])(\\-){1,2}[[:alpha:]][[:alnum:]\\-]*' |
+# Options as the page's source writes them (\-\-long, \-s), up to its FILES section: its
+# examples may also run other programs.
+page_options=$(zcat -f "$page" | sed '/^\.SH FILES/,$d' | grep -oE '(^|[^[:alnum:]\\-])(\\-){1,2}[[:alpha:]][[:alnum:]\\-]*' |
   sed -e 's/^[^\\]*//' -e 's/\\-/-/g' | LC_ALL=C sort -u || true)
 
 [ -n "$help_options" ] || { echo "FAIL: $name --help shows no option" >&2; exit 1; }
