@@ -2,7 +2,7 @@
 // first load alone, against the piece-by-piece loader it replaced, measured in the same run, and
 // checks that both give the same table bit for bit.
 //
-//   kova_load_bench [data folder]   default: the shared data folder beside the project
+//   kova_load_bench [data folder]   default: the project's data/ (tools/make-data.sh makes it)
 
 #include <algorithm>
 #include <chrono>
@@ -116,7 +116,7 @@ void bench_generated(const std::string& name, const GeneratedMatrix& matrix) {
 
 int main(int argc, char** argv) {
   using namespace kova::bench;
-  const fs::path data = argc > 1 ? fs::path(argv[1]) : fs::path(KOVA_SHARED_DATA_DIR);
+  const fs::path data = argc > 1 ? fs::path(argv[1]) : fs::path(KOVA_DATA_DIR);
   std::printf("== matrix loading, best of %d loads each ==\n", kRepeats);
   try {
     bench_real(data / "ALL.txt", 12625, 128);

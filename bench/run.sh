@@ -3,11 +3,11 @@
 # vector width this processor has, the matrix loading speed, then whole kova2 runs (loading,
 # search, writing) at each width, with their time and peak memory: ALL.txt and a generated
 # 20000 x 1000 matrix, both at T = 0.9.
-#   bench/run.sh [data folder]      default: ../shared/data beside the project
+#   bench/run.sh [data folder]      default: data/ (bash tools/make-data.sh makes it)
 #   CXX=clang++-14 bench/run.sh     another compiler, in a build folder of its own
 set -euo pipefail
 cd "$(dirname "$0")/.."
-data=${1:-"$PWD/../shared/data"}
+data=${1:-"$PWD/data"}
 
 build=build/bench
 if [ -n "${CXX:-}" ]; then build=build/bench-$(basename "$CXX"); fi

@@ -5,7 +5,7 @@
 //   kova_bench [--width W]... [data folder [name]]
 //     --width W    only this width (512, 256 or 0, the baseline); repeatable; default: every
 //                  width this processor has
-//     data folder  default: the shared data folder beside the project
+//     data folder  default: the project's data/ (tools/make-data.sh makes it)
 //     name         only the matrices whose name holds it
 
 #include <sys/resource.h>
@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
     widths.push_back(width);
   }
   if (widths.empty()) widths = kova::available_widths();
-  const fs::path data = !positional.empty() ? fs::path(positional[0]) : fs::path(KOVA_SHARED_DATA_DIR);
+  const fs::path data = !positional.empty() ? fs::path(positional[0]) : fs::path(KOVA_DATA_DIR);
   if (positional.size() > 1) only = positional[1];
   std::printf("vector widths:");
   for (const int width : widths) std::printf(" %s", width_name(width).c_str());

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-data=$(realpath "${1:-../shared/data/ALL.txt}")
+data=$(realpath "${1:-data/ALL.txt}")
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench -j 2 --target kova2 kovaview_bench

@@ -18,6 +18,8 @@ packages=(
   python3-wheel pybind11-dev python3-pybind11             # ... with pybind11 and CMake
   python3-numpy python3-pandas python3-scipy              # ... the matrices it takes
   python3-anndata python3-tqdm python3-pytest             # ... AnnData, its progress bar, its tests
+  r-bioc-all r-bioc-multtest r-bioc-bladderbatch          # the real matrices in data/ (tools/make-data.sh)
+  lintian desktop-file-utils appstream man-db             # the Debian package and its test
 )
 
 missing=()

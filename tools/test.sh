@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
+# The real matrices in data/ that tests read, made from Debian's data packages when missing.
+bash tools/make-data.sh
 jobs=$(nproc)
 
 echo "== includes follow the engine's arrows; every link of README and docs/ resolves =="
@@ -36,6 +38,8 @@ build/test-python/venv/bin/python -m pip install --no-build-isolation --no-index
 mkdir -p build/test-python/home
 (cd build/test-python && HOME="$PWD/home" KOVA2="$OLDPWD/build/test-release/engine/kova2" \
   venv/bin/python -m pytest -p no:cacheprovider -q "$OLDPWD/python/tests")
+echo "== Debian package: built, installed, run from /usr/bin and its menu entries, removed =="
+bash tests/system/package/package_test.sh
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer =="
 configure_build_test build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=address,undefined -DKOVA_FRONTEND=OFF

@@ -14,6 +14,15 @@
 #include "frontend/qt/main_window.hpp"
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    // The options its manual page lists; a test compares the two.
+    std::cout << "usage: KOVA [--help | --version]" << kova::kLineEnd
+              << "  Without arguments: the main window, which leads through a run of kova2." << kova::kLineEnd
+              << "  --help      this text" << kova::kLineEnd
+              << "  --version   the version" << kova::kLineEnd
+              << std::flush;
+    return 0;
+  }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::cout << "KOVA " << kova::kFrontEndVersionText << " (" << kova::kFrontEndVersionNumber << ")" << kova::kLineEnd
               << std::flush;
