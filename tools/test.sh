@@ -38,6 +38,7 @@ build/test-python/venv/bin/python -m pip install --no-build-isolation --no-index
 mkdir -p build/test-python/home
 (cd build/test-python && HOME="$PWD/home" KOVA2="$OLDPWD/build/test-release/engine/kova2" \
   venv/bin/python -m pytest -p no:cacheprovider -q "$OLDPWD/python/tests")
+
 echo "== Debian package: built, installed, run from /usr/bin and its menu entries, removed =="
 bash tests/system/package/package_test.sh
 
