@@ -71,7 +71,7 @@ read_output_file <- function(output_file) {
     stop(sprintf("'%s' is no complete output file: it holds %d lines, not three per bicluster",
                  output_file, length(lines)), call. = FALSE)
   }
-  starts <- seq(1L, length(lines), by = 3L)
+  starts <- seq_len(length(lines) %/% 3L) * 3L - 2L
   genes <- vector("list", length(starts))
   columns <- vector("list", length(starts))
   for (k in seq_along(starts)) {
