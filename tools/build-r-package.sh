@@ -22,7 +22,14 @@ mkdir -p "$tree/src/engine" "$tree/src/common"
 # The engine's rooms that a search needs (not the console and batch ways), from the one list of
 # sources and options that CMake builds from; their headers, and the front door's, beside them.
 (cd engine && find . -name '*.hpp' ! -path './run/*' -exec cp --parents {} "$tree/src/engine/" \;)
-cp common/*.cpp common/*.hpp "$tree/src/common/"
+# Of common/, only what those rooms include (not the console's run description files).
+grep -rhoE '#include "common/[a-z_]+\.hpp"' $(grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' |
+    awk '{sub("<os>", "posix", $2); print "engine/" $2}') $(find engine -name '*.hpp' ! -path 'engine/run/*') |
+  sed 's/.*"common\/\(.*\)\.hpp"/\1/' | sort -u | while read -r name; do
+    cp "common/$name.hpp" "$tree/src/common/"
+    [ -f "common/$name.cpp" ] && cp "common/$name.cpp" "$tree/src/common/"
+    true
+  done
 # The objects of the files marked "x86" (1) or of the others (0): configure builds the former on x86
 # alone.
 objects() {

@@ -13,6 +13,8 @@ packages=(
   nsis zip unzip fonts-wine                               # Windows installer and zip; its test under Wine
   clang-14 libclang-rt-14-dev                             # fuzzing and ThreadSanitizer
   r-base-dev r-cran-rcpp r-cran-testthat r-bioc-biobase   # the R package kova and its tests
+  r-cran-matrix r-bioc-summarizedexperiment r-bioc-all    # ... its sparse results, inputs, vignette data
+  r-cran-knitr r-cran-rmarkdown pandoc                    # ... and its vignette
   g++-aarch64-linux-gnu qemu-user file                    # the ARM64 build, checked under qemu-user
 )
 
