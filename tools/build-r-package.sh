@@ -15,14 +15,21 @@ check=yes
 
 out=$root/build/r-package
 tree=$out/source/kova
-rm -rf "$out/source" "$out/library" "$out/kova.Rcheck"
+rm -rf "$out/source" "$out/library" "$out/kova.Rcheck" "$out/empty-repository"
 mkdir -p "$out/source" "$out/library"
 cp -R r "$tree"
 mkdir -p "$tree/src/engine" "$tree/src/common"
 # The engine's rooms that a search needs (not the console and batch ways), from the one list of
 # sources and options that CMake builds from; their headers, and the front door's, beside them.
 (cd engine && find . -name '*.hpp' ! -path './run/*' -exec cp --parents {} "$tree/src/engine/" \;)
-cp common/*.cpp common/*.hpp "$tree/src/common/"
+# Of common/, only what those rooms include (not the console's run description files).
+grep -rhoE '#include "common/[a-z_]+\.hpp"' $(grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' |
+    awk '{sub("<os>", "posix", $2); print "engine/" $2}') $(find engine -name '*.hpp' ! -path 'engine/run/*') |
+  sed 's/.*"common\/\(.*\)\.hpp"/\1/' | sort -u | while read -r name; do
+    cp "common/$name.hpp" "$tree/src/common/"
+    [ -f "common/$name.cpp" ] && cp "common/$name.cpp" "$tree/src/common/"
+    true
+  done
 # The objects of the files marked "x86" (1) or of the others (0): configure builds the former on x86
 # alone.
 objects() {
@@ -60,7 +67,17 @@ export KOVA2=${KOVA2:-$root/build/engine/kova2}
 export KOVA_ROOT=$root
 export KOVA_REQUIRE_KOVA2=1
 [ -x "$KOVA2" ] || { echo "no kova2 at $KOVA2 (set KOVA2)" >&2; exit 1; }
-(cd "$out" && _R_CHECK_FORCE_SUGGESTS_=false R CMD check --no-manual "$tarball" >check.log 2>&1) || true
+# As CRAN checks, less what needs the network (biclust, suggested, is not in Debian). --as-cran
+# looks up the suggested packages that are not installed among CRAN's orphaned ones: an empty
+# repository of our own answers, so the check runs the same with or without a network.
+repository=$out/empty-repository
+mkdir -p "$repository/src/contrib" "$repository/web/packages"
+: >"$repository/src/contrib/PACKAGES"
+Rscript -e 'saveRDS(data.frame(Package = character(), Version = character(), Maintainer = character()),
+                    commandArgs(TRUE)[1])' "$repository/web/packages/packages.rds"
+echo "options(repos = c(CRAN = 'file://$repository'))" >"$out/check-profile.R"
+(cd "$out" && R_PROFILE="$out/check-profile.R" _R_CHECK_FORCE_SUGGESTS_=false _R_CHECK_CRAN_INCOMING_REMOTE_=false \
+  _R_CHECK_SYSTEM_CLOCK_=false R CMD check --as-cran --no-manual "$tarball" >check.log 2>&1) || true
 status=$(sed -n 's/^Status: //p' "$out/check.log")
 if [ -z "$status" ] || grep -qE 'ERROR|WARNING' <<<"$status"; then
   cat "$out/check.log"

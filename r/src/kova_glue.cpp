@@ -4,46 +4,112 @@
 
 #include <Rcpp.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kova/matrix.hpp"
-#include "kova/search.hpp"
 #include "kova/result_files.hpp"
+#include "kova/search.hpp"
 
 namespace {
 
-// Keeps every bicluster as 1-based gene rows and sample columns, the way R counts.
+// Keeps every bicluster as 1-based gene rows and sample columns, the way R counts. It runs on the
+// search's thread, so it holds plain C++ vectors: R's objects are made on R's thread afterwards.
 class RowsAndColumns final : public kova::BiclusterSink {
  public:
   void accept(const kova::Bicluster& bicluster) override {
-    Rcpp::IntegerVector rows(bicluster.members.size());
-    for (std::size_t k = 0; k < bicluster.members.size(); ++k) rows[k] = bicluster.members[k] + 1;
-    Rcpp::IntegerVector columns(bicluster.selected_samples);
-    R_xlen_t next = 0;
+    std::vector<int> rows(bicluster.members.begin(), bicluster.members.end());
+    for (int& row : rows) ++row;
+    std::vector<int> columns;
+    columns.reserve(static_cast<std::size_t>(bicluster.selected_samples));
     for (std::size_t s = 0; s < bicluster.sample_flags.size(); ++s) {
-      if (bicluster.sample_flags[s] == 1) columns[next++] = static_cast<int>(s) + 1;
+      if (bicluster.sample_flags[s] == 1) columns.push_back(static_cast<int>(s) + 1);
     }
-    rows_.push_back(rows);
-    columns_.push_back(columns);
+    rows_.push_back(std::move(rows));
+    columns_.push_back(std::move(columns));
   }
   Rcpp::List rows() const { return Rcpp::wrap(rows_); }
   Rcpp::List columns() const { return Rcpp::wrap(columns_); }
 
  private:
-  std::vector<Rcpp::IntegerVector> rows_;
-  std::vector<Rcpp::IntegerVector> columns_;
+  std::vector<std::vector<int>> rows_;
+  std::vector<std::vector<int>> columns_;
+};
+
+// The share of the work done, written by the search's thread and read by R's.
+class SharedProgress final : public kova::SearchProgress {
+ public:
+  void update(const kova::SearchStatus& status) override {
+    done_.store(1.0 - status.work_left, std::memory_order_relaxed);
+    found_.store(status.found, std::memory_order_relaxed);
+  }
+  double done() const { return done_.load(std::memory_order_relaxed); }
+  int found() const { return found_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<double> done_{0.0};
+  std::atomic<int> found_{0};
 };
 
 void set_names(kova::GeneTable& table, const Rcpp::CharacterVector& names) {
   for (R_xlen_t g = 0; g < names.size(); ++g) table[static_cast<std::int32_t>(g)].name = CHAR(STRING_ELT(names, g));
 }
 
+// Runs the search on a thread of its own while R's thread looks for an interrupt every 0.1 s and
+// calls `report(done, found)` to draw the progress. R is only ever called from R's thread. An
+// interrupt (or an error in `report`) leaves by an exception; the jthread's destructor then
+// requests the stop and joins, so no thread and nothing it holds outlives the call, and Rcpp
+// raises R's interrupt condition once every C++ frame is gone.
+void search_beside_r(const kova::GeneTable& table, const kova::RunSettings& settings, kova::BiclusterSink& sink,
+                     const Rcpp::Nullable<Rcpp::Function>& report) {
+  SharedProgress progress;
+  std::exception_ptr failure;
+  std::mutex mutex;
+  std::condition_variable finished_changed;
+  bool finished = false;
+  std::jthread worker([&](std::stop_token stop) {
+    try {
+      kova::search(table, settings, sink, &progress, stop);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    const std::lock_guard lock(mutex);
+    finished = true;
+    finished_changed.notify_all();
+  });
+  for (;;) {
+    {
+      std::unique_lock lock(mutex);
+      if (finished_changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; })) break;
+    }
+    Rcpp::checkUserInterrupt();
+    if (report.isNotNull()) Rcpp::Function(report.get())(progress.done(), progress.found());
+  }
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+// The ordinary Pearson correlation of two centred rows.
+double centred_correlation(const double* a, const double* b, std::size_t n, double sa, double sb) {
+  double sum = 0.0;
+  for (std::size_t c = 0; c < n; ++c) sum += a[c] * b[c];
+  return sum / std::sqrt(sa * sb);
+}
+
 }  // namespace
 
 // [[Rcpp::export(.kova_search)]]
 Rcpp::List kova_search(Rcpp::NumericMatrix x, Rcpp::CharacterVector names, double threshold, int max_biclusters,
-                       int threads) {
+                       int threads, Rcpp::Nullable<Rcpp::Function> report) {
   const auto genes = static_cast<std::int32_t>(x.nrow());
   const auto samples = static_cast<std::int32_t>(x.ncol());
   // The run's numbers are judged before anything large is made, in the console's words.
@@ -57,8 +123,52 @@ Rcpp::List kova_search(Rcpp::NumericMatrix x, Rcpp::CharacterVector names, doubl
     for (std::int32_t g = 0; g < genes; ++g) table[g].values[s] = column[g];
   }
   RowsAndColumns found;
-  kova::search(table, settings, found);
+  search_beside_r(table, settings, found, report);
   return Rcpp::List::create(Rcpp::Named("rows") = found.rows(), Rcpp::Named("columns") = found.columns());
+}
+
+// For every bicluster, the smallest, median and largest plain r: the ordinary Pearson correlation
+// of each pair of its genes over its samples (two-pass). A gene constant over them leaves its pairs
+// undefined; a bicluster without a defined pair gets NA.
+// [[Rcpp::export(.kova_plain_r)]]
+Rcpp::NumericMatrix kova_plain_r(Rcpp::NumericMatrix x, Rcpp::List rows, Rcpp::List columns) {
+  Rcpp::NumericMatrix summary(rows.size(), 3);
+  std::vector<double> centred;
+  std::vector<double> squares;
+  std::vector<double> pairs;
+  for (R_xlen_t k = 0; k < rows.size(); ++k) {
+    const Rcpp::IntegerVector members = rows[k];
+    const Rcpp::IntegerVector selected = columns[k];
+    const auto n = static_cast<std::size_t>(selected.size());
+    const auto m = static_cast<std::size_t>(members.size());
+    centred.assign(m * n, 0.0);
+    squares.assign(m, 0.0);
+    for (std::size_t g = 0; g < m; ++g) {
+      double* row = &centred[g * n];
+      double mean = 0.0;
+      for (std::size_t c = 0; c < n; ++c) mean += (row[c] = x(members[g] - 1, selected[c] - 1));
+      mean /= static_cast<double>(n);
+      for (std::size_t c = 0; c < n; ++c) squares[g] += (row[c] -= mean) * row[c];
+    }
+    pairs.clear();
+    for (std::size_t a = 0; a < m; ++a) {
+      for (std::size_t b = a + 1; b < m; ++b) {
+        if (squares[a] > 0.0 && squares[b] > 0.0) {
+          pairs.push_back(centred_correlation(&centred[a * n], &centred[b * n], n, squares[a], squares[b]));
+        }
+      }
+    }
+    if (pairs.empty()) {
+      summary(k, 0) = summary(k, 1) = summary(k, 2) = NA_REAL;
+      continue;
+    }
+    std::sort(pairs.begin(), pairs.end());
+    const std::size_t half = pairs.size() / 2;
+    summary(k, 0) = pairs.front();
+    summary(k, 1) = pairs.size() % 2 == 1 ? pairs[half] : (pairs[half - 1] + pairs[half]) / 2.0;
+    summary(k, 2) = pairs.back();
+  }
+  return summary;
 }
 
 // [[Rcpp::export(.kova_write)]]

@@ -7,16 +7,21 @@ kova2_path <- function() {
   skip("KOVA2 does not name a kova2 binary")
 }
 
-# The project's own examples, and the shared data beside the project.
+# The real matrices in the data folder of the clone (tools/make-data.sh makes them).
 data_file <- function(name) {
-  root <- Sys.getenv("KOVA_ROOT")
-  candidates <- c(file.path(root, "examples", name), file.path(root, "..", "shared", "data", name))
-  found <- candidates[nzchar(root) & file.exists(candidates)]
-  if (length(found) == 0L) {
-    if (nzchar(Sys.getenv("KOVA_REQUIRE_KOVA2"))) stop("no ", name, " beside KOVA_ROOT '", root, "'")
-    skip(paste("no", name, "beside KOVA_ROOT"))
+  path <- file.path(Sys.getenv("KOVA_ROOT"), "data", name)
+  if (!nzchar(Sys.getenv("KOVA_ROOT")) || !file.exists(path)) {
+    if (nzchar(Sys.getenv("KOVA_REQUIRE_KOVA2"))) stop("no ", path, " (run tools/make-data.sh)")
+    skip(paste("no", name, "in the data folder of KOVA_ROOT"))
   }
-  found[1L]
+  path
+}
+
+# A suggested package the tests use; where the tests must not skip, its absence is a failure.
+need_package <- function(name) {
+  if (requireNamespace(name, quietly = TRUE)) return(invisible())
+  if (nzchar(Sys.getenv("KOVA_REQUIRE_KOVA2"))) stop("the package ", name, " is not installed")
+  skip(paste(name, "is not installed"))
 }
 
 # Genes in rows, names kept as they are (they need not be unique).
@@ -65,8 +70,8 @@ expect_same_as_kova2 <- function(x, threshold, max = Inf, read_back = TRUE) {
   expect_identical(file_bytes(report), file_bytes(engine$report))
   if (!read_back) return(result)
   read_back <- kova_read_result(engine$output, matrix_file)
-  expect_identical(lapply(read_back$biclusters, `[[`, "rows"), lapply(result$biclusters, `[[`, "rows"))
-  expect_identical(lapply(read_back$biclusters, `[[`, "columns"), lapply(result$biclusters, `[[`, "columns"))
+  expect_identical(lapply(read_back, `[[`, "rows"), lapply(result, `[[`, "rows"))
+  expect_identical(lapply(read_back, `[[`, "columns"), lapply(result, `[[`, "columns"))
   expect_identical(unname(read_back$RowxNumber), unname(result$RowxNumber))
   result
 }
