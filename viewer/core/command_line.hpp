@@ -5,22 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "viewer/core/class_levels.hpp"
 #include "viewer/core/run_data.hpp"
 
 namespace kova::viewer {
 
 inline constexpr const char* kUsage =
-    "usage: kovaview [--samples FILE] [OUTPUT MATRIX GENES SAMPLES]\n"
-    "       kovaview [--samples FILE] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX GENES "
-    "SAMPLES\n"
-    "       kovaview [--samples FILE] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX GENES SAMPLES\n"
-    "       kovaview [--samples FILE] --table FILE [--members FILE] OUTPUT MATRIX GENES SAMPLES\n"
+    "usage: kovaview [ANNOTATION] [OUTPUT MATRIX [GENES SAMPLES]]\n"
+    "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX [GENES SAMPLES]\n"
+    "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX [GENES SAMPLES]\n"
+    "       kovaview [ANNOTATION] --table FILE [--members FILE] OUTPUT MATRIX [GENES SAMPLES]\n"
+    "  ANNOTATION: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]]\n"
+    "  GENES and SAMPLES are counted from the matrix when not given, one gene per line.\n"
     "  --png, --all, --table and --members write files without a window; a name ending in .csv\n"
-    "  gives CSV, any other tab-separated text";
+    "  gives CSV, any other tab-separated text. --help shows this.";
 
 struct CommandLine {
   std::optional<RunFiles> run;  // empty: offer the last run prepared with KOVA
   std::string samples;          // a sample annotation file, or empty
+  std::vector<LevelMerge> merges;  // --merge: class levels shown as one
+  std::string merges_text;         // the same as given, each --merge separated by "; "
   std::string png;              // non-empty: draw one heatmap to this file, no window
   std::int32_t bicluster = 0;   // 1-based, with `png`
   std::string all;              // non-empty: one heatmap per bicluster into this folder
@@ -30,6 +34,7 @@ struct CommandLine {
   int height = 0;
   int dpi = 96;                 // --dpi: the same picture with more pixels
   bool cluster = false;         // heatmap rows and columns ordered by clustering
+  bool help = false;            // --help: show the usage and nothing else
   std::string error;            // non-empty: the arguments are wrong; says why
 
   // Writes files and opens no window.

@@ -15,22 +15,10 @@ class Lines {
  public:
   explicit Lines(Separator separator) : separator_(separator == Separator::kComma ? ',' : '\t') {}
 
-  Lines& field(std::string_view value) {
-    if (!at_start_) text_ += separator_;
-    at_start_ = false;
-    const bool quote = separator_ == ',' && value.find_first_of(",\"\r\n") != std::string_view::npos;
-    if (!quote) {
-      text_ += value;
-      return *this;
-    }
-    text_ += '"';
-    for (char c : value) {
-      if (c == '"') text_ += '"';
-      text_ += c;
-    }
-    text_ += '"';
-    return *this;
-  }
+  Lines& field(std::string_view value) { return put(value, false); }
+  // Names and classes from the user's files: always quoted in CSV, so that spreadsheets that keep
+  // quoted fields as text leave a name such as 01005 or MARCH1 as it is.
+  Lines& name(std::string_view value) { return put(value, true); }
   Lines& field(std::int64_t value) { return field(std::to_string(value)); }
   // The shortest form that reads back to the same double.
   Lines& r(double value) {
@@ -45,6 +33,23 @@ class Lines {
   std::string take() { return std::move(text_); }
 
  private:
+  Lines& put(std::string_view value, bool always_quote) {
+    if (!at_start_) text_ += separator_;
+    at_start_ = false;
+    const bool quote = separator_ == ',' && (always_quote || value.find_first_of(",\"\r\n") != std::string_view::npos);
+    if (!quote) {
+      text_ += value;
+      return *this;
+    }
+    text_ += '"';
+    for (char c : value) {
+      if (c == '"') text_ += '"';
+      text_ += c;
+    }
+    text_ += '"';
+    return *this;
+  }
+
   char separator_;
   std::string text_;
   bool at_start_ = true;
@@ -79,7 +84,7 @@ std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCo
     std::string names;
     for (const std::string& name : b.genes) names += (names.empty() ? "" : " ") + name;
     lines.field(b.number).field(genes).field(samples).field(genes * samples);
-    lines.r(m.smallest).r(m.median).r(m.largest).field(names);
+    lines.r(m.smallest).r(m.median).r(m.largest).name(names);
     lines.end_line();
   }
   return lines.take();
@@ -96,7 +101,7 @@ std::string bicluster_members_text(const LoadedRun& run, std::span<const std::si
   for (std::size_t index : order) {
     const ResultBicluster& b = run.biclusters[index];
     for (std::size_t g = 0; g < b.genes.size(); ++g) {
-      lines.field(b.number).field("gene").field(run.gene_rows[index][g] + 1).field(b.genes[g]);
+      lines.field(b.number).field("gene").field(run.gene_rows[index][g] + 1).name(b.genes[g]);
       if (annotation != nullptr) {
         for (std::size_t c = 0; c < annotation->class_titles.size(); ++c) lines.field("");
       }
@@ -105,11 +110,11 @@ std::string bicluster_members_text(const LoadedRun& run, std::span<const std::si
     for (std::int32_t s : b.samples) {
       lines.field(b.number).field("sample").field(s);
       if (annotation != nullptr) {
-        lines.field(annotation->names.empty() ? "sample" + std::to_string(s) : annotation->label(s - 1));
+        lines.name(annotation->names.empty() ? "sample" + std::to_string(s) : annotation->label(s - 1));
         for (const std::vector<std::string>& classes : annotation->classes)
-          lines.field(classes[static_cast<std::size_t>(s - 1)]);
+          lines.name(classes[static_cast<std::size_t>(s - 1)]);
       } else {
-        lines.field("sample" + std::to_string(s));
+        lines.name("sample" + std::to_string(s));
       }
       lines.end_line();
     }

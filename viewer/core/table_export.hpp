@@ -1,7 +1,8 @@
 #pragma once
 // The bicluster table and the biclusters' members as CSV or TSV text, for spreadsheets and
-// scripts. Lines end with CR LF; CSV fields are quoted where they hold a comma, a quote or a line
-// break; an undefined r is written NA.
+// scripts. Lines end with CR LF; in CSV, names and classes are always quoted (a spreadsheet keeps
+// a quoted 01005 as text), other fields where they hold a comma, a quote or a line break; an
+// undefined r is written NA.
 
 #include <cstddef>
 #include <filesystem>

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/class_levels.hpp"
 #include "viewer/core/table_export.hpp"
 #include "viewer/qt/bicluster_pictures.hpp"
 
@@ -21,8 +22,8 @@ std::filesystem::path picture_path(const std::filesystem::path& folder, std::int
   return folder / ("bicluster" + digits + ".png");
 }
 
-void write_all_pictures(const LoadedRun& run, const CommandLine& line, const HeatmapOptions& options, const QFont& font,
-                        const PictureProgress& progress) {
+void write_all_pictures(const LoadedRun& run, const CommandLine& line, const HeatmapOptions& options,
+                        const std::vector<PlainCorrelation>& measures, const QFont& font, const PictureProgress& progress) {
   const std::filesystem::path folder = line.all;
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -30,8 +31,10 @@ void write_all_pictures(const LoadedRun& run, const CommandLine& line, const Hea
   const std::size_t count = run.biclusters.size();
   for (std::size_t index = 0; index < count; ++index) {
     const std::filesystem::path path = picture_path(folder, run.biclusters[index].number, count);
-    check(save_heatmap(run, index, QString::fromStdString(path.string()), font, options, QSize(line.width, line.height),
-                       line.dpi));
+    HeatmapOptions with_measure = options;
+    with_measure.measure = &measures[index];
+    check(save_heatmap(run, index, QString::fromStdString(path.string()), font, with_measure,
+                       QSize(line.width, line.height), line.dpi));
     progress(index + 1, count);
   }
 }
@@ -43,12 +46,17 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Matrix
   const LoadedRun run = load_run(*line.run);
   for (const std::string& warning : run.matrix_warnings) warn(warning);
   std::optional<SampleAnnotation> annotation;
-  if (!line.samples.empty()) annotation = read_sample_annotation(line.samples, run.files.samples);
-  const HeatmapOptions options{annotation ? &*annotation : nullptr, line.cluster};
+  if (!line.samples.empty()) {
+    annotation = read_sample_annotation(line.samples, run.files.samples);
+    merge_levels(*annotation, line.merges);
+  }
+  const HeatmapOptions options{.annotation = annotation ? &*annotation : nullptr, .clustered = line.cluster};
+  const std::atomic<bool> never_stop = false;
+  // The plain r of every bicluster, for the table and the pictures' titles.
+  const std::vector<PlainCorrelation> measures =
+      line.table.empty() && line.all.empty() ? std::vector<PlainCorrelation>{} : plain_correlations(run, never_stop);
 
   if (!line.table.empty()) {
-    const std::atomic<bool> never_stop = false;
-    const std::vector<PlainCorrelation> measures = plain_correlations(run, never_stop);
     write_text_file(line.table, bicluster_table_text(run, measures, every_bicluster(run), separator_for(line.table)));
   }
   if (!line.members.empty()) {
@@ -63,7 +71,7 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Matrix
     check(save_heatmap(run, static_cast<std::size_t>(line.bicluster - 1), QString::fromStdString(line.png), font,
                        options, QSize(line.width, line.height), line.dpi));
   }
-  if (!line.all.empty()) write_all_pictures(run, line, options, font, progress);
+  if (!line.all.empty()) write_all_pictures(run, line, options, measures, font, progress);
 }
 
 }  // namespace kova::viewer

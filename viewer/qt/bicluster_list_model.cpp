@@ -1,18 +1,10 @@
 #include "viewer/qt/bicluster_list_model.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 namespace kova::viewer {
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return result;
-}
 
 constexpr double kSortsBelowEveryR = -2.0;
 
@@ -97,28 +89,29 @@ QVariant BiclusterListModel::headerData(int section, Qt::Orientation orientation
 }
 
 void BiclusterFilter::set_gene_text(const QString& text) {
-  text_ = lower(text.trimmed().toStdString());
+  filter_.set_gene_text(text.toStdString());
   invalidateRowsFilter();
 }
 
 void BiclusterFilter::set_least_plain_r(std::optional<double> least) {
-  least_r_ = least;
+  filter_.least_plain_r = least;
+  invalidateRowsFilter();
+}
+
+void BiclusterFilter::set_least_genes(std::int32_t least) {
+  filter_.least_genes = least;
+  invalidateRowsFilter();
+}
+
+void BiclusterFilter::set_least_samples(std::int32_t least) {
+  filter_.least_samples = least;
   invalidateRowsFilter();
 }
 
 bool BiclusterFilter::filterAcceptsRow(int source_row, const QModelIndex&) const {
   const auto* list = static_cast<const BiclusterListModel*>(sourceModel());
   if (list == nullptr || list->run() == nullptr) return false;
-  if (least_r_) {
-    const PlainCorrelation* m = list->measures_of(source_row);
-    // An undefined pair is not at least anything.
-    if (m != nullptr && (m->undefined > 0 || !(m->smallest >= *least_r_))) return false;
-  }
-  if (text_.empty()) return true;
-  for (const std::string& name : list->run()->biclusters[static_cast<std::size_t>(source_row)].genes) {
-    if (lower(name).find(text_) != std::string::npos) return true;
-  }
-  return false;
+  return passes(filter_, list->run()->biclusters[static_cast<std::size_t>(source_row)], list->measures_of(source_row));
 }
 
 }  // namespace kova::viewer

@@ -1,6 +1,5 @@
 #pragma once
-// The list of biclusters of a run (number, genes, samples, size, plain r), and its filter by gene
-// name and by the smallest plain r.
+// The list of biclusters of a run (number, genes, samples, size, plain r), and its filter.
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/list_filter.hpp"
 #include "viewer/core/run_data.hpp"
 
 namespace kova::viewer {
@@ -39,24 +39,25 @@ class BiclusterListModel final : public QAbstractTableModel {
 // How an r reads in the list, the detail pane and the exports.
 QString r_text(double r, int decimals);
 
-// Keeps the biclusters with a gene whose name contains the gene text (case-insensitive) and,
-// when a least r is set, whose every gene pair has a plain r at least that; until the measures
-// are computed that part lets every bicluster through.
+// Keeps the biclusters that pass the ListFilter (list_filter.hpp); until the plain r are computed
+// the r part lets every bicluster through.
 class BiclusterFilter final : public QSortFilterProxyModel {
  public:
   explicit BiclusterFilter(QObject* parent = nullptr) : QSortFilterProxyModel(parent) {}
   void set_gene_text(const QString& text);
   void set_least_plain_r(std::optional<double> least);
+  void set_least_genes(std::int32_t least);
+  void set_least_samples(std::int32_t least);
+  const ListFilter& criteria() const { return filter_; }
   void measures_arrived() {
-    if (least_r_) invalidateRowsFilter();  // a new filtering of every row only when it can change
+    if (filter_.least_plain_r) invalidateRowsFilter();  // a new filtering of every row only when it can change
   }
 
  protected:
   bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override;
 
  private:
-  std::string text_;  // lower case
-  std::optional<double> least_r_;
+  ListFilter filter_;
 };
 
 }  // namespace kova::viewer

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -49,6 +50,16 @@ QWidget* titled(const QString& title, QWidget* content) {
 
 QString as_text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
+// From 0, which reads "any": no filter.
+QSpinBox* least_count_box(const QString& name, const QString& tip) {
+  auto* box = new QSpinBox;
+  box->setObjectName(name);
+  box->setRange(0, 1000000);
+  box->setSpecialValueText(QStringLiteral("any"));
+  box->setToolTip(tip);
+  return box;
+}
+
 }  // namespace
 
 ViewerWindow::ViewerWindow(QWidget* parent)
@@ -58,6 +69,9 @@ ViewerWindow::ViewerWindow(QWidget* parent)
       table_(new QTableView),
       gene_filter_(new QLineEdit),
       least_r_(new QDoubleSpinBox),
+      least_genes_(least_count_box(QStringLiteral("leastGenes"), QStringLiteral("Keep the biclusters of at least this many genes"))),
+      least_samples_(least_count_box(QStringLiteral("leastSamples"), QStringLiteral("Keep the biclusters of at least this many samples"))),
+      merge_levels_(new QLineEdit),
       measure_label_(new QLabel),
       cluster_(new QCheckBox(QStringLiteral("Cluster rows and columns"))),
       genes_(copyable_list(QStringLiteral("geneList"))),
@@ -110,12 +124,29 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   auto* least_row = new QHBoxLayout;
   least_row->addWidget(new QLabel(QStringLiteral("Plain r at least")));
   least_row->addWidget(least_r_, 1);
+  connect(least_genes_, &QSpinBox::valueChanged, this, [this](int value) { filter_->set_least_genes(value); });
+  connect(least_samples_, &QSpinBox::valueChanged, this, [this](int value) { filter_->set_least_samples(value); });
+  auto* size_row = new QHBoxLayout;
+  size_row->addWidget(new QLabel(QStringLiteral("Genes at least")));
+  size_row->addWidget(least_genes_, 1);
+  size_row->addWidget(new QLabel(QStringLiteral("Samples at least")));
+  size_row->addWidget(least_samples_, 1);
+
+  merge_levels_->setObjectName(QStringLiteral("mergeLevels"));
+  merge_levels_->setPlaceholderText(QStringLiteral("Merge class levels, such as B1,B2,B3,B4=B; T1,T2=T"));
+  merge_levels_->setToolTip(QStringLiteral("Class levels shown as one in the class bars, legends and exports; Enter applies"));
+  connect(merge_levels_, &QLineEdit::returnPressed, this, [this] {
+    const QString error = set_level_merges(merge_levels_->text());
+    if (!error.isEmpty()) statusBar()->showMessage(QStringLiteral("Class levels not merged: ") + error);
+  });
 
   auto* left = new QWidget;
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
   left_layout->addWidget(gene_filter_);
   left_layout->addLayout(least_row);
+  left_layout->addLayout(size_row);
+  left_layout->addWidget(merge_levels_);
   left_layout->addWidget(table_);
 
   heatmap_view_->setObjectName(QStringLiteral("heatmapView"));
@@ -213,15 +244,17 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   membership_view_->set_painter([this](QPainter& painter, QSize size) { paint_membership(painter, size); });
   // Filters set for the last run would leave this one's list empty for no visible reason.
   QStringList notes;
-  if (!gene_filter_->text().isEmpty() || least_r_->value() >= -1.0) notes.push_back(QStringLiteral("filters cleared"));
+  if (filter_->criteria().any()) notes.push_back(QStringLiteral("filters cleared"));
   gene_filter_->clear();
   least_r_->setValue(least_r_->minimum());
+  least_genes_->setValue(0);
+  least_samples_->setValue(0);
   if (const QString note = check_annotation(); !note.isEmpty()) notes.push_back(note);
   if (filter_->rowCount() > 0) table_->selectRow(0);
   QString status = QStringLiteral("%1 biclusters; matrix %2 genes x %3 samples; opened in %4 ms")
                        .arg(run_->biclusters.size())
-                       .arg(files.genes)
-                       .arg(files.samples)
+                       .arg(run_->files.genes)
+                       .arg(run_->files.samples)
                        .arg(timer.elapsed());
   if (!run_->report_note.empty()) notes.push_back(QString::fromStdString(run_->report_note));
   for (const std::string& warning : run_->matrix_warnings) {
@@ -236,7 +269,7 @@ QString ViewerWindow::open_run(const RunFiles& files) {
 QString ViewerWindow::check_annotation() {
   if (!annotation_) return {};
   try {
-    annotation_ = read_sample_annotation(annotation_->file, run_->files.samples);
+    annotation_ = read_annotation(annotation_->file);
     return {};
   } catch (const std::exception& error) {
     annotation_.reset();
@@ -247,7 +280,7 @@ QString ViewerWindow::check_annotation() {
 QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   if (!run_) return QStringLiteral("Open a run first: the annotation must match its samples.");
   try {
-    annotation_ = read_sample_annotation(path, run_->files.samples);
+    annotation_ = read_annotation(path);
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());
   }
@@ -263,6 +296,26 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   return {};
 }
 
+SampleAnnotation ViewerWindow::read_annotation(const std::filesystem::path& path) const {
+  SampleAnnotation annotation = read_sample_annotation(path, run_->files.samples);
+  merge_levels(annotation, merges_);
+  return annotation;
+}
+
+QString ViewerWindow::set_level_merges(const QString& text) {
+  try {
+    merges_ = parse_level_merges(text.toStdString());
+  } catch (const LevelMergeError& error) {
+    return QString::fromStdString(error.what());
+  }
+  if (merge_levels_->text() != text) merge_levels_->setText(text);
+  if (annotation_) {
+    if (const QString note = check_annotation(); !note.isEmpty()) statusBar()->showMessage(note);
+    show_bicluster(shown_);
+  }
+  return {};
+}
+
 void ViewerWindow::choose_annotation() {
   const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open sample annotation"), {},
                                                     QStringLiteral("Sample annotation (*.txt *.tsv *.meta);;All files (*)"));
@@ -271,7 +324,11 @@ void ViewerWindow::choose_annotation() {
   if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
 }
 
-HeatmapOptions ViewerWindow::heatmap_options() const { return {annotation(), cluster_->isChecked()}; }
+HeatmapOptions ViewerWindow::heatmap_options() const {
+  HeatmapOptions options{.annotation = annotation(), .clustered = cluster_->isChecked()};
+  if (shown_ && measures_ready_) options.measure = &measures_[*shown_];
+  return options;
+}
 
 QString ViewerWindow::ask_export_path(const QString& title, const QString& suggested) {
   QString path = QFileDialog::getSaveFileName(this, title, suggested,
@@ -407,7 +464,7 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
     const HeatmapGeometry geometry = fitted_heatmap_geometry(heatmap_->model, heatmap_->text, painter.fontMetrics(), size);
     draw_heatmap(painter, geometry, heatmap_->model, heatmap_->text);
   });
-  profile_view_->set_painter([this, index, text = profile_text(*run_, *index, annotation())](QPainter& painter, QSize size) {
+  profile_view_->set_painter([this, index, text = profile_text(*run_, *index, heatmap_options())](QPainter& painter, QSize size) {
     draw_profiles(painter, QRect(QPoint(0, 0), size), run_->table, run_->gene_rows[*index],
                   selected_samples(*run_, *index), text);
   });
@@ -432,7 +489,7 @@ std::pair<PaintFunction, QSize> ViewerWindow::current_picture() const {
   if (!shown_ || !heatmap_ || pane == genes_view_) return {};
   if (pane == profile_view_) {
     const std::size_t index = *shown_;
-    return {[this, index, text = profile_text(*run_, index, annotation())](QPainter& painter, QSize size) {
+    return {[this, index, text = profile_text(*run_, index, heatmap_options())](QPainter& painter, QSize size) {
               draw_profiles(painter, QRect(QPoint(0, 0), size), run_->table, run_->gene_rows[index],
                             selected_samples(*run_, index), text);
             },

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/class_levels.hpp"
 #include "viewer/core/run_data.hpp"
 #include "viewer/qt/bicluster_pictures.hpp"
 
@@ -19,6 +20,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QSpinBox;
 class QTabWidget;
 class QTableView;
 
@@ -40,6 +42,9 @@ class ViewerWindow final : public QMainWindow {
   // Reads sample names and classes for the open run; returns the error message (naming the file
   // and line) or empty. The annotation shown before stays when it fails.
   QString open_annotation(const std::filesystem::path& path);
+  // Class levels shown as one (parse_level_merges' form, such as "B1,B2,B3,B4=B"), for the
+  // annotation open now and any opened later; returns why the text cannot be read, or empty.
+  QString set_level_merges(const QString& text);
   // Asks for the files (filled in with `suggested`) and opens them; errors in a message box.
   void choose_run(const RunFiles& suggested, const QString& note);
   // The bicluster shown, 0-based in file order; empty when none.
@@ -64,6 +69,8 @@ class ViewerWindow final : public QMainWindow {
   QString ask_export_path(const QString& title, const QString& suggested);
   HeatmapOptions heatmap_options() const;
   const SampleAnnotation* annotation() const { return annotation_ ? &*annotation_ : nullptr; }
+  // Reads the annotation at `path` for the open run, with the levels merged.
+  SampleAnnotation read_annotation(const std::filesystem::path& path) const;
   // Drops the annotation when it does not fit the run now open; says so in the returned note.
   QString check_annotation();
   void paint_membership(QPainter& painter, QSize size) const;
@@ -77,7 +84,8 @@ class ViewerWindow final : public QMainWindow {
   std::thread measuring_;
   std::optional<std::size_t> shown_;
   std::optional<BiclusterHeatmap> heatmap_;
-  std::optional<SampleAnnotation> annotation_;
+  std::optional<SampleAnnotation> annotation_;  // levels merged as `merges_` says
+  std::vector<LevelMerge> merges_;
   QString run_status_;  // what the status bar said when the run opened
 
   BiclusterListModel* list_;
@@ -85,6 +93,9 @@ class ViewerWindow final : public QMainWindow {
   QTableView* table_;
   QLineEdit* gene_filter_;
   QDoubleSpinBox* least_r_;
+  QSpinBox* least_genes_;
+  QSpinBox* least_samples_;
+  QLineEdit* merge_levels_;
   QLabel* measure_label_;
   QCheckBox* cluster_;
   QPlainTextEdit* genes_;

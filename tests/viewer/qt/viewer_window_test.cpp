@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -119,6 +120,66 @@ class ViewerWindowTest : public QObject {
     least->setValue(0.99);
     QCOMPARE(table_->model()->rowCount(), 1);
     QCOMPARE(shown_number(table_, 0), 3);
+  }
+
+  // Bicluster 1 has 3 genes over 5 samples; 2 and 3 have 2 genes over 3 samples.
+  void the_size_filters_take_typed_counts() {
+    auto* genes = window_->findChild<QSpinBox*>(QStringLiteral("leastGenes"));
+    auto* samples = window_->findChild<QSpinBox*>(QStringLiteral("leastSamples"));
+    QVERIFY(genes && samples);
+    QCOMPARE(genes->text(), QStringLiteral("any"));
+    const auto type = [](QSpinBox* box, const QString& text) {
+      box->setFocus();
+      box->selectAll();
+      QTest::keyClicks(box, text);
+      QTest::keyClick(box, Qt::Key_Enter);
+    };
+    type(genes, QStringLiteral("3"));
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 1);
+    type(genes, QStringLiteral("0"));
+    QCOMPARE(table_->model()->rowCount(), 3);
+    type(samples, QStringLiteral("4"));
+    QCOMPARE(table_->model()->rowCount(), 1);
+    type(samples, QStringLiteral("3"));
+    QCOMPARE(table_->model()->rowCount(), 3);
+    type(samples, QStringLiteral("6"));
+    QCOMPARE(table_->model()->rowCount(), 0);
+
+    QCOMPARE(window_->open_run(files_), QString());
+    QCOMPARE(samples->value(), 0);
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QVERIFY(window_->statusBar()->currentMessage().contains(QStringLiteral("filters cleared")));
+  }
+
+  // Typed into the merge field, B1 and B2 become B: the bar shows B's colour, and B2's is gone.
+  void merged_class_levels_recolour_the_bars() {
+    const std::filesystem::path path = dir_->path() / "samples.txt";
+    test::write_file(path, "#name\tstage\ns1\tB1\ns2\tB2\ns3\tT\ns4\tB1\ns5\tB\n");
+    QCOMPARE(window_->open_annotation(path), QString());
+    auto* heatmap = window_->findChild<ChartView*>(QStringLiteral("heatmapView"));
+    SampleAnnotation annotation = read_sample_annotation(path, 5);
+    const QColor b2 = class_bars(annotation, std::vector<std::int32_t>{1})[0].colours[0];
+    QVERIFY(holds_colour(heatmap->grab().toImage(), b2));
+
+    auto* merge = window_->findChild<QLineEdit*>(QStringLiteral("mergeLevels"));
+    QVERIFY(merge);
+    merge->setFocus();
+    QTest::keyClicks(merge, QStringLiteral("B1,B2=B"));
+    QTest::keyClick(merge, Qt::Key_Return);
+    merge_levels(annotation, parse_level_merges("B1,B2=B"));
+    const ClassBar merged = class_bars(annotation, std::vector<std::int32_t>{0})[0];
+    QCOMPARE(merged.legend.size(), std::size_t{2});  // B and T
+    const QImage picture = heatmap->grab().toImage();
+    QVERIFY(holds_colour(picture, merged.colours[0]));
+    QVERIFY(!holds_colour(picture, b2));
+
+    merge->clear();
+    QTest::keyClicks(merge, QStringLiteral("B1 B2"));
+    QTest::keyClick(merge, Qt::Key_Return);
+    QVERIFY2(window_->statusBar()->currentMessage().contains(QStringLiteral("Class levels not merged: 'B1 B2' has no '='")),
+             qPrintable(window_->statusBar()->currentMessage()));
+    QVERIFY(holds_colour(heatmap->grab().toImage(), merged.colours[0]));
   }
 
   void opening_another_run_clears_the_filters_and_says_so() {
