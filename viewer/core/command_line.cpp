@@ -39,12 +39,14 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
     const std::string& argument = arguments[i];
     const bool has_value = i + 1 < arguments.size();
     if (argument == "--png" || argument == "--all" || argument == "--table" || argument == "--members" ||
-        argument == "--samples") {
+        argument == "--samples" || argument == "--gene-names" || argument == "--gmt") {
       if (!has_value) return refused(argument + (argument == "--all" ? " needs a folder" : " needs a file name"));
       std::string& value = argument == "--png"     ? line.png
                            : argument == "--all"   ? line.all
                            : argument == "--table" ? line.table
                            : argument == "--samples" ? line.samples
+                           : argument == "--gene-names" ? line.gene_names
+                           : argument == "--gmt"     ? line.gmt
                                                      : line.members;
       value = arguments[++i];
     } else if (argument == "--size") {
@@ -90,8 +92,9 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
   if (line.dpi != 96 && !pictures) return refused("--dpi is only used with --png or --all");
   if (!line.merges.empty() && line.samples.empty()) return refused("--merge merges the class levels of --samples FILE");
   if (positional.empty()) {
-    if (line.batch()) return refused("--png, --all, --table and --members need OUTPUT MATRIX");
+    if (line.batch()) return refused("--png, --all, --table, --members and --gmt need OUTPUT MATRIX");
     if (!line.samples.empty()) return refused("--samples needs OUTPUT MATRIX");
+    if (!line.gene_names.empty()) return refused("--gene-names needs OUTPUT MATRIX");
     return line;
   }
   if (positional.size() != 2 && positional.size() != 4) return refused("expected OUTPUT MATRIX [GENES SAMPLES]");

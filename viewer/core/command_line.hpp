@@ -15,10 +15,11 @@ inline constexpr const char* kUsage =
     "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX [GENES SAMPLES]\n"
     "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX [GENES SAMPLES]\n"
     "       kovaview [ANNOTATION] --table FILE [--members FILE] OUTPUT MATRIX [GENES SAMPLES]\n"
-    "  ANNOTATION: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]]\n"
+    "  ANNOTATION: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]] [--gene-names FILE] [--gmt FILE]\n"
     "  GENES and SAMPLES are counted from the matrix when not given, one gene per line.\n"
     "  --png, --all, --table and --members write files without a window; a name ending in .csv\n"
-    "  gives CSV, any other tab-separated text. --help shows this.";
+    "  gives CSV, any other tab-separated text; --gmt writes every bicluster's genes as a GMT line.\n"
+    "  --gene-names: matrix name, symbol, description per line, tab separated. --help shows this.";
 
 struct CommandLine {
   std::optional<RunFiles> run;  // empty: offer the last run prepared with KOVA
@@ -30,6 +31,8 @@ struct CommandLine {
   std::string all;              // non-empty: one heatmap per bicluster into this folder
   std::string table;            // non-empty: the bicluster table to this file
   std::string members;          // non-empty: every bicluster's genes and samples to this file
+  std::string gene_names;       // a gene names file: symbols beside the matrix's names, or empty
+  std::string gmt;              // non-empty: every bicluster's genes as GMT lines to this file
   int width = 0;                // --size; 0: the picture's natural size
   int height = 0;
   int dpi = 96;                 // --dpi: the same picture with more pixels
@@ -38,7 +41,7 @@ struct CommandLine {
   std::string error;            // non-empty: the arguments are wrong; says why
 
   // Writes files and opens no window.
-  bool batch() const { return !png.empty() || !all.empty() || !table.empty() || !members.empty(); }
+  bool batch() const { return !png.empty() || !all.empty() || !table.empty() || !members.empty() || !gmt.empty(); }
 };
 
 // `arguments` without the program name. The report is looked for beside OUTPUT, then in

@@ -70,11 +70,12 @@ std::vector<std::size_t> every_bicluster(const LoadedRun& run) {
 }
 
 std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCorrelation>& measures,
-                                 std::span<const std::size_t> order, Separator separator) {
+                                 std::span<const std::size_t> order, Separator separator, const GeneSymbols* symbols) {
   Lines lines(separator);
   for (const char* title : {"bicluster", "genes", "samples", "size", "min_r", "median_r", "max_r", "gene_names"}) {
     lines.field(title);
   }
+  if (symbols != nullptr) lines.field("gene_symbols");
   lines.end_line();
   for (std::size_t index : order) {
     const ResultBicluster& b = run.biclusters[index];
@@ -85,15 +86,24 @@ std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCo
     for (const std::string& name : b.genes) names += (names.empty() ? "" : " ") + name;
     lines.field(b.number).field(genes).field(samples).field(genes * samples);
     lines.r(m.smallest).r(m.median).r(m.largest).name(names);
+    if (symbols != nullptr) {
+      std::string known;
+      for (std::int32_t row : run.gene_rows[index]) {
+        known += (known.empty() ? "" : " ") + (symbols->of(row).empty() ? std::string("-") : symbols->of(row));
+      }
+      lines.name(known);
+    }
     lines.end_line();
   }
   return lines.take();
 }
 
 std::string bicluster_members_text(const LoadedRun& run, std::span<const std::size_t> order,
-                                   const SampleAnnotation* annotation, Separator separator) {
+                                   const SampleAnnotation* annotation, Separator separator,
+                                   const GeneSymbols* symbols) {
   Lines lines(separator);
   lines.field("bicluster").field("member").field("position").field("name");
+  if (symbols != nullptr) lines.field("symbol");
   if (annotation != nullptr) {
     for (const std::string& title : annotation->class_titles) lines.field(title);
   }
@@ -101,7 +111,9 @@ std::string bicluster_members_text(const LoadedRun& run, std::span<const std::si
   for (std::size_t index : order) {
     const ResultBicluster& b = run.biclusters[index];
     for (std::size_t g = 0; g < b.genes.size(); ++g) {
-      lines.field(b.number).field("gene").field(run.gene_rows[index][g] + 1).name(b.genes[g]);
+      const std::int32_t row = run.gene_rows[index][g];
+      lines.field(b.number).field("gene").field(row + 1).name(b.genes[g]);
+      if (symbols != nullptr) lines.name(symbols->of(row));
       if (annotation != nullptr) {
         for (std::size_t c = 0; c < annotation->class_titles.size(); ++c) lines.field("");
       }
@@ -109,12 +121,16 @@ std::string bicluster_members_text(const LoadedRun& run, std::span<const std::si
     }
     for (std::int32_t s : b.samples) {
       lines.field(b.number).field("sample").field(s);
+      const auto sample_name = [&](const std::string& name) {
+        lines.name(name);
+        if (symbols != nullptr) lines.field("");
+      };
       if (annotation != nullptr) {
-        lines.name(annotation->names.empty() ? "sample" + std::to_string(s) : annotation->label(s - 1));
+        sample_name(annotation->names.empty() ? "sample" + std::to_string(s) : annotation->label(s - 1));
         for (const std::vector<std::string>& classes : annotation->classes)
           lines.name(classes[static_cast<std::size_t>(s - 1)]);
       } else {
-        lines.name("sample" + std::to_string(s));
+        sample_name("sample" + std::to_string(s));
       }
       lines.end_line();
     }

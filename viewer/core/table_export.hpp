@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/run_data.hpp"
 #include "kova/meaning.hpp"
 
@@ -28,14 +29,18 @@ enum class Separator { kTab, kComma };
 Separator separator_for(const std::filesystem::path& path);
 
 // One line per bicluster of `order` (0-based positions in the run): number, genes, samples, size,
-// smallest, median and largest plain r, and the gene names separated by blanks.
+// smallest, median and largest plain r, and the gene names separated by blanks; with `symbols`
+// then their symbols, in the same order, "-" where none is known.
 std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCorrelation>& measures,
-                                 std::span<const std::size_t> order, Separator separator);
+                                 std::span<const std::size_t> order, Separator separator,
+                                 const GeneSymbols* symbols = nullptr);
 
 // One line per member of each bicluster of `order`: its number, "gene" or "sample", the gene's
-// row or the sample's column (1-based), its name, and for samples their classes.
+// row or the sample's column (1-based), its name, with `symbols` the gene's symbol, and for
+// samples their classes.
 std::string bicluster_members_text(const LoadedRun& run, std::span<const std::size_t> order,
-                                   const SampleAnnotation* annotation, Separator separator);
+                                   const SampleAnnotation* annotation, Separator separator,
+                                   const GeneSymbols* symbols = nullptr);
 
 // All biclusters of the run, in file order.
 std::vector<std::size_t> every_bicluster(const LoadedRun& run);

@@ -50,19 +50,26 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Matrix
     annotation = read_sample_annotation(line.samples, run.files.samples);
     merge_levels(*annotation, line.merges);
   }
-  const HeatmapOptions options{.annotation = annotation ? &*annotation : nullptr, .clustered = line.cluster};
+  std::optional<GeneSymbols> symbols;
+  if (!line.gene_names.empty()) symbols = symbols_for(run, read_gene_names(line.gene_names), line.gene_names);
+  const HeatmapOptions options{.annotation = annotation ? &*annotation : nullptr,
+                               .clustered = line.cluster,
+                               .symbols = symbols ? &*symbols : nullptr};
   const std::atomic<bool> never_stop = false;
   // The plain r of every bicluster, for the table and the pictures' titles.
   const std::vector<PlainCorrelation> measures =
       line.table.empty() && line.all.empty() ? std::vector<PlainCorrelation>{} : plain_correlations(run, never_stop);
 
   if (!line.table.empty()) {
-    write_text_file(line.table, bicluster_table_text(run, measures, every_bicluster(run), separator_for(line.table)));
+    write_text_file(line.table, bicluster_table_text(run, measures, every_bicluster(run), separator_for(line.table),
+                                                     options.symbols));
   }
   if (!line.members.empty()) {
     write_text_file(line.members,
-                    bicluster_members_text(run, every_bicluster(run), options.annotation, separator_for(line.members)));
+                    bicluster_members_text(run, every_bicluster(run), options.annotation, separator_for(line.members),
+                                           options.symbols));
   }
+  if (!line.gmt.empty()) write_text_file(line.gmt, gmt_lines(run, every_bicluster(run), options.symbols));
   if (!line.png.empty()) {
     if (static_cast<std::size_t>(line.bicluster) > run.biclusters.size()) {
       throw std::runtime_error("'" + run.files.output.string() + "' holds " + std::to_string(run.biclusters.size()) +

@@ -108,10 +108,21 @@ void BiclusterFilter::set_least_samples(std::int32_t least) {
   invalidateRowsFilter();
 }
 
+void BiclusterFilter::set_symbols(const GeneSymbols* symbols) {
+  symbols_ = symbols;
+  invalidateRowsFilter();
+}
+
 bool BiclusterFilter::filterAcceptsRow(int source_row, const QModelIndex&) const {
   const auto* list = static_cast<const BiclusterListModel*>(sourceModel());
   if (list == nullptr || list->run() == nullptr) return false;
-  return passes(filter_, list->run()->biclusters[static_cast<std::size_t>(source_row)], list->measures_of(source_row));
+  const auto index = static_cast<std::size_t>(source_row);
+  std::vector<std::string> symbols;
+  if (symbols_ != nullptr && !filter_.gene_text.empty()) {
+    for (std::int32_t row : list->run()->gene_rows[index]) symbols.push_back(symbols_->of(row));
+  }
+  return passes(filter_, list->run()->biclusters[index], list->measures_of(source_row),
+                symbols_ != nullptr ? &symbols : nullptr);
 }
 
 }  // namespace kova::viewer

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/list_filter.hpp"
 #include "viewer/core/run_data.hpp"
 
@@ -48,6 +49,7 @@ class BiclusterFilter final : public QSortFilterProxyModel {
   void set_least_plain_r(std::optional<double> least);
   void set_least_genes(std::int32_t least);
   void set_least_samples(std::int32_t least);
+  void set_symbols(const GeneSymbols* symbols);  // the gene text matches them too; nullptr: none
   const ListFilter& criteria() const { return filter_; }
   void measures_arrived() {
     if (filter_.least_plain_r) invalidateRowsFilter();  // a new filtering of every row only when it can change
@@ -58,6 +60,7 @@ class BiclusterFilter final : public QSortFilterProxyModel {
 
  private:
   ListFilter filter_;
+  const GeneSymbols* symbols_ = nullptr;
 };
 
 }  // namespace kova::viewer

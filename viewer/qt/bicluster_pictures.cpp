@@ -61,7 +61,9 @@ BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index, cons
                            .arg(b.genes.size())
                            .arg(b.samples.size())
                            .arg(order, caption_of(run, index, options));
-  for (std::int32_t row : rows) heatmap.text.gene_names.push_back(QString::fromStdString(run.table[row].name));
+  for (std::int32_t row : rows) {
+    heatmap.text.gene_names.push_back(QString::fromStdString(name_with_symbol(run.table[row].name, options.symbols, row)));
+  }
   for (std::int32_t column : heatmap.model.columns) {
     heatmap.text.sample_names.push_back(options.annotation != nullptr ? QString::fromStdString(options.annotation->label(column))
                                                                       : QString::number(column + 1));
@@ -96,7 +98,9 @@ ProfileText profile_text(const LoadedRun& run, std::size_t index, const HeatmapO
                    .arg(b.number)
                    .arg(b.genes.size())
                    .arg(caption_of(run, index, options));
-  for (const std::string& name : b.genes) text.gene_names.push_back(QString::fromStdString(name));
+  for (std::int32_t row : run.gene_rows[index]) {
+    text.gene_names.push_back(QString::fromStdString(name_with_symbol(run.table[row].name, options.symbols, row)));
+  }
   if (annotation == nullptr) return text;
   std::vector<std::int32_t> all(static_cast<std::size_t>(run.table.samples()));
   for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<std::int32_t>(s);
@@ -113,9 +117,12 @@ QString sample_list(const ResultBicluster& bicluster) {
   return text;
 }
 
-QString gene_list(const ResultBicluster& bicluster) {
+QString gene_list(const LoadedRun& run, std::size_t index, const GeneSymbols* symbols) {
   QStringList names;
-  for (const std::string& name : bicluster.genes) names.push_back(QString::fromStdString(name));
+  const ResultBicluster& b = run.biclusters[index];
+  for (std::size_t g = 0; g < b.genes.size(); ++g) {
+    names.push_back(QString::fromStdString(name_with_symbol(b.genes[g], symbols, run.gene_rows[index][g])));
+  }
   return names.join('\n');
 }
 

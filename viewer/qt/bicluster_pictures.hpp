@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/picture_caption.hpp"
 #include "viewer/core/run_data.hpp"
 #include "kova/meaning.hpp"
@@ -28,6 +29,7 @@ struct HeatmapOptions {
   bool clustered = false;                        // rows and columns by clustering, else matrix order
   const PlainCorrelation* measure = nullptr;     // the bicluster's plain r; nullptr: computed here
   std::optional<double> p_value{};               // where the run was tested for significance
+  const GeneSymbols* symbols = nullptr;          // shown beside the gene names, where given
 };
 
 // The plain r and p-value of bicluster `index` for the titles of its pictures.
@@ -47,9 +49,10 @@ std::vector<ClassBar> class_bars(const SampleAnnotation& annotation, std::span<c
 // Title, gene names, sample names and class bars for the profiles of bicluster `index`.
 ProfileText profile_text(const LoadedRun& run, std::size_t index, const HeatmapOptions& options);
 
-// The samples as the output file writes them ("sample2, sample5, "), and the genes one a line.
+// The samples as the output file writes them ("sample2, sample5, "), and the genes one a line,
+// each with its symbol where known.
 QString sample_list(const ResultBicluster& bicluster);
-QString gene_list(const ResultBicluster& bicluster);
+QString gene_list(const LoadedRun& run, std::size_t index, const GeneSymbols* symbols);
 
 inline const QSize kProfilePictureSize{960, 520};
 QSize membership_picture_size(std::int32_t samples);

@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
     window.set_level_merges(QString::fromStdString(line.merges_text));
     const QString annotation_error = line.samples.empty() ? QString() : window.open_annotation(line.samples);
     if (!annotation_error.isEmpty()) QMessageBox::critical(&window, QStringLiteral("kovaview"), annotation_error);
+    const QString names_error = line.gene_names.empty() ? QString() : window.open_gene_names(line.gene_names);
+    if (!names_error.isEmpty()) QMessageBox::critical(&window, QStringLiteral("kovaview"), names_error);
   } else {
     const kova::viewer::LastRun last = kova::viewer::read_last_run(here);
     const QString note = last.files ? QStringLiteral("The last run prepared with KOVA:")

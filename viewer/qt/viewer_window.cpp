@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -20,6 +21,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "viewer/core/table_export.hpp"
 #include "viewer/qt/bicluster_list_model.hpp"
@@ -163,6 +166,10 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   cluster_->setToolTip(QStringLiteral("Order the heatmap's genes and samples by average-linkage clustering on 1 - r"));
   connect(cluster_, &QCheckBox::toggled, this, [this] { show_bicluster(shown_); });
 
+  auto* copy_genes = new QPushButton(QStringLiteral("Copy genes"));
+  copy_genes->setObjectName(QStringLiteral("copyGenes"));
+  copy_genes->setToolTip(QStringLiteral("The bicluster's genes, one a line, by symbol where known: for enrichment web tools"));
+  connect(copy_genes, &QPushButton::clicked, this, [this] { copy_genes_for_tools(); });
   auto* save_png = new QPushButton(QStringLiteral("Save PNG..."));
   auto* save_svg = new QPushButton(QStringLiteral("Save SVG..."));
   connect(save_png, &QPushButton::clicked, this, [this] { save_current_picture(QStringLiteral("png")); });
@@ -173,6 +180,7 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   auto* saving = new QVBoxLayout;
   saving->addWidget(cluster_);
   saving->addStretch();
+  saving->addWidget(copy_genes);
   saving->addWidget(save_png);
   saving->addWidget(save_svg);
   lists->addLayout(saving);
@@ -211,12 +219,15 @@ void ViewerWindow::build_menus() {
     choose_run(run_ ? run_->files : RunFiles{}, {});
   });
   file->addAction(QStringLiteral("Open sample &annotation..."), this, [this] { choose_annotation(); });
+  file->addAction(QStringLiteral("Open gene &names..."), this, [this] { choose_gene_names(); });
   file->addSeparator();
   file->addAction(QStringLiteral("Save picture as &PNG..."), this, [this] { save_current_picture(QStringLiteral("png")); });
   file->addAction(QStringLiteral("Save picture as &SVG..."), this, [this] { save_current_picture(QStringLiteral("svg")); });
   file->addAction(QStringLiteral("Export &table (CSV/TSV)..."), this, [this] { export_table(); });
   file->addAction(QStringLiteral("Export this bicluster's &genes and samples..."), this, [this] { export_members(false); });
   file->addAction(QStringLiteral("Export all &biclusters' genes and samples..."), this, [this] { export_members(true); });
+  file->addAction(QStringLiteral("Export this bicluster's genes as G&MT..."), this, [this] { export_gmt(false); });
+  file->addAction(QStringLiteral("Export the listed biclusters' genes as GM&T..."), this, [this] { export_gmt(true); });
   file->addSeparator();
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 }
@@ -250,6 +261,7 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   least_genes_->setValue(0);
   least_samples_->setValue(0);
   if (const QString note = check_annotation(); !note.isEmpty()) notes.push_back(note);
+  if (const QString note = check_gene_names(); !note.isEmpty()) notes.push_back(note);
   if (filter_->rowCount() > 0) table_->selectRow(0);
   QString status = QStringLiteral("%1 biclusters; matrix %2 genes x %3 samples; opened in %4 ms")
                        .arg(run_->biclusters.size())
@@ -296,6 +308,88 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   return {};
 }
 
+QString ViewerWindow::check_gene_names() {
+  symbols_.reset();
+  if (gene_names_) {
+    try {
+      symbols_ = symbols_for(*run_, *gene_names_, gene_names_file_);
+    } catch (const std::exception& error) {
+      gene_names_.reset();
+      return QStringLiteral("gene names dropped (%1)").arg(QString::fromStdString(error.what()));
+    }
+  }
+  filter_->set_symbols(symbols());
+  genes_view_->set_symbols(symbols());
+  return {};
+}
+
+QString ViewerWindow::open_gene_names(const std::filesystem::path& path) {
+  if (!run_) return QStringLiteral("Open a run first: the gene names are mapped onto its matrix.");
+  std::optional<GeneSymbols> mapped;
+  GeneNames names;
+  try {
+    names = read_gene_names(path);
+    mapped = symbols_for(*run_, names, path);
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  gene_names_ = std::move(names);
+  gene_names_file_ = path;
+  symbols_ = std::move(mapped);
+  filter_->set_symbols(symbols());
+  genes_view_->set_symbols(symbols());
+  show_bicluster(shown_);
+  statusBar()->showMessage(QStringLiteral("%1; gene names %2: symbols for %3 of the matrix's %4 genes")
+                               .arg(run_status_)
+                               .arg(as_text(path))
+                               .arg(symbols_->known)
+                               .arg(run_->table.genes()));
+  return {};
+}
+
+void ViewerWindow::choose_gene_names() {
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open gene names"), {},
+                                                    QStringLiteral("Gene names (*.txt *.tsv);;All files (*)"));
+  if (path.isEmpty()) return;
+  const QString error = open_gene_names(path.toStdString());
+  if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
+}
+
+void ViewerWindow::copy_genes_for_tools() {
+  if (!run_ || !shown_) return;
+  const std::string genes = gene_list_for_tools(*run_, *shown_, symbols());
+  QGuiApplication::clipboard()->setText(QString::fromStdString(genes));
+  statusBar()->showMessage(QStringLiteral("Copied the %1 genes of bicluster %2%3")
+                               .arg(std::count(genes.begin(), genes.end(), '\n'))
+                               .arg(run_->biclusters[*shown_].number)
+                               .arg(symbols_ ? QStringLiteral(", by symbol where known") : QString()));
+}
+
+std::vector<std::size_t> ViewerWindow::listed_order() const {
+  std::vector<std::size_t> order;
+  for (int row = 0; row < filter_->rowCount(); ++row) {
+    order.push_back(static_cast<std::size_t>(filter_->mapToSource(filter_->index(row, 0)).row()));
+  }
+  return order;
+}
+
+void ViewerWindow::export_gmt(bool listed) {
+  if (!run_ || (!listed && !shown_)) return;
+  const QString suggested = listed ? QStringLiteral("biclusters.gmt")
+                                   : QStringLiteral("bicluster%1.gmt").arg(run_->biclusters[*shown_].number);
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export genes as GMT"), suggested,
+                                                    QStringLiteral("Gene sets (*.gmt)"));
+  if (path.isEmpty()) return;
+  const std::vector<std::size_t> order = listed ? listed_order() : std::vector<std::size_t>{*shown_};
+  try {
+    write_text_file(path.toStdString(), gmt_lines(*run_, order, symbols()));
+  } catch (const std::exception& error) {
+    QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
+    return;
+  }
+  statusBar()->showMessage(QStringLiteral("Saved the genes of %1 biclusters as %2").arg(order.size()).arg(path));
+}
+
 SampleAnnotation ViewerWindow::read_annotation(const std::filesystem::path& path) const {
   SampleAnnotation annotation = read_sample_annotation(path, run_->files.samples);
   merge_levels(annotation, merges_);
@@ -325,7 +419,7 @@ void ViewerWindow::choose_annotation() {
 }
 
 HeatmapOptions ViewerWindow::heatmap_options() const {
-  HeatmapOptions options{.annotation = annotation(), .clustered = cluster_->isChecked()};
+  HeatmapOptions options{.annotation = annotation(), .clustered = cluster_->isChecked(), .symbols = symbols()};
   if (shown_ && measures_ready_) options.measure = &measures_[*shown_];
   return options;
 }
@@ -341,14 +435,11 @@ void ViewerWindow::export_table() {
   const QString path = ask_export_path(QStringLiteral("Export the bicluster table"), QStringLiteral("biclusters.tsv"));
   if (path.isEmpty()) return;
   // The rows as the list shows them: filtered and sorted.
-  std::vector<std::size_t> order;
-  for (int row = 0; row < filter_->rowCount(); ++row) {
-    order.push_back(static_cast<std::size_t>(filter_->mapToSource(filter_->index(row, 0)).row()));
-  }
+  const std::vector<std::size_t> order = listed_order();
   const std::atomic<bool> never_stop = false;
   const std::vector<PlainCorrelation> measures = measures_ready_ ? measures_ : plain_correlations(*run_, never_stop);
   try {
-    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString())));
+    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString()), symbols()));
   } catch (const std::exception& error) {
     QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
     return;
@@ -365,7 +456,7 @@ void ViewerWindow::export_members(bool all) {
   const std::vector<std::size_t> order = all ? every_bicluster(*run_) : std::vector<std::size_t>{*shown_};
   try {
     write_text_file(path.toStdString(),
-                    bicluster_members_text(*run_, order, annotation(), separator_for(path.toStdString())));
+                    bicluster_members_text(*run_, order, annotation(), separator_for(path.toStdString()), symbols()));
   } catch (const std::exception& error) {
     QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
     return;
@@ -457,7 +548,7 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
     return;
   }
   const ResultBicluster& b = run_->biclusters[*index];
-  genes_->setPlainText(gene_list(b));
+  genes_->setPlainText(gene_list(*run_, *index, symbols()));
   samples_->setPlainText(sample_list(b));
   heatmap_ = bicluster_heatmap(*run_, *index, heatmap_options());
   heatmap_view_->set_painter([this](QPainter& painter, QSize size) {

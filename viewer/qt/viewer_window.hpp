@@ -12,6 +12,7 @@
 
 #include "viewer/core/bicluster_measures.hpp"
 #include "viewer/core/class_levels.hpp"
+#include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/run_data.hpp"
 #include "viewer/qt/bicluster_pictures.hpp"
 
@@ -42,6 +43,11 @@ class ViewerWindow final : public QMainWindow {
   // Reads sample names and classes for the open run; returns the error message (naming the file
   // and line) or empty. The annotation shown before stays when it fails.
   QString open_annotation(const std::filesystem::path& path);
+  // Reads symbols for the open run's gene names (and for runs opened later); returns the error
+  // message, naming the file and line, or saying that none of the matrix's names is in it.
+  QString open_gene_names(const std::filesystem::path& path);
+  // Puts the shown bicluster's genes on the clipboard, one a line, symbols where known.
+  void copy_genes_for_tools();
   // Class levels shown as one (parse_level_merges' form, such as "B1,B2,B3,B4=B"), for the
   // annotation open now and any opened later; returns why the text cannot be read, or empty.
   QString set_level_merges(const QString& text);
@@ -66,6 +72,13 @@ class ViewerWindow final : public QMainWindow {
   void choose_annotation();
   void export_table();
   void export_members(bool all);
+  void export_gmt(bool listed);
+  void choose_gene_names();
+  // Maps the gene names file onto the run now open; says in the returned note when it cannot.
+  QString check_gene_names();
+  const GeneSymbols* symbols() const { return symbols_ ? &*symbols_ : nullptr; }
+  // The biclusters as the list shows them: filtered and sorted, 0-based positions in the run.
+  std::vector<std::size_t> listed_order() const;
   QString ask_export_path(const QString& title, const QString& suggested);
   HeatmapOptions heatmap_options() const;
   const SampleAnnotation* annotation() const { return annotation_ ? &*annotation_ : nullptr; }
@@ -86,6 +99,9 @@ class ViewerWindow final : public QMainWindow {
   std::optional<BiclusterHeatmap> heatmap_;
   std::optional<SampleAnnotation> annotation_;  // levels merged as `merges_` says
   std::vector<LevelMerge> merges_;
+  std::filesystem::path gene_names_file_;
+  std::optional<GeneNames> gene_names_;
+  std::optional<GeneSymbols> symbols_;  // gene_names_ for the run open now
   QString run_status_;  // what the status bar said when the run opened
 
   BiclusterListModel* list_;

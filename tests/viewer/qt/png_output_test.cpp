@@ -149,6 +149,23 @@ class PngOutputTest : public QObject {
     QVERIFY(help.err.isEmpty());
   }
 
+  // The table, the members and the GMT lines carry the symbols of --gene-names.
+  void writes_symbols_and_gmt_lines() {
+    const std::filesystem::path names = dir_->path() / "names.tsv";
+    test::write_file(names, "g1\tDDR1\tone\ng5\tMARCH1\tfive\n");
+    const std::filesystem::path members = dir_->path() / "m.csv";
+    const std::filesystem::path gmt = dir_->path() / "b.gmt";
+    const Finished finished = run_kovaview(QStringList{"--gene-names", QString::fromStdString(names.string()), "--members",
+                                                       QString::fromStdString(members.string()), "--gmt",
+                                                       QString::fromStdString(gmt.string())} +
+                                           run_arguments(files_));
+    QCOMPARE(finished.status, 0);
+    QVERIFY(test::read_file(members).starts_with("bicluster,member,position,name,symbol\r\n1,gene,1,\"g1\",\"DDR1\"\r\n"));
+    QCOMPARE(test::read_file(gmt), std::string("kova_bicluster_1\tresult.txt: bicluster 1, 3 genes x 5 samples\tDDR1\tg2\tg4\r\n"
+                                               "kova_bicluster_2\tresult.txt: bicluster 2, 2 genes x 3 samples\tDDR1\tg3\r\n"
+                                               "kova_bicluster_3\tresult.txt: bicluster 3, 2 genes x 3 samples\tDDR1\tMARCH1\r\n"));
+  }
+
   // Every picture's title says how well its genes really correlate: bicluster 3 (g1, g5 over
   // samples 1, 3, 5) has a plain r of exactly 1.
   void titles_carry_the_plain_r() {

@@ -1,6 +1,8 @@
 // Opens a small finished run in the real window and walks through its biclusters.
 
+#include <QClipboard>
 #include <QDoubleSpinBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -180,6 +182,52 @@ class ViewerWindowTest : public QObject {
     QVERIFY2(window_->statusBar()->currentMessage().contains(QStringLiteral("Class levels not merged: 'B1 B2' has no '='")),
              qPrintable(window_->statusBar()->currentMessage()));
     QVERIFY(holds_colour(heatmap->grab().toImage(), merged.colours[0]));
+  }
+
+  // Symbols beside the names in the gene list, the genes pane and the filter; the genes copied for
+  // web tools by symbol, one a line.
+  void gene_names_show_symbols_and_copy_for_tools() {
+    const std::filesystem::path names = dir_->path() / "names.tsv";
+    test::write_file(names, "g1\tDDR1\tdiscoidin domain receptor 1\ng2\tTP53\ttumour protein p53\ng4\tTP53\tsecond probe\n");
+    QCOMPARE(window_->open_gene_names(names), QString());
+    QVERIFY2(window_->statusBar()->currentMessage().contains(QStringLiteral("symbols for 3 of the matrix's 5 genes")),
+             qPrintable(window_->statusBar()->currentMessage()));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1 (DDR1)\ng2 (TP53)\ng4 (TP53)"));
+
+    auto* copy = window_->findChild<QPushButton*>(QStringLiteral("copyGenes"));
+    QVERIFY(copy);
+    QTest::mouseClick(copy, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("DDR1\nTP53\n"));
+
+    auto* filter = window_->findChild<QLineEdit*>(QStringLiteral("geneFilter"));
+    filter->setFocus();
+    QTest::keyClicks(filter, QStringLiteral("tp5"));
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 1);
+    filter->clear();
+
+    auto* tabs = window_->findChild<QTabWidget*>(QStringLiteral("pictureTabs"));
+    tabs->setCurrentWidget(window_->findChild<QWidget*>(QStringLiteral("genesView")));
+    auto* genes = window_->findChild<QTableView*>(QStringLiteral("geneCountTable"));
+    QCOMPARE(genes->model()->index(0, 0).data().toString(), QStringLiteral("g1 (DDR1)"));
+
+    // Another run of the same matrix keeps them.
+    QCOMPARE(window_->open_run(files_), QString());
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1 (DDR1)\ng2 (TP53)\ng4 (TP53)"));
+  }
+
+  void gene_names_that_cannot_be_used_are_refused_with_the_reason() {
+    const std::filesystem::path names = dir_->path() / "names.tsv";
+    test::write_file(names, "ENSG01\tA1BG\tone\nENSG02\tA2M\ttwo\n");
+    QString error = window_->open_gene_names(names);
+    QVERIFY2(error.contains(QString::fromStdString(names.string())) && error.contains(QStringLiteral("none of its 2 names")),
+             qPrintable(error));
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1\ng2\ng4"));
+
+    test::write_file(names, "g1\tDDR1\tone\ng2\n");
+    error = window_->open_gene_names(names);
+    QVERIFY2(error.contains(QString::fromStdString(names.string())) && error.contains(QStringLiteral("line 2")),
+             qPrintable(error));
   }
 
   void opening_another_run_clears_the_filters_and_says_so() {
