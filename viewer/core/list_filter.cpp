@@ -25,7 +25,17 @@ void ListFilter::set_gene_text(std::string_view text) {
 }
 
 bool passes(const ListFilter& filter, const ResultBicluster& bicluster, const PlainCorrelation* measure,
-            const std::vector<std::string>* symbols) {
+            const std::vector<std::string>* symbols, const MeaningSummary* meaning) {
+  const auto at_most = [](const std::optional<double>& most, std::optional<double> value) {
+    return !most || (value && *value <= *most);
+  };
+  const MeaningSummary none;
+  const MeaningSummary& known = meaning != nullptr ? *meaning : none;
+  if (!at_most(filter.most_p, known.p_value)) return false;
+  if (!at_most(filter.most_set_q, known.best_set ? std::optional(known.best_set->q_value) : std::nullopt)) return false;
+  if (!at_most(filter.most_class_q, known.best_class ? std::optional(known.best_class->q_value) : std::nullopt)) {
+    return false;
+  }
   if (static_cast<std::int64_t>(bicluster.genes.size()) < filter.least_genes) return false;
   if (static_cast<std::int64_t>(bicluster.samples.size()) < filter.least_samples) return false;
   // An undefined pair is not at least anything.

@@ -11,18 +11,24 @@
 #include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/list_filter.hpp"
 #include "viewer/core/run_data.hpp"
+#include "viewer/core/run_meaning.hpp"
 
 namespace kova::viewer {
 
 class BiclusterListModel final : public QAbstractTableModel {
  public:
-  enum Column { Number, Genes, Samples, Size, SmallestR, MedianR, LargestR, ColumnCount };
-  // Numbers to sort by; an undefined or not yet computed r sorts below every r.
+  enum Column { Number, Genes, Samples, Size, SmallestR, MedianR, LargestR, PValue, BestSet, BestClass, ColumnCount };
+  // Numbers to sort by; an undefined or not yet computed r sorts below every r, an unknown p or q
+  // above every one.
   static constexpr int kSortRole = Qt::UserRole;
 
   explicit BiclusterListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
   void set_run(const LoadedRun* run);  // nullptr: empty; the plain r columns show "..." until set
   void set_measures(const std::vector<PlainCorrelation>* measures);  // one per bicluster, or nullptr
+  // What is known of the biclusters' meaning, and the annotation its classes come from; both
+  // outlive the model's use of them. nullptr: nothing.
+  void set_meaning(const RunMeaning* meaning, const SampleAnnotation* annotation);
+  MeaningSummary summary_of(int row) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,6 +41,8 @@ class BiclusterListModel final : public QAbstractTableModel {
  private:
   const LoadedRun* run_ = nullptr;
   const std::vector<PlainCorrelation>* measures_ = nullptr;
+  const RunMeaning* meaning_ = nullptr;
+  const SampleAnnotation* annotation_ = nullptr;
 };
 
 // How an r reads in the list, the detail pane and the exports.
@@ -50,6 +58,10 @@ class BiclusterFilter final : public QSortFilterProxyModel {
   void set_least_genes(std::int32_t least);
   void set_least_samples(std::int32_t least);
   void set_symbols(const GeneSymbols* symbols);  // the gene text matches them too; nullptr: none
+  void set_most_p(std::optional<double> most);
+  void set_most_set_q(std::optional<double> most);
+  void set_most_class_q(std::optional<double> most);
+  void meaning_changed() { invalidateRowsFilter(); }
   const ListFilter& criteria() const { return filter_; }
   void measures_arrived() {
     if (filter_.least_plain_r) invalidateRowsFilter();  // a new filtering of every row only when it can change

@@ -53,6 +53,20 @@ QWidget* titled(const QString& title, QWidget* content) {
 
 QString as_text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
+// 0 reads "any": no filter; p-values and q-values are typed such as 0.05.
+QDoubleSpinBox* most_box(const QString& name, const QString& tip) {
+  auto* box = new QDoubleSpinBox;
+  box->setObjectName(name);
+  box->setRange(0.0, 1.0);
+  box->setDecimals(4);
+  box->setSingleStep(0.01);
+  box->setSpecialValueText(QStringLiteral("any"));
+  box->setToolTip(tip);
+  return box;
+}
+
+std::optional<double> most_of(double value) { return value > 0.0 ? std::optional<double>(value) : std::nullopt; }
+
 // From 0, which reads "any": no filter.
 QSpinBox* least_count_box(const QString& name, const QString& tip) {
   auto* box = new QSpinBox;
@@ -75,6 +89,10 @@ ViewerWindow::ViewerWindow(QWidget* parent)
       least_genes_(least_count_box(QStringLiteral("leastGenes"), QStringLiteral("Keep the biclusters of at least this many genes"))),
       least_samples_(least_count_box(QStringLiteral("leastSamples"), QStringLiteral("Keep the biclusters of at least this many samples"))),
       merge_levels_(new QLineEdit),
+      most_p_(most_box(QStringLiteral("mostP"), QStringLiteral("Keep the biclusters tested for significance with p at most this"))),
+      most_set_q_(most_box(QStringLiteral("mostSetQ"), QStringLiteral("Keep the biclusters whose best gene set has q at most this"))),
+      most_class_q_(most_box(QStringLiteral("mostClassQ"), QStringLiteral("Keep the biclusters whose best sample class has q at most this"))),
+      meaning_text_(new QPlainTextEdit),
       measure_label_(new QLabel),
       cluster_(new QCheckBox(QStringLiteral("Cluster rows and columns"))),
       genes_(copyable_list(QStringLiteral("geneList"))),
@@ -135,6 +153,18 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   size_row->addWidget(new QLabel(QStringLiteral("Samples at least")));
   size_row->addWidget(least_samples_, 1);
 
+  connect(most_p_, &QDoubleSpinBox::valueChanged, this, [this](double value) { filter_->set_most_p(most_of(value)); });
+  connect(most_set_q_, &QDoubleSpinBox::valueChanged, this, [this](double value) { filter_->set_most_set_q(most_of(value)); });
+  connect(most_class_q_, &QDoubleSpinBox::valueChanged, this,
+          [this](double value) { filter_->set_most_class_q(most_of(value)); });
+  auto* meaning_row = new QHBoxLayout;
+  meaning_row->addWidget(new QLabel(QStringLiteral("p at most")));
+  meaning_row->addWidget(most_p_, 1);
+  meaning_row->addWidget(new QLabel(QStringLiteral("set q")));
+  meaning_row->addWidget(most_set_q_, 1);
+  meaning_row->addWidget(new QLabel(QStringLiteral("class q")));
+  meaning_row->addWidget(most_class_q_, 1);
+
   merge_levels_->setObjectName(QStringLiteral("mergeLevels"));
   merge_levels_->setPlaceholderText(QStringLiteral("Merge class levels, such as B1,B2,B3,B4=B; T1,T2=T"));
   merge_levels_->setToolTip(QStringLiteral("Class levels shown as one in the class bars, legends and exports; Enter applies"));
@@ -149,6 +179,7 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   left_layout->addWidget(gene_filter_);
   left_layout->addLayout(least_row);
   left_layout->addLayout(size_row);
+  left_layout->addLayout(meaning_row);
   left_layout->addWidget(merge_levels_);
   left_layout->addWidget(table_);
 
@@ -161,6 +192,10 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   tabs_->addTab(membership_view_, QStringLiteral("Samples in biclusters"));
   genes_view_->setObjectName(QStringLiteral("genesView"));
   tabs_->addTab(genes_view_, QStringLiteral("Genes in biclusters"));
+  meaning_text_->setObjectName(QStringLiteral("meaningText"));
+  meaning_text_->setReadOnly(true);
+  meaning_text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  tabs_->addTab(meaning_text_, QStringLiteral("Meaning"));
 
   cluster_->setObjectName(QStringLiteral("clusterOrder"));
   cluster_->setToolTip(QStringLiteral("Order the heatmap's genes and samples by average-linkage clustering on 1 - r"));
@@ -220,6 +255,7 @@ void ViewerWindow::build_menus() {
   });
   file->addAction(QStringLiteral("Open sample &annotation..."), this, [this] { choose_annotation(); });
   file->addAction(QStringLiteral("Open gene &names..."), this, [this] { choose_gene_names(); });
+  file->addAction(QStringLiteral("Open gene s&ets (GMT)..."), this, [this] { choose_gene_sets(); });
   file->addSeparator();
   file->addAction(QStringLiteral("Save picture as &PNG..."), this, [this] { save_current_picture(QStringLiteral("png")); });
   file->addAction(QStringLiteral("Save picture as &SVG..."), this, [this] { save_current_picture(QStringLiteral("svg")); });
@@ -245,6 +281,8 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   show_bicluster(std::nullopt);
   stop_measuring();
   list_->set_run(nullptr);
+  list_->set_meaning(nullptr, nullptr);
+  meaning_ = {};
   genes_view_->set_run(nullptr);
   run_ = std::move(run);
   list_->set_run(run_.get());
@@ -260,8 +298,19 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   least_r_->setValue(least_r_->minimum());
   least_genes_->setValue(0);
   least_samples_->setValue(0);
+  for (QDoubleSpinBox* most : {most_p_, most_set_q_, most_class_q_}) most->setValue(0.0);
   if (const QString note = check_annotation(); !note.isEmpty()) notes.push_back(note);
   if (const QString note = check_gene_names(); !note.isEmpty()) notes.push_back(note);
+  meaning_ = {};
+  try {
+    read_significance_beside(*run_, meaning_);
+    if (!meaning_.significance_file.empty()) notes.push_back(QStringLiteral("p-values from ") + as_text(meaning_.significance_file));
+  } catch (const std::exception& error) {
+    notes.push_back(QStringLiteral("significance not shown (%1)").arg(QString::fromStdString(error.what())));
+  }
+  if (const QString note = find_enrichment(); !note.isEmpty()) notes.push_back(note);
+  find_classes();
+  show_meaning();
   if (filter_->rowCount() > 0) table_->selectRow(0);
   QString status = QStringLiteral("%1 biclusters; matrix %2 genes x %3 samples; opened in %4 ms")
                        .arg(run_->biclusters.size())
@@ -296,6 +345,8 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());
   }
+  find_classes();
+  show_meaning();
   show_bicluster(shown_);
   const std::size_t classes = annotation_->classes.size();
   // The run's own line (its warnings included) stays in front.
@@ -306,6 +357,63 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
                                .arg(classes == 1 ? QStringLiteral("class column") : QStringLiteral("class columns"))
                                .arg(annotation_->names.empty() ? QStringLiteral(", no sample names") : QString()));
   return {};
+}
+
+void ViewerWindow::find_classes() {
+  meaning_.classes = annotation_ ? sample_classes(*annotation_, members_of(*run_)) : std::vector<std::vector<ClassEnrichment>>{};
+}
+
+QString ViewerWindow::find_enrichment() {
+  meaning_.enrichment.clear();
+  meaning_.sets.clear();
+  meaning_.sets_file.clear();
+  if (!gene_sets_) return {};
+  try {
+    enrich(*run_, gene_names_ ? &*gene_names_ : nullptr, *gene_sets_, gene_sets_file_, meaning_);
+  } catch (const std::exception& error) {
+    return QStringLiteral("gene sets not used (%1)").arg(QString::fromStdString(error.what()));
+  }
+  return {};
+}
+
+void ViewerWindow::show_meaning() {
+  list_->set_meaning(&meaning_, annotation());
+  filter_->meaning_changed();
+  most_p_->setEnabled(!meaning_.significance_file.empty());
+  most_set_q_->setEnabled(!meaning_.sets_file.empty());
+  most_class_q_->setEnabled(!meaning_.classes.empty());
+  if (shown_) {
+    meaning_text_->setPlainText(QString::fromStdString(meaning_text(*run_, meaning_, *shown_, annotation(), symbols())));
+  } else {
+    meaning_text_->clear();
+  }
+}
+
+QString ViewerWindow::open_gene_sets(const std::filesystem::path& path) {
+  if (!run_) return QStringLiteral("Open a run first: its biclusters are tested against the sets.");
+  RunMeaning tested = meaning_;
+  try {
+    enrich(*run_, gene_names_ ? &*gene_names_ : nullptr, read_gene_sets(path), path, tested);
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  gene_sets_ = tested.sets;
+  gene_sets_file_ = path;
+  meaning_ = std::move(tested);
+  show_meaning();
+  show_bicluster(shown_);
+  statusBar()->showMessage(QStringLiteral("%1; gene sets %2: %3 sets").arg(run_status_).arg(as_text(path)).arg(gene_sets_->size()));
+  return {};
+}
+
+void ViewerWindow::choose_gene_sets() {
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open gene sets"), {},
+                                                    QStringLiteral("Gene sets (*.gmt);;All files (*)"));
+  if (path.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QString error = open_gene_sets(path.toStdString());
+  QApplication::restoreOverrideCursor();
+  if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
 }
 
 QString ViewerWindow::check_gene_names() {
@@ -338,12 +446,15 @@ QString ViewerWindow::open_gene_names(const std::filesystem::path& path) {
   symbols_ = std::move(mapped);
   filter_->set_symbols(symbols());
   genes_view_->set_symbols(symbols());
+  const QString enrichment_note = find_enrichment();
+  show_meaning();
   show_bicluster(shown_);
-  statusBar()->showMessage(QStringLiteral("%1; gene names %2: symbols for %3 of the matrix's %4 genes")
+  statusBar()->showMessage(QStringLiteral("%1; gene names %2: symbols for %3 of the matrix's %4 genes%5")
                                .arg(run_status_)
                                .arg(as_text(path))
                                .arg(symbols_->known)
-                               .arg(run_->table.genes()));
+                               .arg(run_->table.genes())
+                               .arg(enrichment_note.isEmpty() ? QString() : QStringLiteral("; ") + enrichment_note));
   return {};
 }
 
@@ -405,6 +516,8 @@ QString ViewerWindow::set_level_merges(const QString& text) {
   if (merge_levels_->text() != text) merge_levels_->setText(text);
   if (annotation_) {
     if (const QString note = check_annotation(); !note.isEmpty()) statusBar()->showMessage(note);
+    find_classes();
+    show_meaning();
     show_bicluster(shown_);
   }
   return {};
@@ -420,6 +533,7 @@ void ViewerWindow::choose_annotation() {
 
 HeatmapOptions ViewerWindow::heatmap_options() const {
   HeatmapOptions options{.annotation = annotation(), .clustered = cluster_->isChecked(), .symbols = symbols()};
+  if (shown_) options.p_value = meaning_.p_value(*shown_);
   if (shown_ && measures_ready_) options.measure = &measures_[*shown_];
   return options;
 }
@@ -538,6 +652,8 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
   shown_ = index;
   heatmap_.reset();
   show_measures();
+  meaning_text_->setPlainText(index ? QString::fromStdString(meaning_text(*run_, meaning_, *index, annotation(), symbols()))
+                                    : QString());
   genes_view_->show_bicluster(index);
   if (!index) {
     genes_->clear();

@@ -14,6 +14,7 @@
 #include "viewer/core/class_levels.hpp"
 #include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/run_data.hpp"
+#include "viewer/core/run_meaning.hpp"
 #include "viewer/qt/bicluster_pictures.hpp"
 
 class QCheckBox;
@@ -46,6 +47,9 @@ class ViewerWindow final : public QMainWindow {
   // Reads symbols for the open run's gene names (and for runs opened later); returns the error
   // message, naming the file and line, or saying that none of the matrix's names is in it.
   QString open_gene_names(const std::filesystem::path& path);
+  // Reads gene sets (GMT) and tests every bicluster of the open run (and of runs opened later)
+  // against them; returns the error message, naming the file and line, or empty.
+  QString open_gene_sets(const std::filesystem::path& path);
   // Puts the shown bicluster's genes on the clipboard, one a line, symbols where known.
   void copy_genes_for_tools();
   // Class levels shown as one (parse_level_merges' form, such as "B1,B2,B3,B4=B"), for the
@@ -74,6 +78,13 @@ class ViewerWindow final : public QMainWindow {
   void export_members(bool all);
   void export_gmt(bool listed);
   void choose_gene_names();
+  void choose_gene_sets();
+  // Recomputes the sample classes of every bicluster for the annotation open now.
+  void find_classes();
+  // The enrichment for the gene sets open now; says in the returned note when it cannot.
+  QString find_enrichment();
+  // The list's meaning columns, its filter and the detail pane, after any of them changed.
+  void show_meaning();
   // Maps the gene names file onto the run now open; says in the returned note when it cannot.
   QString check_gene_names();
   const GeneSymbols* symbols() const { return symbols_ ? &*symbols_ : nullptr; }
@@ -102,6 +113,9 @@ class ViewerWindow final : public QMainWindow {
   std::filesystem::path gene_names_file_;
   std::optional<GeneNames> gene_names_;
   std::optional<GeneSymbols> symbols_;  // gene_names_ for the run open now
+  std::filesystem::path gene_sets_file_;
+  std::optional<std::vector<GeneSet>> gene_sets_;
+  RunMeaning meaning_;  // of the run open now
   QString run_status_;  // what the status bar said when the run opened
 
   BiclusterListModel* list_;
@@ -112,6 +126,10 @@ class ViewerWindow final : public QMainWindow {
   QSpinBox* least_genes_;
   QSpinBox* least_samples_;
   QLineEdit* merge_levels_;
+  QDoubleSpinBox* most_p_;
+  QDoubleSpinBox* most_set_q_;
+  QDoubleSpinBox* most_class_q_;
+  QPlainTextEdit* meaning_text_;
   QLabel* measure_label_;
   QCheckBox* cluster_;
   QPlainTextEdit* genes_;

@@ -230,6 +230,71 @@ class ViewerWindowTest : public QObject {
              qPrintable(error));
   }
 
+  // p-values from the file beside the output, gene sets opened, classes from the annotation: each
+  // a column of the list, sortable and filterable, and the detail pane lists them.
+  void the_meaning_columns_sort_filter_and_explain() {
+    test::write_file(dir_->path() / "result.txt.significance.tsv",
+                     "bicluster\tp_value\texpected\n1\t0.5\t1\n2\t0.01\t0.02\n3\t0.2\t0.4\n");
+    QCOMPARE(window_->open_run(files_), QString());
+    QVERIFY2(window_->statusBar()->currentMessage().contains(QStringLiteral("p-values from")),
+             qPrintable(window_->statusBar()->currentMessage()));
+    const auto cell = [this](int row, int column) { return table_->model()->index(row, column).data().toString(); };
+    QCOMPARE(cell(0, BiclusterListModel::PValue), QStringLiteral("0.5"));
+    table_->sortByColumn(BiclusterListModel::PValue, Qt::AscendingOrder);
+    QCOMPARE(shown_number(table_, 0), 2);
+    QCOMPARE(shown_number(table_, 2), 1);
+
+    auto* most_p = window_->findChild<QDoubleSpinBox*>(QStringLiteral("mostP"));
+    QVERIFY(most_p && most_p->isEnabled());
+    most_p->setFocus();
+    most_p->selectAll();
+    QTest::keyClicks(most_p, QStringLiteral("0.05"));
+    QTest::keyClick(most_p, Qt::Key_Enter);
+    QCOMPARE(table_->model()->rowCount(), 1);
+    QCOMPARE(shown_number(table_, 0), 2);
+    table_->selectRow(0);
+    auto* meaning = window_->findChild<QPlainTextEdit*>(QStringLiteral("meaningText"));
+    QVERIFY(meaning);
+    QVERIFY2(meaning->toPlainText().contains(QStringLiteral("p = 0.01, 0.02 biclusters as large per null run")),
+             qPrintable(meaning->toPlainText()));
+
+    const std::filesystem::path sets = dir_->path() / "sets.gmt";
+    test::write_file(sets, "SET_A\tfirst\tg2\tg4\tgX\nSET_B\tsecond\tg3\tg5\n");
+    QCOMPARE(window_->open_gene_sets(sets), QString());
+    QVERIFY(cell(0, BiclusterListModel::BestSet).startsWith(QStringLiteral("SET_B (q ")));
+    QVERIFY2(meaning->toPlainText().contains(QStringLiteral("none; the best:\n  SET_B: 1 of its 1 genes in sets, set of 2 (universe 4), p 0.5")),
+             qPrintable(meaning->toPlainText()));
+
+    const std::filesystem::path samples = dir_->path() / "samples.txt";
+    test::write_file(samples, "#name\ttype\ns1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcontrol\ns5\tcontrol\n");
+    QCOMPARE(window_->open_annotation(samples), QString());
+    QCOMPARE(cell(0, BiclusterListModel::BestClass), QStringLiteral("type control: 3 of 3 (q 0.2)"));
+    QVERIFY(meaning->toPlainText().contains(QStringLiteral("type control: 3 of 3 (3 of 5 in the matrix), p 0.1, q 0.2")));
+
+    // Another run beside no significance file: the p filter is cleared and cannot be set.
+    RunFiles other = files_;
+    other.output = dir_->path() / "other.txt";
+    std::filesystem::copy_file(files_.output, other.output);
+    QCOMPARE(window_->open_run(other), QString());
+    QVERIFY(!most_p->isEnabled());
+    QCOMPARE(table_->model()->rowCount(), 3);
+    QCOMPARE(cell(0, BiclusterListModel::PValue), QString());
+    QVERIFY(!cell(0, BiclusterListModel::BestSet).isEmpty());  // the sets stay open
+  }
+
+  void malformed_gene_sets_are_refused_with_file_line_and_reason() {
+    const std::filesystem::path sets = dir_->path() / "sets.gmt";
+    test::write_file(sets, "SET_A\tfirst\tg2\nSET_B\tno genes\n");
+    QString error = window_->open_gene_sets(sets);
+    QVERIFY2(error.contains(QString::fromStdString(sets.string())) && error.contains(QStringLiteral("line 2")),
+             qPrintable(error));
+    test::write_file(sets, "SET_A\tfirst\tTP53\n");
+    error = window_->open_gene_sets(sets);
+    QVERIFY2(error.contains(QString::fromStdString(sets.string())) && error.contains(QStringLiteral("no name of the matrix")),
+             qPrintable(error));
+    QCOMPARE(table_->model()->index(0, BiclusterListModel::BestSet).data().toString(), QString());
+  }
+
   void opening_another_run_clears_the_filters_and_says_so() {
     auto* filter = window_->findChild<QLineEdit*>(QStringLiteral("geneFilter"));
     filter->setText(QStringLiteral("no such gene"));
