@@ -39,7 +39,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
     const std::string& argument = arguments[i];
     const bool has_value = i + 1 < arguments.size();
     if (argument == "--png" || argument == "--all" || argument == "--table" || argument == "--members" ||
-        argument == "--samples" || argument == "--gene-names" || argument == "--gmt") {
+        argument == "--samples" || argument == "--gene-names" || argument == "--gmt" || argument == "--gene-sets") {
       if (!has_value) return refused(argument + (argument == "--all" ? " needs a folder" : " needs a file name"));
       std::string& value = argument == "--png"     ? line.png
                            : argument == "--all"   ? line.all
@@ -47,6 +47,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
                            : argument == "--samples" ? line.samples
                            : argument == "--gene-names" ? line.gene_names
                            : argument == "--gmt"     ? line.gmt
+                           : argument == "--gene-sets" ? line.gene_sets
                                                      : line.members;
       value = arguments[++i];
     } else if (argument == "--size") {
@@ -95,6 +96,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
     if (line.batch()) return refused("--png, --all, --table, --members and --gmt need OUTPUT MATRIX");
     if (!line.samples.empty()) return refused("--samples needs OUTPUT MATRIX");
     if (!line.gene_names.empty()) return refused("--gene-names needs OUTPUT MATRIX");
+    if (!line.gene_sets.empty()) return refused("--gene-sets needs OUTPUT MATRIX");
     return line;
   }
   if (positional.size() != 2 && positional.size() != 4) return refused("expected OUTPUT MATRIX [GENES SAMPLES]");

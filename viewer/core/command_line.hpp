@@ -15,11 +15,13 @@ inline constexpr const char* kUsage =
     "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX [GENES SAMPLES]\n"
     "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX [GENES SAMPLES]\n"
     "       kovaview [ANNOTATION] --table FILE [--members FILE] OUTPUT MATRIX [GENES SAMPLES]\n"
-    "  ANNOTATION: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]] [--gene-names FILE] [--gmt FILE]\n"
+    "  ANNOTATION: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]] [--gene-names FILE] [--gene-sets FILE] [--gmt FILE]\n"
     "  GENES and SAMPLES are counted from the matrix when not given, one gene per line.\n"
     "  --png, --all, --table and --members write files without a window; a name ending in .csv\n"
     "  gives CSV, any other tab-separated text; --gmt writes every bicluster's genes as a GMT line.\n"
-    "  --gene-names: matrix name, symbol, description per line, tab separated. --help shows this.";
+    "  --gene-names: matrix name, symbol, description per line, tab separated. --gene-sets: a GMT file;\n"
+    "  the table then names each bicluster's best set, as it names its p-value from\n"
+    "  OUTPUT.significance.tsv and its best sample class where those are known. --help shows this.";
 
 struct CommandLine {
   std::optional<RunFiles> run;  // empty: offer the last run prepared with KOVA
@@ -33,6 +35,7 @@ struct CommandLine {
   std::string members;          // non-empty: every bicluster's genes and samples to this file
   std::string gene_names;       // a gene names file: symbols beside the matrix's names, or empty
   std::string gmt;              // non-empty: every bicluster's genes as GMT lines to this file
+  std::string gene_sets;        // a GMT file the biclusters are tested against, or empty
   int width = 0;                // --size; 0: the picture's natural size
   int height = 0;
   int dpi = 96;                 // --dpi: the same picture with more pixels

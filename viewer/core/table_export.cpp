@@ -70,12 +70,20 @@ std::vector<std::size_t> every_bicluster(const LoadedRun& run) {
 }
 
 std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCorrelation>& measures,
-                                 std::span<const std::size_t> order, Separator separator, const GeneSymbols* symbols) {
+                                 std::span<const std::size_t> order, Separator separator, const TableExtras& extras) {
+  const GeneSymbols* symbols = extras.symbols;
+  const RunMeaning* meaning = extras.meaning;
+  const bool significance = meaning != nullptr && !meaning->significance_file.empty();
+  const bool sets = meaning != nullptr && !meaning->sets_file.empty();
+  const bool classes = meaning != nullptr && extras.annotation != nullptr && !meaning->classes.empty();
   Lines lines(separator);
   for (const char* title : {"bicluster", "genes", "samples", "size", "min_r", "median_r", "max_r", "gene_names"}) {
     lines.field(title);
   }
   if (symbols != nullptr) lines.field("gene_symbols");
+  if (significance) lines.field("p_value").field("expected");
+  if (sets) lines.field("best_gene_set").field("gene_set_q");
+  if (classes) lines.field("best_class").field("class_q");
   lines.end_line();
   for (std::size_t index : order) {
     const ResultBicluster& b = run.biclusters[index];
@@ -92,6 +100,30 @@ std::string bicluster_table_text(const LoadedRun& run, const std::vector<PlainCo
         known += (known.empty() ? "" : " ") + (symbols->of(row).empty() ? std::string("-") : symbols->of(row));
       }
       lines.name(known);
+    }
+    const MeaningSummary summary = meaning != nullptr ? summarise(*meaning, index) : MeaningSummary{};
+    if (significance) {
+      const std::optional<Significance>& rated = meaning->significance[index];
+      if (rated) {
+        lines.r(rated->p_value).r(rated->expected);
+      } else {
+        lines.field("NA").field("NA");
+      }
+    }
+    if (sets) {
+      if (summary.best_set != nullptr) {
+        lines.name(meaning->sets[static_cast<std::size_t>(summary.best_set->set)].name).r(summary.best_set->q_value);
+      } else {
+        lines.field("NA").field("NA");
+      }
+    }
+    if (classes) {
+      if (summary.best_class != nullptr) {
+        const auto column = static_cast<std::size_t>(summary.best_class->column);
+        lines.name(extras.annotation->class_titles[column] + " " + summary.best_class->level).r(summary.best_class->q_value);
+      } else {
+        lines.field("NA").field("NA");
+      }
     }
     lines.end_line();
   }

@@ -23,7 +23,8 @@ std::filesystem::path picture_path(const std::filesystem::path& folder, std::int
 }
 
 void write_all_pictures(const LoadedRun& run, const CommandLine& line, const HeatmapOptions& options,
-                        const std::vector<PlainCorrelation>& measures, const QFont& font, const PictureProgress& progress) {
+                        const std::vector<PlainCorrelation>& measures, const RunMeaning& meaning, const QFont& font,
+                        const PictureProgress& progress) {
   const std::filesystem::path folder = line.all;
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -33,6 +34,7 @@ void write_all_pictures(const LoadedRun& run, const CommandLine& line, const Hea
     const std::filesystem::path path = picture_path(folder, run.biclusters[index].number, count);
     HeatmapOptions with_measure = options;
     with_measure.measure = &measures[index];
+    with_measure.p_value = meaning.p_value(index);
     check(save_heatmap(run, index, QString::fromStdString(path.string()), font, with_measure,
                        QSize(line.width, line.height), line.dpi));
     progress(index + 1, count);
@@ -50,8 +52,16 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Matrix
     annotation = read_sample_annotation(line.samples, run.files.samples);
     merge_levels(*annotation, line.merges);
   }
+  std::optional<GeneNames> names;
   std::optional<GeneSymbols> symbols;
-  if (!line.gene_names.empty()) symbols = symbols_for(run, read_gene_names(line.gene_names), line.gene_names);
+  if (!line.gene_names.empty()) {
+    names = read_gene_names(line.gene_names);
+    symbols = symbols_for(run, *names, line.gene_names);
+  }
+  RunMeaning meaning;
+  read_significance_beside(run, meaning);
+  if (!line.gene_sets.empty()) enrich(run, names ? &*names : nullptr, read_gene_sets(line.gene_sets), line.gene_sets, meaning);
+  if (annotation) meaning.classes = sample_classes(*annotation, members_of(run));
   const HeatmapOptions options{.annotation = annotation ? &*annotation : nullptr,
                                .clustered = line.cluster,
                                .symbols = symbols ? &*symbols : nullptr};
@@ -62,7 +72,8 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Matrix
 
   if (!line.table.empty()) {
     write_text_file(line.table, bicluster_table_text(run, measures, every_bicluster(run), separator_for(line.table),
-                                                     options.symbols));
+                                                     {.symbols = options.symbols, .meaning = &meaning,
+                                                      .annotation = options.annotation}));
   }
   if (!line.members.empty()) {
     write_text_file(line.members,
@@ -75,10 +86,13 @@ void write_batch_output(const CommandLine& line, const QFont& font, const Matrix
       throw std::runtime_error("'" + run.files.output.string() + "' holds " + std::to_string(run.biclusters.size()) +
                                " biclusters, there is no bicluster " + std::to_string(line.bicluster));
     }
-    check(save_heatmap(run, static_cast<std::size_t>(line.bicluster - 1), QString::fromStdString(line.png), font,
-                       options, QSize(line.width, line.height), line.dpi));
+    const auto index = static_cast<std::size_t>(line.bicluster - 1);
+    HeatmapOptions with_p = options;
+    with_p.p_value = meaning.p_value(index);
+    check(save_heatmap(run, index, QString::fromStdString(line.png), font, with_p, QSize(line.width, line.height),
+                       line.dpi));
   }
-  if (!line.all.empty()) write_all_pictures(run, line, options, measures, font, progress);
+  if (!line.all.empty()) write_all_pictures(run, line, options, measures, meaning, font, progress);
 }
 
 }  // namespace kova::viewer

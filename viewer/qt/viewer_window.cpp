@@ -553,7 +553,8 @@ void ViewerWindow::export_table() {
   const std::atomic<bool> never_stop = false;
   const std::vector<PlainCorrelation> measures = measures_ready_ ? measures_ : plain_correlations(*run_, never_stop);
   try {
-    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString()), symbols()));
+    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString()),
+                                         {.symbols = symbols(), .meaning = &meaning_, .annotation = annotation()}));
   } catch (const std::exception& error) {
     QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
     return;

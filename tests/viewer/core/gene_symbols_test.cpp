@@ -60,7 +60,7 @@ TEST_F(GeneSymbolsTest, ListsGenesForToolsAndAsGmt) {
 TEST_F(GeneSymbolsTest, ExportsCarryTheSymbols) {
   const GeneSymbols symbols = symbols_for(run_, names_, "names.tsv");
   const std::vector<PlainCorrelation> measures(3, PlainCorrelation{0.5, 0.5, 0.5, 1, 0});
-  EXPECT_EQ(bicluster_table_text(run_, measures, std::vector<std::size_t>{1}, Separator::kTab, &symbols),
+  EXPECT_EQ(bicluster_table_text(run_, measures, std::vector<std::size_t>{1}, Separator::kTab, {.symbols = &symbols}),
             "bicluster\tgenes\tsamples\tsize\tmin_r\tmedian_r\tmax_r\tgene_names\tgene_symbols\r\n"
             "2\t2\t3\t6\t0.5\t0.5\t0.5\tg1 g3\tDDR1 -\r\n");
   EXPECT_EQ(bicluster_members_text(run_, std::vector<std::size_t>{2}, nullptr, Separator::kComma, &symbols),

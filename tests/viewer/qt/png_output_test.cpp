@@ -166,6 +166,40 @@ class PngOutputTest : public QObject {
                                                "kova_bicluster_3\tresult.txt: bicluster 3, 2 genes x 3 samples\tDDR1\tMARCH1\r\n"));
   }
 
+  // The table names each bicluster's p-value (from the file beside the output), best gene set and
+  // best sample class; what a bicluster lacks is NA.
+  void the_table_carries_what_the_biclusters_mean() {
+    test::write_file(dir_->path() / "result.txt.significance.tsv", "bicluster\tp_value\texpected\n1\t0.5\t1\n2\t0.01\t0.02\n");
+    const std::filesystem::path sets = dir_->path() / "sets.gmt";
+    test::write_file(sets, "SET_A\tfirst\tg2\tg4\tgX\nSET_B\tsecond\tg3\tg5\n");
+    const std::filesystem::path samples = dir_->path() / "samples.txt";
+    test::write_file(samples, "#name\ttype\ns1\tcase\ns2\tcontrol\ns3\tcase\ns4\tcontrol\ns5\tcontrol\n");
+    const std::filesystem::path table = dir_->path() / "t.tsv";
+    const Finished finished =
+        run_kovaview(QStringList{"--samples", QString::fromStdString(samples.string()), "--gene-sets",
+                                 QString::fromStdString(sets.string()), "--table", QString::fromStdString(table.string())} +
+                     run_arguments(files_));
+    QCOMPARE(finished.status, 0);
+    const QStringList lines = QString::fromStdString(test::read_file(table)).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines[0], QStringLiteral("bicluster\tgenes\tsamples\tsize\tmin_r\tmedian_r\tmax_r\tgene_names\tp_value\texpected\t"
+                                      "best_gene_set\tgene_set_q\tbest_class\tclass_q"));
+    // SET_A: p = 1/6 over two sets, q = 1/3 to the hypergeometric's 1e-12.
+    const QStringList first = lines[1].split(QLatin1Char('\t'));
+    QCOMPARE(first.mid(7, 4), (QStringList{"g1 g2 g4", "0.5", "1", "SET_A"}));
+    QVERIFY(std::abs(first[11].toDouble() - 1.0 / 3) < 1e-12);
+    QCOMPARE(first.mid(12), (QStringList{"type case", "1"}));
+    const QStringList second = lines[2].split(QLatin1Char('\t'));
+    QCOMPARE(second.mid(7, 6), (QStringList{"g1 g3", "0.01", "0.02", "SET_B", "1", "type control"}));
+    QVERIFY(std::abs(second[13].toDouble() - 0.2) < 1e-12);  // 1 / C(5,3) over the column's two classes
+    QVERIFY2(lines[3].contains(QStringLiteral("\tg1 g5\tNA\tNA\tSET_B\t")), qPrintable(lines[3]));
+
+    // A malformed significance file stops the batch run with its file and line.
+    test::write_file(dir_->path() / "result.txt.significance.tsv", "bicluster\tp_value\n9\t0.5\n");
+    const Finished refused = run_kovaview(QStringList{"--table", QString::fromStdString(table.string())} + run_arguments(files_));
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("result.txt.significance.tsv' line 2: bicluster 9")), qPrintable(refused.err));
+  }
+
   // Every picture's title says how well its genes really correlate: bicluster 3 (g1, g5 over
   // samples 1, 3, 5) has a plain r of exactly 1.
   void titles_carry_the_plain_r() {
