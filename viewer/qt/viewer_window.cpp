@@ -166,7 +166,7 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   meaning_row->addWidget(most_class_q_, 1);
 
   merge_levels_->setObjectName(QStringLiteral("mergeLevels"));
-  merge_levels_->setPlaceholderText(QStringLiteral("Merge class levels, such as B1,B2,B3,B4=B; T1,T2=T"));
+  merge_levels_->setPlaceholderText(QStringLiteral("such as B1,B2,B3,B4=B; T1,T2=T"));
   merge_levels_->setToolTip(QStringLiteral("Class levels shown as one in the class bars, legends and exports; Enter applies"));
   connect(merge_levels_, &QLineEdit::returnPressed, this, [this] {
     const QString error = set_level_merges(merge_levels_->text());
@@ -180,7 +180,10 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   left_layout->addLayout(least_row);
   left_layout->addLayout(size_row);
   left_layout->addLayout(meaning_row);
-  left_layout->addWidget(merge_levels_);
+  auto* merge_row = new QHBoxLayout;
+  merge_row->addWidget(new QLabel(QStringLiteral("Merge class levels")));
+  merge_row->addWidget(merge_levels_, 1);
+  left_layout->addLayout(merge_row);
   left_layout->addWidget(table_);
 
   heatmap_view_->setObjectName(QStringLiteral("heatmapView"));

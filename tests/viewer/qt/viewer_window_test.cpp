@@ -2,6 +2,10 @@
 
 #include <QClipboard>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QThread>
 #include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +35,58 @@ bool holds_colour(const QImage& image, const QColor& colour) {
 
 int shown_number(QTableView* table, int row) {
   return table->model()->index(row, BiclusterListModel::Number).data().toInt();
+}
+
+// Answers the next file dialog with `path`, and reads and closes the message box that may follow;
+// stops looking once it goes out of scope.
+class DialogAnswerer {
+ public:
+  explicit DialogAnswerer(const std::filesystem::path& path) : state_(std::make_shared<State>()) {
+    state_->path = QString::fromStdString(path.string());
+    state_->loop_level = QThread::currentThread()->loopLevel();
+    poll(state_);
+  }
+  ~DialogAnswerer() { state_->done = true; }
+  const QString& message() const { return state_->message; }
+
+ private:
+  struct State {
+    QString path;
+    QString message;
+    bool done = false;
+    int polls = 0;
+    int loop_level = 0;
+  };
+  static void poll(const std::shared_ptr<State>& state) {
+    QTimer::singleShot(20, [state] {
+      if (state->done) return;
+      // A dialog is answered only from inside its own event loop: answered while it is still being
+      // shown, its exec() would then wait for ever.
+      QWidget* modal = QThread::currentThread()->loopLevel() > state->loop_level ? QApplication::activeModalWidget() : nullptr;
+      if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        // Typed into the name field and confirmed with Enter, as a user answers it.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+          name->setText(state->path);
+          QTest::keyClick(name, Qt::Key_Return);
+        }
+      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        state->message = box->text();
+        box->accept();
+        return;
+      }
+      if (++state->polls < 1000) poll(state);
+    });
+  }
+  std::shared_ptr<State> state_;
+};
+
+QAction* menu_action(QMainWindow* window, const QString& text) {
+  for (QAction* menu : window->menuBar()->actions()) {
+    for (QAction* action : menu->menu()->actions()) {
+      if (action->text().remove(QLatin1Char('&')).startsWith(text)) return action;
+    }
+  }
+  return nullptr;
 }
 
 class ViewerWindowTest : public QObject {
@@ -280,6 +336,40 @@ class ViewerWindowTest : public QObject {
     QCOMPARE(table_->model()->rowCount(), 3);
     QCOMPARE(cell(0, BiclusterListModel::PValue), QString());
     QVERIFY(!cell(0, BiclusterListModel::BestSet).isEmpty());  // the sets stay open
+  }
+
+  // Through the File menu and its file dialog, as a user opens them; a malformed file is refused
+  // in a message box naming the file, the line and the reason.
+  void the_file_menu_opens_gene_names_and_gene_sets() {
+    const std::filesystem::path names = dir_->path() / "names.tsv";
+    test::write_file(names, "g1\tDDR1\tone\n");
+    QAction* open_names = menu_action(window_.get(), QStringLiteral("Open gene names"));
+    QAction* open_sets = menu_action(window_.get(), QStringLiteral("Open gene sets"));
+    QVERIFY(open_names && open_sets);
+    {
+      const DialogAnswerer answer(names);
+      open_names->trigger();
+      QVERIFY2(answer.message().isEmpty(), qPrintable(answer.message()));
+    }
+    QCOMPARE(genes_->toPlainText(), QStringLiteral("g1 (DDR1)\ng2\ng4"));
+
+    const std::filesystem::path sets = dir_->path() / "sets.gmt";
+    test::write_file(sets, "SET_A\tfirst\tg2\tg4\nSET_A\tagain\tg3\n");
+    {
+      const DialogAnswerer answer(sets);
+      open_sets->trigger();
+      QVERIFY2(answer.message() == QString::fromStdString(sets.string()) +
+                                       QStringLiteral(": line 2: the gene set 'SET_A' is given again (first on line 1)"),
+               qPrintable(answer.message()));
+    }
+    // With gene names open, the sets are matched by symbol.
+    test::write_file(sets, "SET_A\tfirst\tDDR1\tg4\n");
+    {
+      const DialogAnswerer answer(sets);
+      open_sets->trigger();
+      QVERIFY2(answer.message().isEmpty(), qPrintable(answer.message()));
+    }
+    QVERIFY(table_->model()->index(0, BiclusterListModel::BestSet).data().toString().startsWith(QStringLiteral("SET_A")));
   }
 
   void malformed_gene_sets_are_refused_with_file_line_and_reason() {
