@@ -226,6 +226,22 @@ TEST_F(BatchMeaning, GeneNamesThatFitAnotherMatrixAreToldAndLeaveNoEnrichmentFil
   EXPECT_FALSE(fs::exists(at("work/out.txt.enrichment.tsv.part")));
 }
 
+TEST_F(BatchMeaning, TheNullRunsShowTheirProgressOnATerminal) {
+  // script(1) gives kova2 a terminal, whose line discipline turns every LF into CR LF.
+  fs::create_directories(at("work"));
+  const std::string command = shell_quoted(KOVA2_PATH) + " --matrix " + shell_quoted(kGolub.string()) +
+                              " --output out.txt --threshold 0.9 --significance 300";
+  const std::string line = "cd " + shell_quoted(at("work").string()) +
+                           " && HOME=" + shell_quoted(home_.path().string()) + " timeout 120 script -qec " +
+                           shell_quoted(command) + " /dev/null > shown.txt 2>&1 < /dev/null";
+  ASSERT_EQ(std::system(line.c_str()), 0);
+  const std::string shown = read_file(at("work/shown.txt"));
+  EXPECT_NE(shown.find("\rnull runs 300 of 300, 0:0"), std::string::npos) << shown;
+  EXPECT_NE(shown.find(" elapsed"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\r\r\nkova2: 483 biclusters written to 'out.txt'"), std::string::npos) << shown;
+  EXPECT_TRUE(fs::exists(at("work/out.txt.significance.tsv")));
+}
+
 TEST_F(BatchMeaning, AStoppedRunLeavesNoMeaningFile) {
   fs::create_directories(at("work"));
   write_file(at("work/out.txt.significance.tsv"), "an earlier run's significance");
