@@ -2,8 +2,7 @@
 # Builds a release and runs the benchmark: literal against fast search on every matrix at every
 # vector width this processor has, the matrix loading speed, then whole kova2 runs (loading,
 # search, writing) at each width, with their time and peak memory: ALL.txt and a generated
-# 20000 x 1000 matrix, both at T = 0.9; last, significance with 100 null runs on the project's
-# data/ALL.txt (docs/meaning.md).
+# 20000 x 1000 matrix, both at T = 0.9.
 #   bench/run.sh [data folder]      default: ../shared/data beside the project
 #   CXX=clang++-14 bench/run.sh     another compiler, in a build folder of its own
 set -euo pipefail
@@ -41,8 +40,9 @@ whole_runs() {  # MATRIX GENES SAMPLES NAME
 if [ -f "$data/ALL.txt" ]; then whole_runs "$data/ALL.txt" 12625 128 ALL.txt; fi
 "$bin/bench/kova_generate" expression 20000 1000 5 >"$run_home/generated.txt"
 whole_runs "$run_home/generated.txt" 20000 1000 "generated 20000 x 1000"
-if [ -f data/ALL.txt ]; then
+# Significance by permutation with 100 null runs (docs/meaning.md#what-it-costs).
+if [ -f "$data/ALL.txt" ]; then
   echo
   echo "== significance by permutation on ALL.txt, T = 0.9, 100 null runs =="
-  "$bin/bench/kova_significance_bench" 100 data/ALL.txt
+  "$bin/bench/kova_significance_bench" 100 "$data/ALL.txt"
 fi
