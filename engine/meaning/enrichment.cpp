@@ -16,7 +16,12 @@ std::vector<std::vector<std::int32_t>> sets_of_rows(std::span<const std::string>
                                                     std::span<const GeneSet> sets) {
   std::unordered_map<std::string, std::vector<std::int32_t>> sets_of_symbol;
   for (std::size_t s = 0; s < sets.size(); ++s) {
-    for (const std::string& gene : sets[s].genes) sets_of_symbol[gene].push_back(static_cast<std::int32_t>(s));
+    for (const std::string& gene : sets[s].genes) {
+      // A gene listed twice in a set (sets from R or Python need not be checked) counts once.
+      std::vector<std::int32_t>& in_sets = sets_of_symbol[gene];
+      if (in_sets.empty() || in_sets.back() != static_cast<std::int32_t>(s))
+        in_sets.push_back(static_cast<std::int32_t>(s));
+    }
   }
   std::vector<std::vector<std::int32_t>> rows(matrix_genes.size());
   for (std::size_t row = 0; row < matrix_genes.size(); ++row) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "kova/meaning.hpp"
+#include "tests/engine/meaning/planted_matrices.hpp"
 
 namespace kova {
 namespace {
@@ -17,7 +18,7 @@ TEST(Enrichment, CountsOverTheRowsThatMapIntoASet) {
   // 30 rows; g0..g19 in sets, g20..g29 in none (outside the universe of 20).
   const std::vector<std::string> matrix = names(30, "g");
   const std::vector<GeneSet> sets = {
-      {"FIRST", "", {"g0", "g1", "g2", "g3", "g4", "g5"}},
+      {"FIRST", "", {"g0", "g1", "g2", "g3", "g4", "g5", "g3"}},  // g3 twice counts once
       {"SECOND",
        "",
        {"g5", "g6", "g7", "g8", "g9", "g10", "g11", "g12", "g13", "g14", "g15", "g16", "g17", "g18", "g19"}},
@@ -78,6 +79,36 @@ TEST(Enrichment, SaysWhenNothingMaps) {
   EXPECT_EQ(message(&other_chip), "the gene names map none of the matrix's names: is it the file for this matrix?");
   GeneNames no_set = {{"p0", {"MYC", ""}}};
   EXPECT_EQ(message(&no_set), "no symbol the gene names give the matrix's genes is a gene of any set");
+}
+
+TEST(Enrichment, TheSetOfAPlantedModuleIsFoundForItsBicluster) {
+  const GeneTable table = test::planted_module(10, 300, 30, 8);
+  const std::vector<BiclusterMembers> found = test::biclusters_of(table, {300, 30, 0.9, 1'000'000, 0});
+  ASSERT_EQ(found[0].genes.size(), 10u);
+  std::vector<std::string> matrix;
+  for (std::int32_t g = 0; g < table.genes(); ++g) matrix.push_back(table[g].name);
+  // The module's set holds its ten genes and twenty others; forty sets of twenty noise genes beside.
+  std::vector<GeneSet> sets;
+  test::Draws draws(9);
+  for (int s = 0; s <= 40; ++s) {
+    GeneSet set{"SET" + std::to_string(s), "", {}};
+    if (s == 0) {
+      for (int g = 0; g < 10; ++g) set.genes.push_back("g" + std::to_string(g));
+    }
+    while (set.genes.size() < (s == 0 ? 30u : 20u)) {
+      set.genes.push_back("g" + std::to_string(10 + static_cast<int>(draws.uniform() * 290)));
+    }
+    sets.push_back(std::move(set));
+  }
+  const auto enriched = enrichment(matrix, nullptr, sets, found);
+  ASSERT_FALSE(enriched[0].empty());
+  EXPECT_EQ(enriched[0][0].set, 0);
+  EXPECT_EQ(enriched[0][0].overlap, 10);
+  EXPECT_LE(enriched[0][0].q_value, 0.01);
+  // A pair of noise genes shares no set beyond chance.
+  for (std::size_t b = 1; b < found.size(); ++b) {
+    for (const SetEnrichment& e : enriched[b]) EXPECT_GT(e.q_value, 0.01) << b;
+  }
 }
 
 SampleAnnotation balanced_annotation() {
