@@ -231,6 +231,9 @@ class ViewerWindowTest : public QObject {
     const QImage picture = heatmap->grab().toImage();
     QVERIFY(holds_colour(picture, merged.colours[0]));
     QVERIFY(!holds_colour(picture, b2));
+    // The classes are tested merged: bicluster 1 holds every sample, 4 of them now B.
+    QCOMPARE(table_->model()->index(0, BiclusterListModel::BestClass).data().toString(),
+             QStringLiteral("stage B: 4 of 5 (q 1)"));
 
     merge->clear();
     QTest::keyClicks(merge, QStringLiteral("B1 B2"));
