@@ -33,9 +33,14 @@ void BiclusterListModel::set_run(const LoadedRun* run) {
 }
 
 void BiclusterListModel::set_meaning(const RunMeaning* meaning, const SampleAnnotation* annotation) {
+  // Columns that stay empty need no repainting: a run opens without walking its rows once more.
+  const bool any = meaning != nullptr && (!meaning->significance_file.empty() || !meaning->sets_file.empty() ||
+                                          !meaning->classes.empty());
+  const bool changed = any || showing_meaning_;
   meaning_ = meaning;
   annotation_ = annotation;
-  if (rowCount() > 0) emit dataChanged(index(0, PValue), index(rowCount() - 1, BestClass));
+  showing_meaning_ = any;
+  if (changed && rowCount() > 0) emit dataChanged(index(0, PValue), index(rowCount() - 1, BestClass));
 }
 
 MeaningSummary BiclusterListModel::summary_of(int row) const {
@@ -167,6 +172,7 @@ void BiclusterFilter::set_most_class_q(std::optional<double> most) {
 }
 
 void BiclusterFilter::set_symbols(const GeneSymbols* symbols) {
+  if (symbols == symbols_ && symbols == nullptr) return;  // no names before or now: nothing to filter again
   symbols_ = symbols;
   invalidateRowsFilter();
 }

@@ -43,6 +43,7 @@ class BiclusterListModel final : public QAbstractTableModel {
   const std::vector<PlainCorrelation>* measures_ = nullptr;
   const RunMeaning* meaning_ = nullptr;
   const SampleAnnotation* annotation_ = nullptr;
+  bool showing_meaning_ = false;
 };
 
 // How an r reads in the list, the detail pane and the exports.

@@ -123,6 +123,7 @@ void GenesView::set_run(const LoadedRun* run) {
 }
 
 void GenesView::set_symbols(const GeneSymbols* symbols) {
+  if (symbols == symbols_ && symbols == nullptr) return;
   symbols_ = symbols;
   model_->set_symbols(symbols);
   show_bicluster(shown_);

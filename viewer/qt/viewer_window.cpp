@@ -123,6 +123,13 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Fixed);
     table_->horizontalHeader()->resizeSection(column, r_width);
   }
+  // The meaning columns are measured once, not on every change of 10000 rows.
+  table_->horizontalHeader()->setSectionResizeMode(BiclusterListModel::PValue, QHeaderView::Fixed);
+  table_->horizontalHeader()->resizeSection(BiclusterListModel::PValue, r_width);
+  for (int column : {BiclusterListModel::BestSet, BiclusterListModel::BestClass}) {
+    table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Interactive);
+    table_->horizontalHeader()->resizeSection(column, metrics.horizontalAdvance(QStringLiteral("mol.biol BCR/ABL: 17 of 20 (q 1e-06)")));
+  }
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { on_current_row(current); });
 
