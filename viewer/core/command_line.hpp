@@ -11,17 +11,17 @@
 namespace kova::viewer {
 
 inline constexpr const char* kUsage =
-    "usage: kovaview [ANNOTATION] [OUTPUT MATRIX [GENES SAMPLES]]\n"
-    "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX [GENES SAMPLES]\n"
-    "       kovaview [ANNOTATION] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX [GENES SAMPLES]\n"
-    "       kovaview [ANNOTATION] --table FILE [--members FILE] OUTPUT MATRIX [GENES SAMPLES]\n"
-    "  ANNOTATION: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]] [--gene-names FILE] [--gene-sets FILE] [--gmt FILE]\n"
+    "usage: kovaview [INPUTS] [OUTPUT MATRIX [GENES SAMPLES]]\n"
+    "       kovaview [INPUTS] [--cluster] [--size WxH] [--dpi N] --png FILE --bicluster N OUTPUT MATRIX [GENES SAMPLES]\n"
+    "       kovaview [INPUTS] [--cluster] [--size WxH] [--dpi N] --all DIR OUTPUT MATRIX [GENES SAMPLES]\n"
+    "       kovaview [INPUTS] [--table FILE] [--members FILE] [--gmt FILE] OUTPUT MATRIX [GENES SAMPLES]\n"
+    "  INPUTS: [--samples FILE [--merge LEVEL,LEVEL,...=NEW;...]] [--gene-names FILE] [--gene-sets FILE]\n"
     "  GENES and SAMPLES are counted from the matrix when not given, one gene per line.\n"
-    "  --png, --all, --table and --members write files without a window; a name ending in .csv\n"
-    "  gives CSV, any other tab-separated text; --gmt writes every bicluster's genes as a GMT line.\n"
-    "  --gene-names: matrix name, symbol, description per line, tab separated. --gene-sets: a GMT file;\n"
-    "  the table then names each bicluster's best set, as it names its p-value from\n"
-    "  OUTPUT.significance.tsv and its best sample class where those are known. --help shows this.";
+    "  --png, --all, --table, --members and --gmt write files without a window; a table name ending\n"
+    "  in .csv gives CSV, any other tab-separated text; --gmt writes each bicluster's genes as a line.\n"
+    "  --gene-names: per line a matrix name, its symbol and a description, tab separated.\n"
+    "  --gene-sets: a GMT file; the table names each bicluster's best set, its p-value (from\n"
+    "  OUTPUT.significance.tsv) and its best sample class where they are known. --help: this.";
 
 struct CommandLine {
   std::optional<RunFiles> run;  // empty: offer the last run prepared with KOVA
