@@ -9,6 +9,7 @@ check_exports.py KOVA2 KOVAVIEW MATRIX GENES SAMPLES THRESHOLD [--samples META]
 import argparse
 import csv
 import math
+from fractions import Fraction
 import os
 import statistics
 import subprocess
@@ -55,16 +56,56 @@ def plain_r(x, y):
     return max(-1.0, min(1.0, sxy / math.sqrt(sxx * syy)))
 
 
-def read_table(path, delimiter):
+def read_table(path, delimiter, extra=()):
     with open(path, newline="") as f:
         raw = f.read()
     if raw.count("\r\n") != raw.count("\n"):
         fail(f"{path}: not every line ends with CR LF")
     rows = list(csv.reader(raw.splitlines(), delimiter=delimiter))
-    header = ["bicluster", "genes", "samples", "size", "min_r", "median_r", "max_r", "gene_names"]
+    header = ["bicluster", "genes", "samples", "size", "min_r", "median_r", "max_r", "gene_names", *extra]
     if rows[0] != header:
         fail(f"{path}: header {rows[0]}")
     return rows[1:]
+
+
+def read_class_columns(path):
+    """The class columns of a .meta file, as raw labels per sample in column order."""
+    columns = []
+    with open(path) as f:
+        for line in f:
+            key, _, value = line.partition(":")
+            if key.startswith("sample_") and key.endswith("_in_column_order") and key != "sample_ids_in_column_order":
+                columns.append(value.split())
+    return columns
+
+
+def upper_tail(drawn_hits, hits, drawn, population):
+    """P(X >= drawn_hits), X hypergeometric, as an exact fraction."""
+    total = sum(math.comb(hits, k) * math.comb(population - hits, drawn - k)
+                for k in range(drawn_hits, min(hits, drawn) + 1))
+    return Fraction(total, math.comb(population, drawn))
+
+
+def best_class_q(columns, samples):
+    """The smallest Benjamini-Hochberg q over every column's classes held by `samples` (1-based)."""
+    best = None
+    for labels in columns:
+        annotated = [label for label in labels if label not in ("", "NA")]
+        held = [labels[s - 1] for s in samples if labels[s - 1] not in ("", "NA")]
+        if not held:
+            continue
+        levels = sorted(set(annotated))
+        ps = [upper_tail(held.count(level), annotated.count(level), len(held), len(annotated)) for level in levels]
+        order = sorted(range(len(ps)), key=lambda i: ps[i])
+        q, running = {}, Fraction(1)
+        for rank in range(len(order), 0, -1):
+            i = order[rank - 1]
+            running = min(running, ps[i] * len(ps) / rank)
+            q[i] = running
+        for i, level in enumerate(levels):
+            if level in held and (best is None or q[i] < best):
+                best = q[i]
+    return best
 
 
 def number(text):
@@ -113,7 +154,8 @@ def main():
         matrix = read_matrix(args.matrix)
         biclusters = read_output_file(output)
         table = read_table(tsv, "\t")
-        if read_table(csv_path, ",") != table:
+        with_classes = read_table(csv_path, ",", ("best_class", "class_q") if args.meta else ())
+        if [row[:8] for row in with_classes] != table:
             fail("the CSV and the TSV table differ")
         if len(table) != len(biclusters):
             fail(f"{len(table)} rows in the table, {len(biclusters)} biclusters in the output file")
@@ -140,6 +182,17 @@ def main():
                     fail(f"bicluster {number_}: plain r {got}, computed here {want}")
         print(f"{len(biclusters)} biclusters, {pairs} gene pairs, {below} with plain r below {args.threshold}, "
               f"lowest {lowest:.4f}")
+        if args.meta:
+            # The best sample class's q, against exact hypergeometric sums and Benjamini-Hochberg here.
+            columns = read_class_columns(args.meta)
+            classes_below = 0
+            for number_, ((genes, samples), row) in enumerate(zip(biclusters, with_classes), start=1):
+                want = best_class_q(columns, samples)
+                got = number(row[9])
+                if (got is None) != (want is None) or (got is not None and abs(got - float(want)) > 1e-12 * max(float(want), 1e-300)):
+                    fail(f"bicluster {number_}: best class q {row[8:]}, computed here {want and float(want)}")
+                classes_below += got is not None and got <= 0.05
+            print(f"{classes_below} biclusters with a sample class of q <= 0.05")
         if args.expect_pairs is not None and pairs != args.expect_pairs:
             fail(f"expected {args.expect_pairs} pairs")
         if args.expect_below is not None and below != args.expect_below:

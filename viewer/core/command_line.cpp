@@ -39,12 +39,15 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
     const std::string& argument = arguments[i];
     const bool has_value = i + 1 < arguments.size();
     if (argument == "--png" || argument == "--all" || argument == "--table" || argument == "--members" ||
-        argument == "--samples") {
+        argument == "--samples" || argument == "--gene-names" || argument == "--gmt" || argument == "--gene-sets") {
       if (!has_value) return refused(argument + (argument == "--all" ? " needs a folder" : " needs a file name"));
       std::string& value = argument == "--png"     ? line.png
                            : argument == "--all"   ? line.all
                            : argument == "--table" ? line.table
                            : argument == "--samples" ? line.samples
+                           : argument == "--gene-names" ? line.gene_names
+                           : argument == "--gmt"     ? line.gmt
+                           : argument == "--gene-sets" ? line.gene_sets
                                                      : line.members;
       value = arguments[++i];
     } else if (argument == "--size") {
@@ -57,6 +60,18 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
       if (!dpi || *dpi < 24 || *dpi > 1200) return refused("--dpi needs a resolution from 24 to 1200");
       line.dpi = *dpi;
       ++i;
+    } else if (argument == "--help" || argument == "-h") {
+      CommandLine help;
+      help.help = true;
+      return help;
+    } else if (argument == "--merge") {
+      if (!has_value) return refused("--merge needs LEVEL,LEVEL,...=NEW, such as B1,B2,B3,B4=B");
+      try {
+        for (LevelMerge& merge : parse_level_merges(arguments[i + 1])) line.merges.push_back(std::move(merge));
+        line.merges_text += (line.merges_text.empty() ? "" : "; ") + arguments[++i];
+      } catch (const LevelMergeError& error) {
+        return refused(std::string("--merge: ") + error.what());
+      }
     } else if (argument == "--cluster") {
       line.cluster = true;
     } else if (argument == "--bicluster") {
@@ -76,21 +91,26 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
   if (line.width > 0 && !pictures) return refused("--size is only used with --png or --all");
   if (line.cluster && !pictures) return refused("--cluster is only used with --png or --all");
   if (line.dpi != 96 && !pictures) return refused("--dpi is only used with --png or --all");
+  if (!line.merges.empty() && line.samples.empty()) return refused("--merge merges the class levels of --samples FILE");
   if (positional.empty()) {
-    if (line.batch()) return refused("--png, --all, --table and --members need OUTPUT MATRIX GENES SAMPLES");
-    if (!line.samples.empty()) return refused("--samples needs OUTPUT MATRIX GENES SAMPLES");
+    if (line.batch()) return refused("--png, --all, --table, --members and --gmt need OUTPUT MATRIX");
+    if (!line.samples.empty()) return refused("--samples needs OUTPUT MATRIX");
+    if (!line.gene_names.empty()) return refused("--gene-names needs OUTPUT MATRIX");
+    if (!line.gene_sets.empty()) return refused("--gene-sets needs OUTPUT MATRIX");
     return line;
   }
-  if (positional.size() != 4) return refused("expected OUTPUT MATRIX GENES SAMPLES");
-  const std::optional<std::int32_t> genes = whole_int(positional[2]);
-  const std::optional<std::int32_t> samples = whole_int(positional[3]);
-  if (!genes || *genes < 0) return refused("GENES must be a whole number from 0, not '" + positional[2] + "'");
-  if (!samples || *samples < 0) return refused("SAMPLES must be a whole number from 0, not '" + positional[3] + "'");
+  if (positional.size() != 2 && positional.size() != 4) return refused("expected OUTPUT MATRIX [GENES SAMPLES]");
   RunFiles files;
   files.output = positional[0];
   files.matrix = positional[1];
-  files.genes = *genes;
-  files.samples = *samples;
+  if (positional.size() == 4) {
+    const std::optional<std::int32_t> genes = whole_int(positional[2]);
+    const std::optional<std::int32_t> samples = whole_int(positional[3]);
+    if (!genes || *genes < 0) return refused("GENES must be a whole number from 0, not '" + positional[2] + "'");
+    if (!samples || *samples < 0) return refused("SAMPLES must be a whole number from 0, not '" + positional[3] + "'");
+    files.genes = *genes;
+    files.samples = *samples;
+  }
   files.report = find_report(files.output, current_folder);
   line.run = files;
   return line;

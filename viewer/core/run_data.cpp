@@ -45,10 +45,22 @@ std::int64_t count_lines(const std::filesystem::path& path) {
   return std::max<std::int64_t>(1, last == '\n' ? lines : lines + 1);
 }
 
-GeneTable load_table(const RunFiles& files, std::vector<std::string>& warnings) {
-  if (files.genes < 0 || files.samples < 0) {
+// Without the genes and samples of the run, the matrix tells them, as kova2 reads it.
+void count_what_is_not_given(RunFiles& files) {
+  if (files.genes >= 0 && files.samples >= 0) return;
+  if (files.genes < kCountFromMatrix || files.samples < kCountFromMatrix) {
     throw RunLoadError("the run's number of genes and samples must not be negative");
   }
+  try {
+    const MatrixShape shape = count_matrix_file(files.matrix);
+    if (files.genes < 0) files.genes = shape.genes;
+    if (files.samples < 0) files.samples = shape.samples;
+  } catch (const std::runtime_error& error) {
+    throw RunLoadError(std::string(error.what()) + "; give the run's genes and samples");
+  }
+}
+
+GeneTable load_table(const RunFiles& files, std::vector<std::string>& warnings) {
   File file = open_for_reading(files.matrix);
   std::unique_ptr<GeneTable> table;
   try {
@@ -161,9 +173,10 @@ void take_membership(LoadedRun& run) {
 LoadedRun load_run(const RunFiles& files) {
   LoadedRun run;
   run.files = files;
-  run.table = load_table(files, run.matrix_warnings);
+  count_what_is_not_given(run.files);
+  run.table = load_table(run.files, run.matrix_warnings);
   run.biclusters = parse_output_file(read_whole(files.output), files.output.string());
-  run.gene_rows = map_onto_table(run.biclusters, run.table, files);
+  run.gene_rows = map_onto_table(run.biclusters, run.table, run.files);
   take_membership(run);
   return run;
 }

@@ -18,12 +18,16 @@ class RunLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The run's genes or samples when they are not given: counted from the matrix, one gene per line,
+// as kova2 counts them.
+inline constexpr std::int32_t kCountFromMatrix = -1;
+
 struct RunFiles {
   std::filesystem::path output;
   std::filesystem::path matrix;
   std::filesystem::path report;  // empty: none; the membership is then counted from the output file
-  std::int32_t genes = 0;
-  std::int32_t samples = 0;
+  std::int32_t genes = kCountFromMatrix;
+  std::int32_t samples = kCountFromMatrix;
 };
 
 struct LoadedRun {
@@ -37,7 +41,7 @@ struct LoadedRun {
   std::vector<std::string> matrix_warnings;  // what the engine warns about the matrix, file named
 };
 
-// Reads everything; throws RunLoadError (or ResultFileError) with a message naming the file and,
+// Reads everything, the genes and samples counted first where they are kCountFromMatrix; throws RunLoadError (or ResultFileError) with a message naming the file and,
 // where there is one, the line.
 LoadedRun load_run(const RunFiles& files);
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 
+#include "viewer/core/class_levels.hpp"
 #include "viewer/core/clustering.hpp"
 
 namespace kova::viewer {
@@ -19,6 +20,13 @@ constexpr int kPictureDotsPerMeter = 3780;  // 96 dpi
 int dots_per_meter(int dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
 
 }  // namespace
+
+QString caption_of(const LoadedRun& run, std::size_t index, const HeatmapOptions& options) {
+  const PlainCorrelation measure =
+      options.measure != nullptr ? *options.measure
+                                 : plain_correlation(run.table, run.gene_rows[index], selected_samples(run, index));
+  return QString::fromStdString(picture_caption(measure, options.p_value));
+}
 
 QFontMetrics picture_font_metrics(const QFont& font) {
   QImage probe(1, 1, QImage::Format_RGB32);
@@ -48,9 +56,14 @@ BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index, cons
   }
   BiclusterHeatmap heatmap;
   heatmap.model = build_heatmap(run.table, rows, samples);
-  heatmap.text.title =
-      QStringLiteral("Bicluster %1: %2 genes x %3 samples; %4").arg(b.number).arg(b.genes.size()).arg(b.samples.size()).arg(order);
-  for (std::int32_t row : rows) heatmap.text.gene_names.push_back(QString::fromStdString(run.table[row].name));
+  heatmap.text.title = QStringLiteral("Bicluster %1: %2 genes x %3 samples; %4\n%5")
+                           .arg(b.number)
+                           .arg(b.genes.size())
+                           .arg(b.samples.size())
+                           .arg(order, caption_of(run, index, options));
+  for (std::int32_t row : rows) {
+    heatmap.text.gene_names.push_back(QString::fromStdString(name_with_symbol(run.table[row].name, options.symbols, row)));
+  }
   for (std::int32_t column : heatmap.model.columns) {
     heatmap.text.sample_names.push_back(options.annotation != nullptr ? QString::fromStdString(options.annotation->label(column))
                                                                       : QString::number(column + 1));
@@ -60,33 +73,34 @@ BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index, cons
 }
 
 std::vector<ClassBar> class_bars(const SampleAnnotation& annotation, std::span<const std::int32_t> columns) {
-  static const QColor palette[] = {{27, 158, 119}, {117, 112, 179}, {231, 41, 138}, {102, 166, 30},
-                                   {90, 90, 90},   {166, 118, 29},  {31, 120, 180}, {251, 154, 153},
-                                   {177, 89, 40},  {106, 61, 154},  {178, 223, 138}, {253, 191, 111}};
-  const QColor no_label{220, 220, 220};
+  const auto qcolor = [](Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); };
   std::vector<ClassBar> bars;
-  for (std::size_t c = 0; c < annotation.classes.size(); ++c) {
-    const std::vector<std::string>& labels = annotation.classes[c];
+  const std::vector<ClassColours> colours = class_colours(annotation);
+  for (std::size_t c = 0; c < colours.size(); ++c) {
+    const ClassColours& column = colours[c];
     ClassBar bar;
-    bar.title = QString::fromStdString(annotation.class_titles[c]);
-    std::map<std::string, QColor> colour_of;
-    for (const std::string& label : labels) {
-      if (colour_of.contains(label)) continue;
-      const QColor colour = label.empty() ? no_label : palette[(bar.legend.size()) % std::size(palette)];
-      colour_of[label] = colour;
-      bar.legend.emplace_back(QString::fromStdString(label), colour);
+    bar.title = QString::fromStdString(column.title);
+    for (std::size_t level = 0; level < column.levels.size(); ++level) {
+      bar.legend.emplace_back(QString::fromStdString(column.levels[level]), qcolor(column.colours[level]));
     }
-    for (std::int32_t column : columns) bar.colours.push_back(colour_of.at(labels[static_cast<std::size_t>(column)]));
+    const std::vector<std::string>& labels = annotation.classes[c];
+    for (std::int32_t sample : columns) bar.colours.push_back(qcolor(column.colour_of(labels[static_cast<std::size_t>(sample)])));
     bars.push_back(std::move(bar));
   }
   return bars;
 }
 
-ProfileText profile_text(const LoadedRun& run, std::size_t index, const SampleAnnotation* annotation) {
+ProfileText profile_text(const LoadedRun& run, std::size_t index, const HeatmapOptions& options) {
   const ResultBicluster& b = run.biclusters[index];
+  const SampleAnnotation* annotation = options.annotation;
   ProfileText text;
-  text.title = QStringLiteral("Bicluster %1: profiles of %2 genes, its samples shaded").arg(b.number).arg(b.genes.size());
-  for (const std::string& name : b.genes) text.gene_names.push_back(QString::fromStdString(name));
+  text.title = QStringLiteral("Bicluster %1: profiles of %2 genes, its samples shaded; %3")
+                   .arg(b.number)
+                   .arg(b.genes.size())
+                   .arg(caption_of(run, index, options));
+  for (std::int32_t row : run.gene_rows[index]) {
+    text.gene_names.push_back(QString::fromStdString(name_with_symbol(run.table[row].name, options.symbols, row)));
+  }
   if (annotation == nullptr) return text;
   std::vector<std::int32_t> all(static_cast<std::size_t>(run.table.samples()));
   for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<std::int32_t>(s);
@@ -103,9 +117,12 @@ QString sample_list(const ResultBicluster& bicluster) {
   return text;
 }
 
-QString gene_list(const ResultBicluster& bicluster) {
+QString gene_list(const LoadedRun& run, std::size_t index, const GeneSymbols* symbols) {
   QStringList names;
-  for (const std::string& name : bicluster.genes) names.push_back(QString::fromStdString(name));
+  const ResultBicluster& b = run.biclusters[index];
+  for (std::size_t g = 0; g < b.genes.size(); ++g) {
+    names.push_back(QString::fromStdString(name_with_symbol(b.genes[g], symbols, run.gene_rows[index][g])));
+  }
   return names.join('\n');
 }
 

@@ -9,8 +9,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/gene_symbols.hpp"
+#include "viewer/core/picture_caption.hpp"
 #include "viewer/core/run_data.hpp"
 #include "kova/meaning.hpp"
 #include "viewer/qt/chart_drawing.hpp"
@@ -23,7 +27,13 @@ std::vector<std::int32_t> selected_samples(const LoadedRun& run, std::size_t ind
 struct HeatmapOptions {
   const SampleAnnotation* annotation = nullptr;  // sample names and class bars, where given
   bool clustered = false;                        // rows and columns by clustering, else matrix order
+  const PlainCorrelation* measure = nullptr;     // the bicluster's plain r; nullptr: computed here
+  std::optional<double> p_value{};               // where the run was tested for significance
+  const GeneSymbols* symbols = nullptr;          // shown beside the gene names, where given
 };
+
+// The plain r and p-value of bicluster `index` for the titles of its pictures.
+QString caption_of(const LoadedRun& run, std::size_t index, const HeatmapOptions& options);
 
 struct BiclusterHeatmap {
   HeatmapModel model;
@@ -32,15 +42,17 @@ struct BiclusterHeatmap {
 BiclusterHeatmap bicluster_heatmap(const LoadedRun& run, std::size_t index, const HeatmapOptions& options = {});
 
 // The class bars of `annotation` over `columns` (0-based samples, in drawing order). A label has
-// the same colour wherever it is drawn: colours go by first appearance in column order.
+// the same colour wherever it is drawn, and no two labels of any columns share one; the legend
+// lists each column's labels in natural order (class_levels.hpp).
 std::vector<ClassBar> class_bars(const SampleAnnotation& annotation, std::span<const std::int32_t> columns);
 
 // Title, gene names, sample names and class bars for the profiles of bicluster `index`.
-ProfileText profile_text(const LoadedRun& run, std::size_t index, const SampleAnnotation* annotation);
+ProfileText profile_text(const LoadedRun& run, std::size_t index, const HeatmapOptions& options);
 
-// The samples as the output file writes them ("sample2, sample5, "), and the genes one a line.
+// The samples as the output file writes them ("sample2, sample5, "), and the genes one a line,
+// each with its symbol where known.
 QString sample_list(const ResultBicluster& bicluster);
-QString gene_list(const ResultBicluster& bicluster);
+QString gene_list(const LoadedRun& run, std::size_t index, const GeneSymbols* symbols);
 
 inline const QSize kProfilePictureSize{960, 520};
 QSize membership_picture_size(std::int32_t samples);

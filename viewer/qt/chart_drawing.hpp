@@ -25,7 +25,7 @@ inline const QColor kMarkerColour{255, 170, 0};
 struct ClassBar {
   QString title;
   std::vector<QColor> colours;                     // per column drawn
-  std::vector<std::pair<QString, QColor>> legend;  // each label once, in order of first appearance
+  std::vector<std::pair<QString, QColor>> legend;  // each label once, in natural order
 };
 
 struct HeatmapGeometry {
@@ -40,12 +40,14 @@ struct HeatmapGeometry {
   QRect marker;         // the strip above the selected columns
   QRect legend_bar;     // the colour scale, above value at the top
   int class_bars = 0;   // strips between the marker and the cells
+  QRect class_legend;   // the class labels and their colours, in columns of `class_legend_rows` lines
+  int class_legend_rows = 0;
 
   QRect cell_rect(int row, int column) const;
 };
 
 struct HeatmapText {
-  QString title;
+  QString title;             // lines separated by '\n'
   QStringList gene_names;    // per model row
   QStringList sample_names;  // per model column
   std::vector<ClassBar> class_bars;  // colours per model column

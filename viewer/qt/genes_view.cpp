@@ -35,6 +35,12 @@ void GeneCountModel::set_run(const LoadedRun* run, const GeneMembership* members
   endResetModel();
 }
 
+void GeneCountModel::set_symbols(const GeneSymbols* symbols) {
+  beginResetModel();
+  symbols_ = symbols;
+  endResetModel();
+}
+
 void GeneCountModel::mark_bicluster(std::optional<std::size_t> index) {
   marked_.clear();
   if (run_ != nullptr && index) marked_.insert(run_->gene_rows[*index].begin(), run_->gene_rows[*index].end());
@@ -58,7 +64,8 @@ QVariant GeneCountModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != kSortRole) return {};
   switch (index.column()) {
     case Gene:
-      return role == kSortRole ? QVariant(row) : QVariant(QString::fromStdString(run_->table[row].name));
+      return role == kSortRole ? QVariant(row)
+                               : QVariant(QString::fromStdString(name_with_symbol(run_->table[row].name, symbols_, row)));
     case Count:
       return static_cast<qlonglong>(holders.size());
     case Biclusters:
@@ -115,6 +122,13 @@ void GenesView::set_run(const LoadedRun* run) {
   if (isVisible()) fill();
 }
 
+void GenesView::set_symbols(const GeneSymbols* symbols) {
+  if (symbols == symbols_ && symbols == nullptr) return;
+  symbols_ = symbols;
+  model_->set_symbols(symbols);
+  show_bicluster(shown_);
+}
+
 void GenesView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   fill();
@@ -147,7 +161,8 @@ void GenesView::show_bicluster(std::optional<std::size_t> index) {
   QStringList parts;
   for (const SharedGene& gene : shared) {
     parts.push_back(QStringLiteral("%1 (also in %2)")
-                        .arg(QString::fromStdString(run_->table[gene.row].name), numbers_of(*run_, gene.others)));
+                        .arg(QString::fromStdString(name_with_symbol(run_->table[gene.row].name, symbols_, gene.row)),
+                             numbers_of(*run_, gene.others)));
   }
   shared_->setText(QStringLiteral("Bicluster %1 (highlighted) shares %2 of its genes: %3")
                        .arg(number)

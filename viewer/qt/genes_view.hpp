@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "viewer/core/gene_membership.hpp"
+#include "viewer/core/gene_symbols.hpp"
 
 class QLabel;
 class QTableView;
@@ -21,6 +22,7 @@ class GeneCountModel final : public QAbstractTableModel {
 
   explicit GeneCountModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
   void set_run(const LoadedRun* run, const GeneMembership* membership);
+  void set_symbols(const GeneSymbols* symbols);  // nullptr: none
   void mark_bicluster(std::optional<std::size_t> index);  // its genes are highlighted
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -31,6 +33,7 @@ class GeneCountModel final : public QAbstractTableModel {
  private:
   const LoadedRun* run_ = nullptr;
   const GeneMembership* membership_ = nullptr;
+  const GeneSymbols* symbols_ = nullptr;
   std::unordered_set<std::int32_t> marked_;
 };
 
@@ -40,6 +43,7 @@ class GenesView final : public QWidget {
   // The table is filled when the pane is first shown, so that opening a large run does not wait
   // for a pane nobody has looked at.
   void set_run(const LoadedRun* run);  // nullptr: empty
+  void set_symbols(const GeneSymbols* symbols);  // shown beside the names; nullptr: none
   void show_bicluster(std::optional<std::size_t> index);
 
  protected:
@@ -51,6 +55,7 @@ class GenesView final : public QWidget {
   const LoadedRun* run_ = nullptr;
   bool filled_ = false;
   std::optional<std::size_t> shown_;
+  const GeneSymbols* symbols_ = nullptr;
   GeneMembership membership_;
   GeneCountModel* model_;
   QLabel* shared_;

@@ -10,10 +10,11 @@ namespace kova::viewer {
 namespace {
 
 constexpr int kMarkerHeight = 6;
-constexpr std::size_t kMaxClassLegendEntries = 12;
+constexpr std::size_t kMaxClassLegendEntries = 40;
 constexpr int kLegendGap = 16;
 constexpr int kLegendBarWidth = 14;
 constexpr int kMinLegendHeight = 90;
+constexpr int kLeastLegendHeight = 24;  // the colour scale when the picture is very low
 constexpr int kMaxNaturalCellsHeight = 3000;  // taller biclusters get thinner rows, without names
 // Above this many cells one image is scaled instead of painting every cell on its own.
 constexpr std::int64_t kMaxSeparateCells = 100000;
@@ -26,6 +27,13 @@ QColor to_qcolor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
 int legend_label_width(const QFontMetrics& font) {
   return widest({kAboveLabel, kCentreLabel, kBelowLabel}, font) + 6;
+}
+
+// The title's lines: what the bicluster is, then its plain r and p-value.
+QStringList title_lines(const HeatmapText& text) { return text.title.split(QLatin1Char('\n')); }
+
+int heatmap_title_height(const QFontMetrics& font, const HeatmapText& text) {
+  return title_height(font) + (static_cast<int>(title_lines(text).size()) - 1) * font.height();
 }
 
 // The lines of the class legend: a title per class bar, then its labels with their colours.
@@ -44,14 +52,39 @@ std::vector<LegendLine> class_legend(const std::vector<ClassBar>& bars) {
   return lines;
 }
 
-int class_legend_top(const HeatmapGeometry& g, const QFontMetrics& font) {
-  return g.legend_bar.bottom() + 1 + font.height() + 10;
+// The class legend in as many columns as `height` needs; every line is drawn whole.
+struct LegendLayout {
+  int per_column = 1;
+  int columns = 0;
+  int column_width = 0;
+  int width() const { return columns * column_width; }
+};
+
+LegendLayout legend_layout(const std::vector<LegendLine>& lines, const QFontMetrics& font, int height) {
+  LegendLayout layout;
+  if (lines.empty()) return layout;
+  const int count = static_cast<int>(lines.size());
+  layout.per_column = std::clamp(height / std::max(1, font.height()), 1, count);
+  layout.columns = (count + layout.per_column - 1) / layout.per_column;
+  layout.column_width = legend_width(lines, font) + kLegendGap;
+  return layout;
 }
 
-// Fills in everything that follows from the cell block and the choices already made.
-void place_around_cells(HeatmapGeometry& g, const HeatmapText& text, const QFontMetrics& font, int names_width) {
+int cells_top(const QFontMetrics& font, const HeatmapText& text) {
+  return kPad + heatmap_title_height(font, text) + kMarkerHeight + 2 +
+         static_cast<int>(text.class_bars.size()) * kClassBarStep;
+}
+
+// Fills in everything that follows from the cell block and the choices already made. `area_height`
+// is the height the picture must keep to, or 0 for a picture as tall as it needs: the class legend
+// then goes under the colour scale, otherwise beside it in columns.
+void place_around_cells(HeatmapGeometry& g, const HeatmapText& text, const QFontMetrics& font, int names_width,
+                        int area_height) {
   const int numbers_height = g.show_sample_numbers ? widest(text.sample_names, font) + 6 : 0;
-  const int legend_height = std::max(kMinLegendHeight, std::min(g.cells.height(), 200));
+  int legend_height = std::max(kMinLegendHeight, std::min(g.cells.height(), 200));
+  if (area_height > 0) {
+    legend_height = std::max(kLeastLegendHeight, std::min(legend_height, area_height - g.cells.top() - font.height() - kPad));
+  }
   g.legend_bar = QRect(g.cells.right() + 1 + kLegendGap, g.cells.top(), kLegendBarWidth, legend_height);
   if (g.selected > 0) {
     const QRect first = g.cell_rect(0, 0);
@@ -60,13 +93,25 @@ void place_around_cells(HeatmapGeometry& g, const HeatmapText& text, const QFont
                      last.right() - first.left() + 1, kMarkerHeight);
   }
   const std::vector<LegendLine> classes = class_legend(text.class_bars);
-  const int legend_text_width = std::max(legend_label_width(font), legend_width(classes, font) - kLegendBarWidth);
-  const int width = g.legend_bar.right() + 1 + 6 + legend_text_width + kPad;
-  const int legend_bottom = classes.empty()
-                                ? g.legend_bar.bottom() + 1 + font.height()
-                                : class_legend_top(g, font) + static_cast<int>(classes.size()) * font.height();
-  const int height = std::max(g.cells.bottom() + 1 + numbers_height, legend_bottom) + kPad;
-  g.size = QSize(std::max(width, kPad + names_width + font.horizontalAdvance(text.title) + kPad), height);
+  const int scale_right = g.legend_bar.right() + 1 + 6 + legend_label_width(font);
+  int right = scale_right;
+  int bottom = g.legend_bar.bottom() + 1 + font.height();
+  if (!classes.empty()) {
+    if (area_height > 0) {
+      const int top = cells_top(font, text) - static_cast<int>(text.class_bars.size()) * kClassBarStep;
+      const LegendLayout layout = legend_layout(classes, font, area_height - top - kPad);
+      g.class_legend = QRect(scale_right + kLegendGap, top, layout.width(), layout.per_column * font.height());
+      g.class_legend_rows = layout.per_column;
+    } else {
+      g.class_legend = QRect(g.legend_bar.left(), bottom + 10, legend_width(classes, font),
+                             static_cast<int>(classes.size()) * font.height());
+      g.class_legend_rows = static_cast<int>(classes.size());
+    }
+    right = std::max(right, g.class_legend.right() + 1);
+    bottom = std::max(bottom, g.class_legend.bottom() + 1);
+  }
+  const int height = std::max(g.cells.bottom() + 1 + numbers_height, bottom) + kPad;
+  g.size = QSize(std::max(right + kPad, kPad + names_width + widest(title_lines(text), font) + kPad), height);
 }
 
 HeatmapGeometry base_geometry(const HeatmapModel& model, const HeatmapText& text) {
@@ -81,10 +126,6 @@ HeatmapGeometry base_geometry(const HeatmapModel& model, const HeatmapText& text
 
 int names_width_for(const HeatmapText& text, const QFontMetrics& font) {
   return std::min(kMaxNameWidth, widest(text.gene_names, font)) + 8;
-}
-
-int cells_top(const QFontMetrics& font, const HeatmapText& text) {
-  return kPad + title_height(font) + kMarkerHeight + 2 + static_cast<int>(text.class_bars.size()) * kClassBarStep;
 }
 
 void draw_class_bars(QPainter& painter, const HeatmapGeometry& g, const HeatmapText& text) {
@@ -104,7 +145,14 @@ void draw_class_bars(QPainter& painter, const HeatmapGeometry& g, const HeatmapT
                        Qt::AlignRight | Qt::AlignVCenter, font.elidedText(classes.title, Qt::ElideRight, right - kPad));
     }
   }
-  draw_legend_lines(painter, class_legend(text.class_bars), g.legend_bar.left(), class_legend_top(g, font));
+  const std::vector<LegendLine> lines = class_legend(text.class_bars);
+  const int per_column = std::max(1, g.class_legend_rows);
+  const int column_width = legend_width(lines, font) + kLegendGap;
+  for (std::size_t first = 0, column = 0; first < lines.size(); first += per_column, ++column) {
+    const std::vector<LegendLine> part(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                                       lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), first + per_column)));
+    draw_legend_lines(painter, part, g.class_legend.left() + static_cast<int>(column) * column_width, g.class_legend.top());
+  }
 }
 
 void draw_cells(QPainter& painter, const HeatmapGeometry& g, const HeatmapModel& model) {
@@ -199,7 +247,7 @@ HeatmapGeometry natural_heatmap_geometry(const HeatmapModel& model, const Heatma
   const int names_width = g.show_names ? names_width_for(text, font) : 0;
   g.cells =
       QRect(kPad + names_width, cells_top(font, text), g.columns * cell_width + g.group_gap, g.rows * cell_height);
-  place_around_cells(g, text, font, names_width);
+  place_around_cells(g, text, font, names_width, 0);
   return g;
 }
 
@@ -208,7 +256,10 @@ HeatmapGeometry fitted_heatmap_geometry(const HeatmapModel& model, const Heatmap
   HeatmapGeometry g = base_geometry(model, text);
   const int top = cells_top(font, text);
   const int numbers_height = widest(text.sample_names, font) + 6;
-  const int fixed_width = kPad + kLegendGap + kLegendBarWidth + 6 + legend_label_width(font) + kPad;
+  const std::vector<LegendLine> classes = class_legend(text.class_bars);
+  const int legend_top = top - static_cast<int>(text.class_bars.size()) * kClassBarStep;
+  const int classes_width = classes.empty() ? 0 : kLegendGap + legend_layout(classes, font, area.height() - legend_top - kPad).width();
+  const int fixed_width = kPad + kLegendGap + kLegendBarWidth + 6 + legend_label_width(font) + classes_width + kPad;
   const int rows = std::max(g.rows, 1);
   const int columns = std::max(g.columns, 1);
 
@@ -222,7 +273,7 @@ HeatmapGeometry fitted_heatmap_geometry(const HeatmapModel& model, const Heatmap
   cells_height = std::clamp(cells_height, 1, rows * font.height() * 2);
   cells_width = std::clamp(cells_width, g.group_gap + 1, columns * std::max(12, font.height()) * 2 + g.group_gap);
   g.cells = QRect(kPad + names_width, top, cells_width, cells_height);
-  place_around_cells(g, text, font, names_width);
+  place_around_cells(g, text, font, names_width, area.height());
   return g;
 }
 
@@ -230,7 +281,11 @@ void draw_heatmap(QPainter& painter, const HeatmapGeometry& geometry, const Heat
                   const HeatmapText& text) {
   painter.fillRect(QRect(QPoint(0, 0), geometry.size), Qt::white);
   painter.setPen(Qt::black);
-  painter.drawText(QPoint(kPad, kPad + painter.fontMetrics().ascent()), text.title);
+  int title_y = kPad + painter.fontMetrics().ascent();
+  for (const QString& line : title_lines(text)) {
+    painter.drawText(QPoint(kPad, title_y), line);
+    title_y += painter.fontMetrics().height();
+  }
   if (geometry.rows > 0 && geometry.columns > 0) {
     if (geometry.selected > 0) painter.fillRect(geometry.marker, kMarkerColour);
     draw_class_bars(painter, geometry, text);

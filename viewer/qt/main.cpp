@@ -16,8 +16,15 @@
 
 namespace {
 
+// Every line written ends with CR LF, as kova2's do.
+void write_lines(std::FILE* to, const std::string& text) {
+  std::string lines;
+  for (char c : text) lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  std::fputs((lines + "\r\n").c_str(), to);
+}
+
 int fail(const std::string& message) {
-  std::fprintf(stderr, "kovaview: error: %s\n", message.c_str());
+  write_lines(stderr, "kovaview: error: " + message);
   return 1;
 }
 
@@ -37,14 +44,14 @@ int write_files(int argc, char** argv, const kova::viewer::CommandLine& line) {
   };
   try {
     const auto warn = [](const std::string& warning) {
-      std::fprintf(stderr, "kovaview: warning: %s\n", warning.c_str());
+      write_lines(stderr, "kovaview: warning: " + warning);
     };
     kova::viewer::write_batch_output(line, QGuiApplication::font(), warn, progress);
   } catch (const std::exception& error) {
-    if (progress_shown) std::fputc('\n', stderr);
+    if (progress_shown) std::fputs("\r\n", stderr);
     return fail(error.what());
   }
-  if (progress_shown) std::fprintf(stderr, " written to '%s'\n", line.all.c_str());
+  if (progress_shown) write_lines(stderr, " written to '" + line.all + "'");
   return 0;
 }
 
@@ -54,8 +61,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const std::filesystem::path here = std::filesystem::current_path();
   const kova::viewer::CommandLine line = kova::viewer::parse_command_line(arguments, here);
+  if (line.help) {
+    write_lines(stdout, kova::viewer::kUsage);
+    return 0;
+  }
   if (!line.error.empty()) {
-    std::fprintf(stderr, "kovaview: error: %s\n%s\n", line.error.c_str(), kova::viewer::kUsage);
+    write_lines(stderr, "kovaview: error: " + line.error + "\n" + kova::viewer::kUsage);
     return 2;
   }
   if (line.batch()) return write_files(argc, argv, line);
@@ -69,8 +80,11 @@ int main(int argc, char** argv) {
       QMessageBox::critical(&window, QStringLiteral("kovaview"), error);
       window.choose_run(*line.run, {});
     }
+    window.set_level_merges(QString::fromStdString(line.merges_text));
     const QString annotation_error = line.samples.empty() ? QString() : window.open_annotation(line.samples);
     if (!annotation_error.isEmpty()) QMessageBox::critical(&window, QStringLiteral("kovaview"), annotation_error);
+    const QString names_error = line.gene_names.empty() ? QString() : window.open_gene_names(line.gene_names);
+    if (!names_error.isEmpty()) QMessageBox::critical(&window, QStringLiteral("kovaview"), names_error);
   } else {
     const kova::viewer::LastRun last = kova::viewer::read_last_run(here);
     const QString note = last.files ? QStringLiteral("The last run prepared with KOVA:")

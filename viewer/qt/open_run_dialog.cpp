@@ -17,9 +17,11 @@ namespace {
 
 QString as_text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
+// Below 0 reads "from the matrix": counted there, one gene per line.
 QSpinBox* count_box(std::int32_t value) {
   auto* box = new QSpinBox;
-  box->setRange(0, std::numeric_limits<std::int32_t>::max());
+  box->setRange(kCountFromMatrix, std::numeric_limits<std::int32_t>::max());
+  box->setSpecialValueText(QStringLiteral("from the matrix"));
   box->setValue(value);
   return box;
 }

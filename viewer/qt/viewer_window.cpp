@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -14,11 +15,14 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "viewer/core/table_export.hpp"
 #include "viewer/qt/bicluster_list_model.hpp"
@@ -49,6 +53,30 @@ QWidget* titled(const QString& title, QWidget* content) {
 
 QString as_text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
+// 0 reads "any": no filter; p-values and q-values are typed such as 0.05.
+QDoubleSpinBox* most_box(const QString& name, const QString& tip) {
+  auto* box = new QDoubleSpinBox;
+  box->setObjectName(name);
+  box->setRange(0.0, 1.0);
+  box->setDecimals(4);
+  box->setSingleStep(0.01);
+  box->setSpecialValueText(QStringLiteral("any"));
+  box->setToolTip(tip);
+  return box;
+}
+
+std::optional<double> most_of(double value) { return value > 0.0 ? std::optional<double>(value) : std::nullopt; }
+
+// From 0, which reads "any": no filter.
+QSpinBox* least_count_box(const QString& name, const QString& tip) {
+  auto* box = new QSpinBox;
+  box->setObjectName(name);
+  box->setRange(0, 1000000);
+  box->setSpecialValueText(QStringLiteral("any"));
+  box->setToolTip(tip);
+  return box;
+}
+
 }  // namespace
 
 ViewerWindow::ViewerWindow(QWidget* parent)
@@ -58,6 +86,13 @@ ViewerWindow::ViewerWindow(QWidget* parent)
       table_(new QTableView),
       gene_filter_(new QLineEdit),
       least_r_(new QDoubleSpinBox),
+      least_genes_(least_count_box(QStringLiteral("leastGenes"), QStringLiteral("Keep the biclusters of at least this many genes"))),
+      least_samples_(least_count_box(QStringLiteral("leastSamples"), QStringLiteral("Keep the biclusters of at least this many samples"))),
+      merge_levels_(new QLineEdit),
+      most_p_(most_box(QStringLiteral("mostP"), QStringLiteral("Keep the biclusters tested for significance with p at most this"))),
+      most_set_q_(most_box(QStringLiteral("mostSetQ"), QStringLiteral("Keep the biclusters whose best gene set has q at most this"))),
+      most_class_q_(most_box(QStringLiteral("mostClassQ"), QStringLiteral("Keep the biclusters whose best sample class has q at most this"))),
+      meaning_text_(new QPlainTextEdit),
       measure_label_(new QLabel),
       cluster_(new QCheckBox(QStringLiteral("Cluster rows and columns"))),
       genes_(copyable_list(QStringLiteral("geneList"))),
@@ -88,6 +123,13 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Fixed);
     table_->horizontalHeader()->resizeSection(column, r_width);
   }
+  // The meaning columns are measured once, not on every change of 10000 rows.
+  table_->horizontalHeader()->setSectionResizeMode(BiclusterListModel::PValue, QHeaderView::Fixed);
+  table_->horizontalHeader()->resizeSection(BiclusterListModel::PValue, r_width);
+  for (int column : {BiclusterListModel::BestSet, BiclusterListModel::BestClass}) {
+    table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Interactive);
+    table_->horizontalHeader()->resizeSection(column, metrics.horizontalAdvance(QStringLiteral("mol.biol BCR/ABL: 17 of 20 (q 1e-06)")));
+  }
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { on_current_row(current); });
 
@@ -110,12 +152,45 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   auto* least_row = new QHBoxLayout;
   least_row->addWidget(new QLabel(QStringLiteral("Plain r at least")));
   least_row->addWidget(least_r_, 1);
+  connect(least_genes_, &QSpinBox::valueChanged, this, [this](int value) { filter_->set_least_genes(value); });
+  connect(least_samples_, &QSpinBox::valueChanged, this, [this](int value) { filter_->set_least_samples(value); });
+  auto* size_row = new QHBoxLayout;
+  size_row->addWidget(new QLabel(QStringLiteral("Genes at least")));
+  size_row->addWidget(least_genes_, 1);
+  size_row->addWidget(new QLabel(QStringLiteral("Samples at least")));
+  size_row->addWidget(least_samples_, 1);
+
+  connect(most_p_, &QDoubleSpinBox::valueChanged, this, [this](double value) { filter_->set_most_p(most_of(value)); });
+  connect(most_set_q_, &QDoubleSpinBox::valueChanged, this, [this](double value) { filter_->set_most_set_q(most_of(value)); });
+  connect(most_class_q_, &QDoubleSpinBox::valueChanged, this,
+          [this](double value) { filter_->set_most_class_q(most_of(value)); });
+  auto* meaning_row = new QHBoxLayout;
+  meaning_row->addWidget(new QLabel(QStringLiteral("p at most")));
+  meaning_row->addWidget(most_p_, 1);
+  meaning_row->addWidget(new QLabel(QStringLiteral("set q")));
+  meaning_row->addWidget(most_set_q_, 1);
+  meaning_row->addWidget(new QLabel(QStringLiteral("class q")));
+  meaning_row->addWidget(most_class_q_, 1);
+
+  merge_levels_->setObjectName(QStringLiteral("mergeLevels"));
+  merge_levels_->setPlaceholderText(QStringLiteral("such as B1,B2,B3,B4=B; T1,T2=T"));
+  merge_levels_->setToolTip(QStringLiteral("Class levels shown as one in the class bars, legends and exports; Enter applies"));
+  connect(merge_levels_, &QLineEdit::returnPressed, this, [this] {
+    const QString error = set_level_merges(merge_levels_->text());
+    if (!error.isEmpty()) statusBar()->showMessage(QStringLiteral("Class levels not merged: ") + error);
+  });
 
   auto* left = new QWidget;
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
   left_layout->addWidget(gene_filter_);
   left_layout->addLayout(least_row);
+  left_layout->addLayout(size_row);
+  left_layout->addLayout(meaning_row);
+  auto* merge_row = new QHBoxLayout;
+  merge_row->addWidget(new QLabel(QStringLiteral("Merge class levels")));
+  merge_row->addWidget(merge_levels_, 1);
+  left_layout->addLayout(merge_row);
   left_layout->addWidget(table_);
 
   heatmap_view_->setObjectName(QStringLiteral("heatmapView"));
@@ -127,11 +202,19 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   tabs_->addTab(membership_view_, QStringLiteral("Samples in biclusters"));
   genes_view_->setObjectName(QStringLiteral("genesView"));
   tabs_->addTab(genes_view_, QStringLiteral("Genes in biclusters"));
+  meaning_text_->setObjectName(QStringLiteral("meaningText"));
+  meaning_text_->setReadOnly(true);
+  meaning_text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  tabs_->addTab(meaning_text_, QStringLiteral("Meaning"));
 
   cluster_->setObjectName(QStringLiteral("clusterOrder"));
   cluster_->setToolTip(QStringLiteral("Order the heatmap's genes and samples by average-linkage clustering on 1 - r"));
   connect(cluster_, &QCheckBox::toggled, this, [this] { show_bicluster(shown_); });
 
+  auto* copy_genes = new QPushButton(QStringLiteral("Copy genes"));
+  copy_genes->setObjectName(QStringLiteral("copyGenes"));
+  copy_genes->setToolTip(QStringLiteral("The bicluster's genes, one a line, by symbol where known: for enrichment web tools"));
+  connect(copy_genes, &QPushButton::clicked, this, [this] { copy_genes_for_tools(); });
   auto* save_png = new QPushButton(QStringLiteral("Save PNG..."));
   auto* save_svg = new QPushButton(QStringLiteral("Save SVG..."));
   connect(save_png, &QPushButton::clicked, this, [this] { save_current_picture(QStringLiteral("png")); });
@@ -142,6 +225,7 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   auto* saving = new QVBoxLayout;
   saving->addWidget(cluster_);
   saving->addStretch();
+  saving->addWidget(copy_genes);
   saving->addWidget(save_png);
   saving->addWidget(save_svg);
   lists->addLayout(saving);
@@ -180,12 +264,16 @@ void ViewerWindow::build_menus() {
     choose_run(run_ ? run_->files : RunFiles{}, {});
   });
   file->addAction(QStringLiteral("Open sample &annotation..."), this, [this] { choose_annotation(); });
+  file->addAction(QStringLiteral("Open gene &names..."), this, [this] { choose_gene_names(); });
+  file->addAction(QStringLiteral("Open gene s&ets (GMT)..."), this, [this] { choose_gene_sets(); });
   file->addSeparator();
   file->addAction(QStringLiteral("Save picture as &PNG..."), this, [this] { save_current_picture(QStringLiteral("png")); });
   file->addAction(QStringLiteral("Save picture as &SVG..."), this, [this] { save_current_picture(QStringLiteral("svg")); });
   file->addAction(QStringLiteral("Export &table (CSV/TSV)..."), this, [this] { export_table(); });
   file->addAction(QStringLiteral("Export this bicluster's &genes and samples..."), this, [this] { export_members(false); });
   file->addAction(QStringLiteral("Export all &biclusters' genes and samples..."), this, [this] { export_members(true); });
+  file->addAction(QStringLiteral("Export this bicluster's genes as G&MT..."), this, [this] { export_gmt(false); });
+  file->addAction(QStringLiteral("Export the listed biclusters' genes as GM&T..."), this, [this] { export_gmt(true); });
   file->addSeparator();
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 }
@@ -203,6 +291,8 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   show_bicluster(std::nullopt);
   stop_measuring();
   list_->set_run(nullptr);
+  list_->set_meaning(nullptr, nullptr);
+  meaning_ = {};
   genes_view_->set_run(nullptr);
   run_ = std::move(run);
   list_->set_run(run_.get());
@@ -213,15 +303,29 @@ QString ViewerWindow::open_run(const RunFiles& files) {
   membership_view_->set_painter([this](QPainter& painter, QSize size) { paint_membership(painter, size); });
   // Filters set for the last run would leave this one's list empty for no visible reason.
   QStringList notes;
-  if (!gene_filter_->text().isEmpty() || least_r_->value() >= -1.0) notes.push_back(QStringLiteral("filters cleared"));
+  if (filter_->criteria().any()) notes.push_back(QStringLiteral("filters cleared"));
   gene_filter_->clear();
   least_r_->setValue(least_r_->minimum());
+  least_genes_->setValue(0);
+  least_samples_->setValue(0);
+  for (QDoubleSpinBox* most : {most_p_, most_set_q_, most_class_q_}) most->setValue(0.0);
   if (const QString note = check_annotation(); !note.isEmpty()) notes.push_back(note);
+  if (const QString note = check_gene_names(); !note.isEmpty()) notes.push_back(note);
+  meaning_ = {};
+  try {
+    read_significance_beside(*run_, meaning_);
+    if (!meaning_.significance_file.empty()) notes.push_back(QStringLiteral("p-values from ") + as_text(meaning_.significance_file));
+  } catch (const std::exception& error) {
+    notes.push_back(QStringLiteral("significance not shown (%1)").arg(QString::fromStdString(error.what())));
+  }
+  if (const QString note = find_enrichment(); !note.isEmpty()) notes.push_back(note);
+  find_classes();
+  show_meaning();
   if (filter_->rowCount() > 0) table_->selectRow(0);
   QString status = QStringLiteral("%1 biclusters; matrix %2 genes x %3 samples; opened in %4 ms")
                        .arg(run_->biclusters.size())
-                       .arg(files.genes)
-                       .arg(files.samples)
+                       .arg(run_->files.genes)
+                       .arg(run_->files.samples)
                        .arg(timer.elapsed());
   if (!run_->report_note.empty()) notes.push_back(QString::fromStdString(run_->report_note));
   for (const std::string& warning : run_->matrix_warnings) {
@@ -236,7 +340,7 @@ QString ViewerWindow::open_run(const RunFiles& files) {
 QString ViewerWindow::check_annotation() {
   if (!annotation_) return {};
   try {
-    annotation_ = read_sample_annotation(annotation_->file, run_->files.samples);
+    annotation_ = read_annotation(annotation_->file);
     return {};
   } catch (const std::exception& error) {
     annotation_.reset();
@@ -247,10 +351,12 @@ QString ViewerWindow::check_annotation() {
 QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   if (!run_) return QStringLiteral("Open a run first: the annotation must match its samples.");
   try {
-    annotation_ = read_sample_annotation(path, run_->files.samples);
+    annotation_ = read_annotation(path);
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());
   }
+  find_classes();
+  show_meaning();
   show_bicluster(shown_);
   const std::size_t classes = annotation_->classes.size();
   // The run's own line (its warnings included) stays in front.
@@ -263,6 +369,170 @@ QString ViewerWindow::open_annotation(const std::filesystem::path& path) {
   return {};
 }
 
+void ViewerWindow::find_classes() {
+  meaning_.classes = annotation_ ? sample_classes(*annotation_, members_of(*run_)) : std::vector<std::vector<ClassEnrichment>>{};
+}
+
+QString ViewerWindow::find_enrichment() {
+  meaning_.enrichment.clear();
+  meaning_.sets.clear();
+  meaning_.sets_file.clear();
+  if (!gene_sets_) return {};
+  try {
+    enrich(*run_, gene_names_ ? &*gene_names_ : nullptr, *gene_sets_, gene_sets_file_, meaning_);
+  } catch (const std::exception& error) {
+    return QStringLiteral("gene sets not used (%1)").arg(QString::fromStdString(error.what()));
+  }
+  return {};
+}
+
+void ViewerWindow::show_meaning() {
+  list_->set_meaning(&meaning_, annotation());
+  filter_->meaning_changed();
+  most_p_->setEnabled(!meaning_.significance_file.empty());
+  most_set_q_->setEnabled(!meaning_.sets_file.empty());
+  most_class_q_->setEnabled(!meaning_.classes.empty());
+  if (shown_) {
+    meaning_text_->setPlainText(QString::fromStdString(meaning_text(*run_, meaning_, *shown_, annotation(), symbols())));
+  } else {
+    meaning_text_->clear();
+  }
+}
+
+QString ViewerWindow::open_gene_sets(const std::filesystem::path& path) {
+  if (!run_) return QStringLiteral("Open a run first: its biclusters are tested against the sets.");
+  RunMeaning tested = meaning_;
+  try {
+    enrich(*run_, gene_names_ ? &*gene_names_ : nullptr, read_gene_sets(path), path, tested);
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  gene_sets_ = tested.sets;
+  gene_sets_file_ = path;
+  meaning_ = std::move(tested);
+  show_meaning();
+  show_bicluster(shown_);
+  statusBar()->showMessage(QStringLiteral("%1; gene sets %2: %3 sets").arg(run_status_).arg(as_text(path)).arg(gene_sets_->size()));
+  return {};
+}
+
+void ViewerWindow::choose_gene_sets() {
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open gene sets"), {},
+                                                    QStringLiteral("Gene sets (*.gmt);;All files (*)"));
+  if (path.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QString error = open_gene_sets(path.toStdString());
+  QApplication::restoreOverrideCursor();
+  if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
+}
+
+QString ViewerWindow::check_gene_names() {
+  symbols_.reset();
+  if (gene_names_) {
+    try {
+      symbols_ = symbols_for(*run_, *gene_names_, gene_names_file_);
+    } catch (const std::exception& error) {
+      gene_names_.reset();
+      return QStringLiteral("gene names dropped (%1)").arg(QString::fromStdString(error.what()));
+    }
+  }
+  filter_->set_symbols(symbols());
+  genes_view_->set_symbols(symbols());
+  return {};
+}
+
+QString ViewerWindow::open_gene_names(const std::filesystem::path& path) {
+  if (!run_) return QStringLiteral("Open a run first: the gene names are mapped onto its matrix.");
+  std::optional<GeneSymbols> mapped;
+  GeneNames names;
+  try {
+    names = read_gene_names(path);
+    mapped = symbols_for(*run_, names, path);
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  gene_names_ = std::move(names);
+  gene_names_file_ = path;
+  symbols_ = std::move(mapped);
+  filter_->set_symbols(symbols());
+  genes_view_->set_symbols(symbols());
+  const QString enrichment_note = find_enrichment();
+  show_meaning();
+  show_bicluster(shown_);
+  statusBar()->showMessage(QStringLiteral("%1; gene names %2: symbols for %3 of the matrix's %4 genes%5")
+                               .arg(run_status_)
+                               .arg(as_text(path))
+                               .arg(symbols_->known)
+                               .arg(run_->table.genes())
+                               .arg(enrichment_note.isEmpty() ? QString() : QStringLiteral("; ") + enrichment_note));
+  return {};
+}
+
+void ViewerWindow::choose_gene_names() {
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open gene names"), {},
+                                                    QStringLiteral("Gene names (*.txt *.tsv);;All files (*)"));
+  if (path.isEmpty()) return;
+  const QString error = open_gene_names(path.toStdString());
+  if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
+}
+
+void ViewerWindow::copy_genes_for_tools() {
+  if (!run_ || !shown_) return;
+  const std::string genes = gene_list_for_tools(*run_, *shown_, symbols());
+  QGuiApplication::clipboard()->setText(QString::fromStdString(genes));
+  statusBar()->showMessage(QStringLiteral("Copied the %1 genes of bicluster %2%3")
+                               .arg(std::count(genes.begin(), genes.end(), '\n'))
+                               .arg(run_->biclusters[*shown_].number)
+                               .arg(symbols_ ? QStringLiteral(", by symbol where known") : QString()));
+}
+
+std::vector<std::size_t> ViewerWindow::listed_order() const {
+  std::vector<std::size_t> order;
+  for (int row = 0; row < filter_->rowCount(); ++row) {
+    order.push_back(static_cast<std::size_t>(filter_->mapToSource(filter_->index(row, 0)).row()));
+  }
+  return order;
+}
+
+void ViewerWindow::export_gmt(bool listed) {
+  if (!run_ || (!listed && !shown_)) return;
+  const QString suggested = listed ? QStringLiteral("biclusters.gmt")
+                                   : QStringLiteral("bicluster%1.gmt").arg(run_->biclusters[*shown_].number);
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export genes as GMT"), suggested,
+                                                    QStringLiteral("Gene sets (*.gmt)"));
+  if (path.isEmpty()) return;
+  const std::vector<std::size_t> order = listed ? listed_order() : std::vector<std::size_t>{*shown_};
+  try {
+    write_text_file(path.toStdString(), gmt_lines(*run_, order, symbols()));
+  } catch (const std::exception& error) {
+    QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
+    return;
+  }
+  statusBar()->showMessage(QStringLiteral("Saved the genes of %1 biclusters as %2").arg(order.size()).arg(path));
+}
+
+SampleAnnotation ViewerWindow::read_annotation(const std::filesystem::path& path) const {
+  SampleAnnotation annotation = read_sample_annotation(path, run_->files.samples);
+  merge_levels(annotation, merges_);
+  return annotation;
+}
+
+QString ViewerWindow::set_level_merges(const QString& text) {
+  try {
+    merges_ = parse_level_merges(text.toStdString());
+  } catch (const LevelMergeError& error) {
+    return QString::fromStdString(error.what());
+  }
+  if (merge_levels_->text() != text) merge_levels_->setText(text);
+  if (annotation_) {
+    if (const QString note = check_annotation(); !note.isEmpty()) statusBar()->showMessage(note);
+    find_classes();
+    show_meaning();
+    show_bicluster(shown_);
+  }
+  return {};
+}
+
 void ViewerWindow::choose_annotation() {
   const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open sample annotation"), {},
                                                     QStringLiteral("Sample annotation (*.txt *.tsv *.meta);;All files (*)"));
@@ -271,7 +541,12 @@ void ViewerWindow::choose_annotation() {
   if (!error.isEmpty()) QMessageBox::critical(this, QStringLiteral("kovaview"), error);
 }
 
-HeatmapOptions ViewerWindow::heatmap_options() const { return {annotation(), cluster_->isChecked()}; }
+HeatmapOptions ViewerWindow::heatmap_options() const {
+  HeatmapOptions options{.annotation = annotation(), .clustered = cluster_->isChecked(), .symbols = symbols()};
+  if (shown_) options.p_value = meaning_.p_value(*shown_);
+  if (shown_ && measures_ready_) options.measure = &measures_[*shown_];
+  return options;
+}
 
 QString ViewerWindow::ask_export_path(const QString& title, const QString& suggested) {
   QString path = QFileDialog::getSaveFileName(this, title, suggested,
@@ -284,14 +559,12 @@ void ViewerWindow::export_table() {
   const QString path = ask_export_path(QStringLiteral("Export the bicluster table"), QStringLiteral("biclusters.tsv"));
   if (path.isEmpty()) return;
   // The rows as the list shows them: filtered and sorted.
-  std::vector<std::size_t> order;
-  for (int row = 0; row < filter_->rowCount(); ++row) {
-    order.push_back(static_cast<std::size_t>(filter_->mapToSource(filter_->index(row, 0)).row()));
-  }
+  const std::vector<std::size_t> order = listed_order();
   const std::atomic<bool> never_stop = false;
   const std::vector<PlainCorrelation> measures = measures_ready_ ? measures_ : plain_correlations(*run_, never_stop);
   try {
-    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString())));
+    write_text_file(path.toStdString(), bicluster_table_text(*run_, measures, order, separator_for(path.toStdString()),
+                                         {.symbols = symbols(), .meaning = &meaning_, .annotation = annotation()}));
   } catch (const std::exception& error) {
     QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
     return;
@@ -308,7 +581,7 @@ void ViewerWindow::export_members(bool all) {
   const std::vector<std::size_t> order = all ? every_bicluster(*run_) : std::vector<std::size_t>{*shown_};
   try {
     write_text_file(path.toStdString(),
-                    bicluster_members_text(*run_, order, annotation(), separator_for(path.toStdString())));
+                    bicluster_members_text(*run_, order, annotation(), separator_for(path.toStdString()), symbols()));
   } catch (const std::exception& error) {
     QMessageBox::critical(this, QStringLiteral("kovaview"), QString::fromStdString(error.what()));
     return;
@@ -390,6 +663,8 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
   shown_ = index;
   heatmap_.reset();
   show_measures();
+  meaning_text_->setPlainText(index ? QString::fromStdString(meaning_text(*run_, meaning_, *index, annotation(), symbols()))
+                                    : QString());
   genes_view_->show_bicluster(index);
   if (!index) {
     genes_->clear();
@@ -400,14 +675,14 @@ void ViewerWindow::show_bicluster(std::optional<std::size_t> index) {
     return;
   }
   const ResultBicluster& b = run_->biclusters[*index];
-  genes_->setPlainText(gene_list(b));
+  genes_->setPlainText(gene_list(*run_, *index, symbols()));
   samples_->setPlainText(sample_list(b));
   heatmap_ = bicluster_heatmap(*run_, *index, heatmap_options());
   heatmap_view_->set_painter([this](QPainter& painter, QSize size) {
     const HeatmapGeometry geometry = fitted_heatmap_geometry(heatmap_->model, heatmap_->text, painter.fontMetrics(), size);
     draw_heatmap(painter, geometry, heatmap_->model, heatmap_->text);
   });
-  profile_view_->set_painter([this, index, text = profile_text(*run_, *index, annotation())](QPainter& painter, QSize size) {
+  profile_view_->set_painter([this, index, text = profile_text(*run_, *index, heatmap_options())](QPainter& painter, QSize size) {
     draw_profiles(painter, QRect(QPoint(0, 0), size), run_->table, run_->gene_rows[*index],
                   selected_samples(*run_, *index), text);
   });
@@ -432,7 +707,7 @@ std::pair<PaintFunction, QSize> ViewerWindow::current_picture() const {
   if (!shown_ || !heatmap_ || pane == genes_view_) return {};
   if (pane == profile_view_) {
     const std::size_t index = *shown_;
-    return {[this, index, text = profile_text(*run_, index, annotation())](QPainter& painter, QSize size) {
+    return {[this, index, text = profile_text(*run_, index, heatmap_options())](QPainter& painter, QSize size) {
               draw_profiles(painter, QRect(QPoint(0, 0), size), run_->table, run_->gene_rows[index],
                             selected_samples(*run_, index), text);
             },

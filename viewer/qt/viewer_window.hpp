@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "viewer/core/bicluster_measures.hpp"
+#include "viewer/core/class_levels.hpp"
+#include "viewer/core/gene_symbols.hpp"
 #include "viewer/core/run_data.hpp"
+#include "viewer/core/run_meaning.hpp"
 #include "viewer/qt/bicluster_pictures.hpp"
 
 class QCheckBox;
@@ -19,6 +22,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QSpinBox;
 class QTabWidget;
 class QTableView;
 
@@ -40,6 +44,17 @@ class ViewerWindow final : public QMainWindow {
   // Reads sample names and classes for the open run; returns the error message (naming the file
   // and line) or empty. The annotation shown before stays when it fails.
   QString open_annotation(const std::filesystem::path& path);
+  // Reads symbols for the open run's gene names (and for runs opened later); returns the error
+  // message, naming the file and line, or saying that none of the matrix's names is in it.
+  QString open_gene_names(const std::filesystem::path& path);
+  // Reads gene sets (GMT) and tests every bicluster of the open run (and of runs opened later)
+  // against them; returns the error message, naming the file and line, or empty.
+  QString open_gene_sets(const std::filesystem::path& path);
+  // Puts the shown bicluster's genes on the clipboard, one a line, symbols where known.
+  void copy_genes_for_tools();
+  // Class levels shown as one (parse_level_merges' form, such as "B1,B2,B3,B4=B"), for the
+  // annotation open now and any opened later; returns why the text cannot be read, or empty.
+  QString set_level_merges(const QString& text);
   // Asks for the files (filled in with `suggested`) and opens them; errors in a message box.
   void choose_run(const RunFiles& suggested, const QString& note);
   // The bicluster shown, 0-based in file order; empty when none.
@@ -61,9 +76,25 @@ class ViewerWindow final : public QMainWindow {
   void choose_annotation();
   void export_table();
   void export_members(bool all);
+  void export_gmt(bool listed);
+  void choose_gene_names();
+  void choose_gene_sets();
+  // Recomputes the sample classes of every bicluster for the annotation open now.
+  void find_classes();
+  // The enrichment for the gene sets open now; says in the returned note when it cannot.
+  QString find_enrichment();
+  // The list's meaning columns, its filter and the detail pane, after any of them changed.
+  void show_meaning();
+  // Maps the gene names file onto the run now open; says in the returned note when it cannot.
+  QString check_gene_names();
+  const GeneSymbols* symbols() const { return symbols_ ? &*symbols_ : nullptr; }
+  // The biclusters as the list shows them: filtered and sorted, 0-based positions in the run.
+  std::vector<std::size_t> listed_order() const;
   QString ask_export_path(const QString& title, const QString& suggested);
   HeatmapOptions heatmap_options() const;
   const SampleAnnotation* annotation() const { return annotation_ ? &*annotation_ : nullptr; }
+  // Reads the annotation at `path` for the open run, with the levels merged.
+  SampleAnnotation read_annotation(const std::filesystem::path& path) const;
   // Drops the annotation when it does not fit the run now open; says so in the returned note.
   QString check_annotation();
   void paint_membership(QPainter& painter, QSize size) const;
@@ -77,7 +108,14 @@ class ViewerWindow final : public QMainWindow {
   std::thread measuring_;
   std::optional<std::size_t> shown_;
   std::optional<BiclusterHeatmap> heatmap_;
-  std::optional<SampleAnnotation> annotation_;
+  std::optional<SampleAnnotation> annotation_;  // levels merged as `merges_` says
+  std::vector<LevelMerge> merges_;
+  std::filesystem::path gene_names_file_;
+  std::optional<GeneNames> gene_names_;
+  std::optional<GeneSymbols> symbols_;  // gene_names_ for the run open now
+  std::filesystem::path gene_sets_file_;
+  std::optional<std::vector<GeneSet>> gene_sets_;
+  RunMeaning meaning_;  // of the run open now
   QString run_status_;  // what the status bar said when the run opened
 
   BiclusterListModel* list_;
@@ -85,6 +123,13 @@ class ViewerWindow final : public QMainWindow {
   QTableView* table_;
   QLineEdit* gene_filter_;
   QDoubleSpinBox* least_r_;
+  QSpinBox* least_genes_;
+  QSpinBox* least_samples_;
+  QLineEdit* merge_levels_;
+  QDoubleSpinBox* most_p_;
+  QDoubleSpinBox* most_set_q_;
+  QDoubleSpinBox* most_class_q_;
+  QPlainTextEdit* meaning_text_;
   QLabel* measure_label_;
   QCheckBox* cluster_;
   QPlainTextEdit* genes_;

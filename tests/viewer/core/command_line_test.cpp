@@ -44,18 +44,44 @@ TEST(CommandLine, TakesARunAndThePictureOptions) {
   EXPECT_FALSE(line.run);
 }
 
+TEST(CommandLine, CountsFromTheMatrixMergesLevelsAndHelps) {
+  CommandLine line = parse_command_line({"--samples", "s.txt", "--merge", "B1,B2=B", "--merge", " T1 , T2 = T;T3=T",
+                                         "out.txt", "m.txt"},
+                                        ".");
+  ASSERT_TRUE(line.error.empty()) << line.error;
+  ASSERT_TRUE(line.run);
+  EXPECT_EQ(line.run->genes, kCountFromMatrix);
+  EXPECT_EQ(line.run->samples, kCountFromMatrix);
+  ASSERT_EQ(line.merges.size(), 3u);
+  EXPECT_EQ(line.merges[1].levels, (std::vector<std::string>{"T1", "T2"}));
+  EXPECT_EQ(line.merges[2].into, "T");
+  EXPECT_EQ(line.merges_text, "B1,B2=B;  T1 , T2 = T;T3=T");
+
+  // --help answers whatever else is on the line, even what would be refused.
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--help"}, {"--png", "x", "-h"}}) {
+    line = parse_command_line(arguments, ".");
+    EXPECT_TRUE(line.help);
+    EXPECT_TRUE(line.error.empty());
+  }
+}
+
 TEST(CommandLine, RefusesWhatItCannotUse) {
   const struct {
     std::vector<std::string> arguments;
     const char* says;
   } cases[] = {
-      {{"out.txt", "m.txt", "120"}, "expected OUTPUT MATRIX GENES SAMPLES"},
+      {{"out.txt", "m.txt", "120"}, "expected OUTPUT MATRIX [GENES SAMPLES]"},
+      {{"out.txt"}, "expected OUTPUT MATRIX [GENES SAMPLES]"},
+      {{"--merge", "B1,B2", "--samples", "s", "o", "m"}, "--merge: 'B1,B2' has no '='"},
+      {{"--merge", "B1=B", "o", "m"}, "--merge merges the class levels of --samples FILE"},
+      {{"--samples", "s", "--merge"}, "--merge needs LEVEL,LEVEL,...=NEW"},
       {{"out.txt", "m.txt", "12x", "17"}, "GENES must be a whole number"},
       {{"out.txt", "m.txt", "120", "-1"}, "SAMPLES must be a whole number"},
       {{"out.txt", "m.txt", "120", "99999999999"}, "SAMPLES must be a whole number"},
       {{"--png", "b.png", "out.txt", "m.txt", "1", "1"}, "--png needs --bicluster N"},
       {{"--png", "b.png", "--bicluster", "0", "o", "m", "1", "1"}, "--bicluster needs a bicluster number"},
-      {{"--png", "b.png", "--bicluster", "1"}, "--members need OUTPUT MATRIX"},
+      {{"--png", "b.png", "--bicluster", "1"}, "--gmt need OUTPUT MATRIX"},
+      {{"--gene-names", "n.tsv"}, "--gene-names needs OUTPUT MATRIX"},
       {{"--bicluster", "1", "o", "m", "1", "1"}, "only used with --png"},
       {{"--png"}, "--png needs a file name"},
       {{"--size", "12", "o", "m", "1", "1"}, "--size needs WIDTHxHEIGHT"},
@@ -63,7 +89,7 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
       {{"--table"}, "--table needs a file name"},
       {{"--dpi", "10", "--png", "b", "--bicluster", "1", "o", "m", "1", "1"}, "--dpi needs a resolution"},
       {{"--dpi", "300", "--table", "t", "o", "m", "1", "1"}, "--dpi is only used with --png or --all"},
-      {{"--all", "d"}, "need OUTPUT MATRIX GENES SAMPLES"},
+      {{"--all", "d"}, "need OUTPUT MATRIX"},
   };
   for (const auto& bad : cases) {
     const CommandLine line = parse_command_line(bad.arguments, ".");

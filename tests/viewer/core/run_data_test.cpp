@@ -101,8 +101,26 @@ TEST(RunData, ResultsThatDoNotFitTheMatrixAreRefused) {
   missing.output = dir.path() / "none.txt";
   EXPECT_EQ(message_of(missing), "cannot open '" + missing.output.string() + "'");
   missing = files;
-  missing.samples = -1;
+  missing.samples = -2;
   EXPECT_NE(message_of(missing).find("must not be negative"), std::string::npos);
+}
+
+TEST(RunData, CountsTheGenesAndSamplesThatAreNotGiven) {
+  test::TempDir dir;
+  RunFiles files = test::write_run(dir.path(), test::kWorkedRows, 0.9);
+  files.genes = kCountFromMatrix;
+  files.samples = kCountFromMatrix;
+  const LoadedRun run = load_run(files);
+  EXPECT_EQ(run.files.genes, 5);
+  EXPECT_EQ(run.files.samples, 5);
+  EXPECT_EQ(run.table.genes(), 5);
+  EXPECT_TRUE(run.counts_from_report);  // the report is checked against the counted run
+
+  // Ragged lines: the engine's reason, and what to do.
+  test::write_file(files.matrix, "g1\t1\t2\t3\ng2\t1\t2\n");
+  const std::string message = message_of(files);
+  EXPECT_NE(message.find(files.matrix.string()), std::string::npos) << message;
+  EXPECT_NE(message.find("give the run's genes and samples"), std::string::npos) << message;
 }
 
 TEST(RunData, AReportOfAnotherRunIsSetAsideAndTheOutputCounts) {
