@@ -8,8 +8,10 @@ correlate with one another, at or above a threshold, over a common set of at lea
 """
 from ._anndata import annotate
 from ._files import read_result
+from ._meaning import enrichment, sample_classes, significance
 from ._result import Bicluster, Result
 from ._search import biclusters
 
-__all__ = ["biclusters", "read_result", "annotate", "Result", "Bicluster"]
+__all__ = ["biclusters", "read_result", "annotate", "significance", "enrichment", "sample_classes", "Result",
+           "Bicluster"]
 __version__ = "1.0.0"

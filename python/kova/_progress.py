@@ -3,7 +3,10 @@ import sys
 
 
 class Progress:
-    def __init__(self):
+    """Shows (seeds done, count, share of work left); `counting` names what the count counts."""
+
+    def __init__(self, counting="biclusters"):
+        self._counting = counting
         try:
             from tqdm.auto import tqdm
         except ImportError:
@@ -20,10 +23,10 @@ class Progress:
         self._shown = (percent, found)
         if self._bar is not None:
             self._bar.n = percent
-            self._bar.set_postfix_str(f"{found} biclusters", refresh=False)
+            self._bar.set_postfix_str(f"{found} {self._counting}", refresh=False)
             self._bar.refresh()
         else:
-            sys.stderr.write(f"\rkova: {percent}% searched, {found} biclusters")
+            sys.stderr.write(f"\rkova: {percent}% searched, {found} {self._counting}")
             sys.stderr.flush()
 
     def close(self, found=None):

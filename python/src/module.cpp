@@ -14,6 +14,7 @@
 
 #include "biclusters.hpp"
 #include "interruptible.hpp"
+#include "meaning.hpp"
 #include "kova/matrix.hpp"
 #include "kova/result_files.hpp"
 #include "kova/run_settings.hpp"
@@ -156,4 +157,5 @@ PYBIND11_MODULE(_engine, m) {
   m.def("read_matrix", &read_matrix);
   m.def("validate", &validate);
   m.attr("most_threads") = kova::kMostThreads;
+  kova_python::add_meaning(m);
 }
