@@ -34,7 +34,7 @@ std::vector<FoundBicluster> literal(const GeneTable& table, double threshold, st
 
 std::vector<FoundBicluster> fast(const GeneTable& table, double threshold, std::int32_t maximum, int workers) {
   CollectingSink sink;
-  const std::int32_t found = fast_search(table, threshold, maximum, sink, {workers, nullptr});
+  const std::int32_t found = fast_search(table, threshold, maximum, sink, {workers, nullptr, {}});
   EXPECT_EQ(found, static_cast<std::int32_t>(sink.biclusters.size()));
   return sink.biclusters;
 }
@@ -145,7 +145,7 @@ TEST(FastSearch, ReportsProgressUpToEverySeedDone) {
   } recorder;
   const GeneTable table = make_table({{1, 2, 3, 4, 5}, {2, 4, 6, 8, 11}, {5, 1, 4, 2, 3}, {1, 3, 3, 4, 6}});
   CollectingSink sink;
-  fast_search(table, 0.9, 10, sink, {2, &recorder});
+  fast_search(table, 0.9, 10, sink, {2, &recorder, {}});
   ASSERT_FALSE(recorder.statuses.empty());
   for (std::size_t k = 1; k < recorder.statuses.size(); ++k) {
     EXPECT_GE(recorder.statuses[k].seeds_done, recorder.statuses[k - 1].seeds_done);

@@ -27,7 +27,7 @@ bool same(const GeneTable& table, double threshold, std::int32_t maximum, std::s
   for (const int workers : {1, 2}) {
     CollectingSink fast;
     // The search itself, not the front door: the hard matrices try thresholds beyond 1 too.
-    kova::fast_search(table, threshold, maximum, fast, {workers, nullptr});
+    kova::fast_search(table, threshold, maximum, fast, {workers, nullptr, {}});
     if (fast.biclusters != literal.biclusters) {
       std::printf("DIFFERENT: %d genes x %d samples, T = %.17g, M = %d, %d workers\n", table.genes(), table.samples(),
                   threshold, maximum, workers);
