@@ -171,6 +171,9 @@ TEST_F(BatchMeaning, FilesThatCannotBeUsedAreRefusedBeforeAnythingIsTouched) {
   write_file(at("work/out.txt.significance.tsv"), "earlier significance");
   write_file(at("bad.gmt"), "GOOD\t\tA\tB\nBAD SET A B\n");
   write_file(at("short.classes"), "s1\tALL\ns2\tAML\n");
+  std::string names_only;
+  for (int s = 1; s <= 38; ++s) names_only += "s" + std::to_string(s) + "\n";
+  write_file(at("names.only"), names_only);
   const auto refused = [&](std::vector<std::string> extra) {
     std::vector<std::string> arguments = {"--matrix",    kGolub.string(), "--output",       "out.txt",
                                           "--threshold", "0.9",           "--significance", "5"};
@@ -191,6 +194,9 @@ TEST_F(BatchMeaning, FilesThatCannotBeUsedAreRefusedBeforeAnythingIsTouched) {
        1,
        "'" + at("short.classes").string() +
            "' line 2: one line per sample in column order, but the file holds 2 samples, the matrix has 38"},
+      {{"--sample-classes", at("names.only").string()},
+       1,
+       "'" + at("names.only").string() + "' gives the samples no class: after each name, a tab and the sample's class"},
       {{"--seed", "x"}, 2, "--seed needs a whole number from 0 to 18446744073709551615, not 'x'"},
       {{"--gene-names", "n.txt"}, 2, "--gene-names goes with --gene-sets FILE"},
   };
