@@ -12,7 +12,7 @@ data=${1:-"$PWD/data"}
 build=build/bench
 if [ -n "${CXX:-}" ]; then build=build/bench-$(basename "$CXX"); fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target kova_bench kova_load_bench kova2 kova2_at_width kova_generate
+cmake --build "$build" -j 2 --target kova_bench kova_load_bench kova2 kova2_at_width kova_generate kova_significance_bench
 bin=$PWD/$build
 echo "processor: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)"
 echo "compiler: $(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt") ($("$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")" --version | head -1))"
@@ -40,3 +40,9 @@ whole_runs() {  # MATRIX GENES SAMPLES NAME
 if [ -f "$data/ALL.txt" ]; then whole_runs "$data/ALL.txt" 12625 128 ALL.txt; fi
 "$bin/bench/kova_generate" expression 20000 1000 5 >"$run_home/generated.txt"
 whole_runs "$run_home/generated.txt" 20000 1000 "generated 20000 x 1000"
+# Significance by permutation with 100 null runs (docs/meaning.md#what-it-costs).
+if [ -f "$data/ALL.txt" ]; then
+  echo
+  echo "== significance by permutation on ALL.txt, T = 0.9, 100 null runs =="
+  "$bin/bench/kova_significance_bench" 100 "$data/ALL.txt"
+fi

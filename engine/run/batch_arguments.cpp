@@ -21,6 +21,22 @@ std::int32_t whole_number(const std::string& option, const std::string& text, st
   return *scan.value;
 }
 
+// A seed: any whole number from 0 to 2^64 - 1, in decimal digits alone.
+std::uint64_t seed(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw ArgumentError("--seed needs a whole number from 0 to 18446744073709551615, not '" + text + "'");
+  }
+  std::uint64_t value = 0;
+  for (const char digit : text) {
+    const auto d = static_cast<std::uint64_t>(digit - '0');
+    if (value > (std::numeric_limits<std::uint64_t>::max() - d) / 10) {
+      throw ArgumentError("--seed " + text + " is larger than 18446744073709551615");
+    }
+    value = value * 10 + d;
+  }
+  return value;
+}
+
 // The threshold judged as the console way judges its run description: the same words, and a
 // suggestion such as 0.85 for "85".
 double threshold(const std::string& text) {
@@ -83,6 +99,16 @@ class Parser {
       options.samples = whole_number(option, value(), 0);
     } else if (option == "--threads") {
       options.threads = whole_number(option, value(), 0);
+    } else if (option == "--significance") {
+      options.significance_runs = whole_number(option, value(), 1);
+    } else if (option == "--seed") {
+      options.seed = seed(value());
+    } else if (option == "--gene-sets") {
+      options.gene_sets = file_name(option, value());
+    } else if (option == "--gene-names") {
+      options.gene_names = file_name(option, value());
+    } else if (option == "--sample-classes") {
+      options.sample_classes = file_name(option, value());
     } else {
       throw ArgumentError("unknown option '" + option + "'");
     }
@@ -96,6 +122,12 @@ class Parser {
   void check_complete(const BatchOptions& options) const {
     for (const char* needed : {"--matrix", "--output", "--threshold"}) {
       if (!seen_.contains(needed)) throw ArgumentError(std::string(needed) + " is missing");
+    }
+    if (seen_.contains("--seed") && !options.significance_runs) {
+      throw ArgumentError("--seed goes with --significance N: it seeds the null runs");
+    }
+    if (options.gene_names && !options.gene_sets) {
+      throw ArgumentError("--gene-names goes with --gene-sets FILE: it maps the matrix's names to the sets' names");
     }
     if (options.genes.has_value() != options.samples.has_value()) {
       throw ArgumentError("--genes and --samples go together: give both, or neither to count them from the matrix");
@@ -123,6 +155,8 @@ std::string batch_usage() {
   for (const char* line : {
            "usage: kova2 --matrix FILE --output FILE --threshold T [--max M] [--genes G --samples S]",
            "             [--report FILE] [--threads N] [--quiet]",
+           "             [--significance N [--seed S]] [--gene-sets FILE [--gene-names FILE]]",
+           "             [--sample-classes FILE]",
            "       kova2 --help | --version",
            "       kova2            (no arguments: the run description files and the console question)",
            "",
@@ -135,6 +169,15 @@ std::string batch_usage() {
            "  --report FILE     the report (default: bicluster_report.txt beside the output file)",
            "  --threads N       threads for the search (default 0: one per core)",
            "  --quiet           no progress line and no closing line",
+           "",
+           "What the biclusters mean, each in a tab-separated file beside the output (docs/meaning.md):",
+           "  --significance N  the same search on N matrices with each gene's values shuffled over the",
+           "                    samples: a p-value per bicluster, in OUTPUT.significance.tsv",
+           "  --seed S          the shuffles' seed (default 1): the same seed, the same p-values",
+           "  --gene-sets FILE  gene sets (GMT): the sets each bicluster's genes share, in OUTPUT.enrichment.tsv",
+           "  --gene-names FILE the matrix's names to the sets' names: name, symbol, description per line",
+           "  --sample-classes FILE  classes of the samples (one line per sample: name, then classes; or a",
+           "                    .meta file): the classes each bicluster's samples hold, in OUTPUT.classes.tsv",
            "",
            "Exit status: 0 done, 1 failed, 2 wrong arguments.",
        }) {

@@ -2,6 +2,7 @@
 // The command line of kova2's batch way:
 //   kova2 --matrix FILE --output FILE --threshold T [--max M] [--genes G --samples S]
 //         [--report FILE] [--threads N] [--quiet]
+//         [--significance N [--seed S]] [--gene-sets FILE [--gene-names FILE]] [--sample-classes FILE]
 // and kova2 --help, kova2 --version.
 
 #include <cstdint>
@@ -30,6 +31,12 @@ struct BatchOptions {
   std::optional<std::int32_t> samples;
   int threads = 0;  // 0: one per core
   bool quiet = false;
+  // What the biclusters mean, each written to a file beside the output (docs/meaning.md).
+  std::optional<std::int32_t> significance_runs;  // null runs
+  std::uint64_t seed = 1;
+  std::optional<std::filesystem::path> gene_sets;   // GMT
+  std::optional<std::filesystem::path> gene_names;  // the matrix's names to the sets' names
+  std::optional<std::filesystem::path> sample_classes;
 };
 
 enum class BatchCommand { kRun, kHelp, kVersion };

@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "common/line_layout.hpp"
+#include "engine/platform/file_names.hpp"
 #include "engine/platform/platform.hpp"
 #include "engine/run/batch_arguments.hpp"
+#include "engine/run/batch_meaning.hpp"
 #include "engine/run/engine_run.hpp"
 #include "engine/run/engine_version.hpp"
 #include "kova/matrix.hpp"
@@ -39,9 +41,23 @@ int run(const BatchOptions& options, std::ostream& err) {
   request.when_report_locked = "; wait until it has ended, or name another report with --report FILE";
   request.settings = run_settings(options);
   request.show_progress = !options.quiet && is_terminal(stderr);
+  // The meaning files' inputs are refused before the run touches any file.
+  const MeaningRequest meaning = read_meaning_request(options, request.settings.samples, request.report);
+  if (!meaning.files.empty()) {
+    remove_earlier_meaning_files(meaning);
+    request.after_run = [&](const GeneTable& table, std::span<const BiclusterMembers> biclusters) {
+      write_meaning_files(meaning, request.settings, table, biclusters, err, request.show_progress);
+    };
+  }
   const std::int32_t found = perform_run(
       request, [&] { return options.max_biclusters; }, err);
-  if (!options.quiet) err << run_summary(found, request.output, request.report) << kLineEnd << std::flush;
+  if (!options.quiet) {
+    err << run_summary(found, request.output, request.report) << kLineEnd;
+    for (const MeaningFile& file : meaning.files) {
+      err << "kova2: " << file.what << " written to " << quoted(file.path) << kLineEnd;
+    }
+    err << std::flush;
+  }
   return 0;
 }
 

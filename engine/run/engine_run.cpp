@@ -131,6 +131,25 @@ void refuse_overwrite(const fs::path& target, const char* what, const fs::path& 
   }
 }
 
+// Hands every bicluster on to the result writer and keeps its members.
+class KeepingSink final : public BiclusterSink {
+ public:
+  explicit KeepingSink(BiclusterSink& writer) : writer_(writer) {}
+  void accept(const Bicluster& bicluster) override {
+    writer_.accept(bicluster);
+    BiclusterMembers members{{bicluster.members.begin(), bicluster.members.end()}, {}};
+    members.samples.reserve(static_cast<std::size_t>(bicluster.selected_samples));
+    for (std::size_t s = 0; s < bicluster.sample_flags.size(); ++s) {
+      if (bicluster.sample_flags[s] == 1) members.samples.push_back(static_cast<std::int32_t>(s));
+    }
+    kept.push_back(std::move(members));
+  }
+  std::vector<BiclusterMembers> kept;
+
+ private:
+  BiclusterSink& writer_;
+};
+
 std::unique_ptr<OutputFile> create_output(const fs::path& path) {
   try {
     return std::make_unique<OutputFile>(path);
@@ -206,14 +225,17 @@ std::int32_t perform_run(const RunRequest& request, const std::function<std::opt
   err << std::flush;
 
   ResultWriter writer(table, *output, *report);
+  KeepingSink keeping(writer);
   ConsoleProgress progress(err, request.show_progress);
-  const std::int32_t found = search(table, settings, writer, &progress);
+  const std::int32_t found =
+      search(table, settings, request.after_run ? static_cast<BiclusterSink&>(keeping) : writer, &progress);
   progress.finish();
   // The membership lines mark a complete run: they go into the report only once every bicluster
   // is on disk in the output file, so a failed or killed run never leaves them behind.
   output->close();
   writer.write_membership();
   report->close();
+  if (request.after_run) request.after_run(table, keeping.kept);
   return found;
 }
 

@@ -9,10 +9,12 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "kova/meaning.hpp"
 #include "kova/run_settings.hpp"
 
 namespace kova {
@@ -32,12 +34,15 @@ struct RunRequest {
   std::filesystem::path input;
   std::filesystem::path output;
   std::filesystem::path report;
-  RunSettings settings;  // its maximum comes from the caller's question
+  RunSettings settings;                                 // its maximum comes from the caller's question
   std::vector<std::filesystem::path> run_descriptions;  // files the output must never replace
   bool show_progress = false;                           // the progress line on `err`
   // What the refusal goes on with after the report's path when another run holds the report: a
   // console run's report is in the folder it runs in; a batch run can name another one.
   std::string when_report_locked = " in this folder; wait until it has ended, or start this run from another folder";
+  // Given, it is called with the table and every bicluster once both result files are complete
+  // (the batch way's meaning files); what it throws fails the run.
+  std::function<void(const GeneTable& table, std::span<const BiclusterMembers> biclusters)> after_run;
 };
 
 // From the checks of the numbers, sizes and paths on: opens the matrix, creates both result files and writes

@@ -47,6 +47,42 @@ TEST(BatchArguments, EveryOptionInEitherSpelling) {
   EXPECT_EQ(parse({"-h"}).command, BatchCommand::kHelp);
 }
 
+TEST(BatchArguments, TheMeaningFilesOptions) {
+  const std::vector<std::string> base = {"--matrix", "m.txt", "--output", "o.txt", "--threshold", "0.9"};
+  BatchOptions o = parse(base).options;
+  EXPECT_FALSE(o.significance_runs || o.gene_sets || o.gene_names || o.sample_classes);
+  EXPECT_EQ(o.seed, 1u);
+  std::vector<std::string> all = base;
+  for (const char* argument : {"--significance", "200", "--seed=18446744073709551615", "--gene-sets", "h.gmt",
+                               "--gene-names=probes.txt", "--sample-classes", "ALL.meta"}) {
+    all.push_back(argument);
+  }
+  o = parse(all).options;
+  EXPECT_EQ(o.significance_runs, 200);
+  EXPECT_EQ(o.seed, 18446744073709551615u);
+  EXPECT_EQ(o.gene_sets, "h.gmt");
+  EXPECT_EQ(o.gene_names, "probes.txt");
+  EXPECT_EQ(o.sample_classes, "ALL.meta");
+
+  const auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> arguments = base;
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return refusal(arguments);
+  };
+  EXPECT_EQ(with({"--significance", "0"}), "--significance must be at least 1");
+  EXPECT_EQ(with({"--significance", "1e3"}), "--significance needs a whole number, not '1e3'");
+  EXPECT_EQ(with({"--significance"}), "--significance needs a value");
+  EXPECT_EQ(with({"--significance", "9", "--seed", "-1"}),
+            "--seed needs a whole number from 0 to 18446744073709551615, not '-1'");
+  EXPECT_EQ(with({"--significance", "9", "--seed", "18446744073709551616"}),
+            "--seed 18446744073709551616 is larger than 18446744073709551615");
+  EXPECT_EQ(with({"--seed", "5"}), "--seed goes with --significance N: it seeds the null runs");
+  EXPECT_EQ(with({"--gene-names", "n.txt"}),
+            "--gene-names goes with --gene-sets FILE: it maps the matrix's names to the sets' names");
+  EXPECT_EQ(with({"--gene-sets="}), "--gene-sets needs a file name");
+  EXPECT_EQ(with({"--sample-classes", "a", "--sample-classes", "b"}), "--sample-classes is given twice");
+}
+
 TEST(BatchArguments, WrongArgumentsAreNamed) {
   const std::vector<std::string> base = {"--matrix", "m.txt", "--output", "o.txt", "--threshold", "0.9"};
   const auto with = [&](std::vector<std::string> extra) {
@@ -100,8 +136,9 @@ TEST(BatchArguments, WrongArgumentsAreNamed) {
 
 TEST(BatchArguments, TheUsageNamesEveryOptionAndEndsItsLinesWithCrLf) {
   const std::string usage = batch_usage();
-  for (const char* option : {"--matrix", "--output", "--threshold", "--max", "--genes", "--samples", "--report",
-                             "--threads", "--quiet", "--help", "--version"}) {
+  for (const char* option :
+       {"--matrix", "--output", "--threshold", "--max", "--genes", "--samples", "--report", "--threads", "--quiet",
+        "--help", "--version", "--significance", "--seed", "--gene-sets", "--gene-names", "--sample-classes"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   for (std::size_t end = usage.find('\n'); end != std::string::npos; end = usage.find('\n', end + 1)) {

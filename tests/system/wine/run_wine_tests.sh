@@ -253,6 +253,36 @@ for width in $widths; do
 done
 program=('C:\KOVA\kova2.exe')
 
+# What the biclusters mean: the null runs' shuffles, the hypergeometric tails and the files'
+# numbers are the engine's own, so the Windows build writes the Linux build's bytes.
+begin "significance, gene sets and sample classes give the Linux build's files"
+{
+  printf '#sample\ttype\n'
+  for s in $(seq 38); do if [ "$s" -le 27 ]; then printf 's%s\tALL\n' "$s"; else printf 's%s\tAML\n' "$s"; fi; done
+} >"$c/expr data/golub.classes"
+# Two sets of the matrix's own names: the first 40 genes, and every tenth gene.
+{
+  printf 'FIRST\t'; cut -f1 "$root/examples/golub_500.txt" | head -40 | sed 's/^/\t/' | tr -d '\n'; printf '\n'
+  printf 'TENTH\tevery tenth'; cut -f1 "$root/examples/golub_500.txt" | awk 'NR % 10 == 0' | sed 's/^/\t/' | tr -d '\n'
+  printf '\n'
+} >"$c/expr data/sets.gmt"
+meaning=(--threshold 0.8 --significance 40 --seed 5 --quiet)
+status=0
+(cd "$c/my runs/today" && "$wine" 'C:\KOVA\kova2.exe' --matrix 'C:\expr data\golub_500.txt' \
+  --output 'C:\expr data\meaning.txt' --sample-classes 'C:\expr data\golub.classes' \
+  --gene-sets 'C:\expr data\sets.gmt' "${meaning[@]}" >"$out" 2>"$err") || status=$?
+[ "$status" = 0 ] || fail "exit status $status: $(cat "$err")"
+"$native" --matrix "$root/examples/golub_500.txt" --output "$tmp/native/meaning.txt" \
+  --sample-classes "$c/expr data/golub.classes" --gene-sets "$c/expr data/sets.gmt" "${meaning[@]}" ||
+  fail "the Linux kova2 failed"
+for file in significance enrichment classes; do
+  [ -s "$tmp/native/meaning.txt.$file.tsv" ] || fail "the Linux kova2 wrote no $file file"
+  cmp -s "$c/expr data/meaning.txt.$file.tsv" "$tmp/native/meaning.txt.$file.tsv" || fail "the $file files differ"
+done
+grep -q $'\t0.024390243902439025\t' "$tmp/native/meaning.txt.significance.tsv" ||
+  fail "no bicluster at p = 1/41: $(head -3 "$tmp/native/meaning.txt.significance.tsv")"
+end
+
 for missing in outinfo doutinfo; do
   begin "missing c:\\$missing.txt is reported, nothing is written"
   rm -f "$c/expr data/result.txt"
