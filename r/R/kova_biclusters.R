@@ -26,5 +26,5 @@ kova_biclusters <- function(x, threshold, max = Inf, threads = 0, assay = NULL, 
   if (progress) utils::setTxtProgressBar(bar, 1)
   new_kova_result(found$rows, found$columns, rownames(x), colnames(x), ncol(x),
                   plain_r = .kova_plain_r(x, found$rows, found$columns), sample_data = input$samples,
-                  parameters = list(threshold = threshold, max = max))
+                  parameters = list(threshold = threshold, max = max), fingerprint = .kova_fingerprint(x))
 }

@@ -60,7 +60,7 @@ kova_read_result <- function(output_file, matrix = NULL, assay = NULL) {
   }
   new_kova_result(rows, biclusters$columns, gene_names, colnames(values), ncol(values),
                   plain_r = .kova_plain_r(values, rows, biclusters$columns), sample_data = input$samples,
-                  parameters = parameters)
+                  parameters = parameters, fingerprint = .kova_fingerprint(values))
 }
 
 # The genes by name and the samples by number of every bicluster of an output file, three lines a

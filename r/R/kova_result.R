@@ -3,8 +3,10 @@
 # gene and sample names, the sample annotation, the parameters) is one attribute, reached with $;
 # biclust's membership matrices are made from the biclusters when asked for, as sparse matrices.
 
+# `fingerprint`: the digest of the matrix's values (.kova_fingerprint), by which kova_significance
+# knows the result's own matrix.
 new_kova_result <- function(rows, columns, gene_names, sample_names, n_samples, plain_r, sample_data,
-                            parameters, genes = NULL) {
+                            parameters, genes = NULL, fingerprint = NULL) {
   rows <- lapply(rows, as.integer)
   columns <- lapply(columns, as.integer)
   samples <- new_sample_names(sample_names)
@@ -15,7 +17,7 @@ new_kova_result <- function(rows, columns, gene_names, sample_names, n_samples, 
   names(biclusters) <- sprintf("BC%d", seq_along(rows))
   structure(biclusters, class = "kova_result",
             kova = list(gene_names = gene_names, sample_names = sample_names, n_samples = n_samples,
-                        sample_data = sample_data, parameters = parameters))
+                        sample_data = sample_data, parameters = parameters, fingerprint = fingerprint))
 }
 
 run_fields <- c("Number", "parameters", "gene_names", "sample_names", "sample_data", "RowxNumber",

@@ -6,15 +6,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
+#include <functional>
 #include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "beside_r.hpp"
+#include "r_matrix.hpp"
 
 #include "kova/matrix.hpp"
 #include "kova/result_files.hpp"
@@ -60,42 +59,15 @@ class SharedProgress final : public kova::SearchProgress {
   std::atomic<int> found_{0};
 };
 
-void set_names(kova::GeneTable& table, const Rcpp::CharacterVector& names) {
-  for (R_xlen_t g = 0; g < names.size(); ++g) table[static_cast<std::int32_t>(g)].name = CHAR(STRING_ELT(names, g));
-}
-
-// Runs the search on a thread of its own while R's thread looks for an interrupt every 0.1 s and
-// calls `report(done, found)` to draw the progress. R is only ever called from R's thread. An
-// interrupt (or an error in `report`) leaves by an exception; the jthread's destructor then
-// requests the stop and joins, so no thread and nothing it holds outlives the call, and Rcpp
-// raises R's interrupt condition once every C++ frame is gone.
+// The search beside R, its progress drawn by `report(done, found)` where given.
 void search_beside_r(const kova::GeneTable& table, const kova::RunSettings& settings, kova::BiclusterSink& sink,
                      const Rcpp::Nullable<Rcpp::Function>& report) {
   SharedProgress progress;
-  std::exception_ptr failure;
-  std::mutex mutex;
-  std::condition_variable finished_changed;
-  bool finished = false;
-  std::jthread worker([&](std::stop_token stop) {
-    try {
-      kova::search(table, settings, sink, &progress, stop);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    const std::lock_guard lock(mutex);
-    finished = true;
-    finished_changed.notify_all();
-  });
-  for (;;) {
-    {
-      std::unique_lock lock(mutex);
-      if (finished_changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; })) break;
-    }
-    Rcpp::checkUserInterrupt();
-    if (report.isNotNull()) Rcpp::Function(report.get())(progress.done(), progress.found());
+  std::function<void()> tick;
+  if (report.isNotNull()) {
+    tick = [&progress, draw = Rcpp::Function(report.get())] { draw(progress.done(), progress.found()); };
   }
-  worker.join();
-  if (failure) std::rethrow_exception(failure);
+  kova_r::run_beside_r([&](std::stop_token stop) { kova::search(table, settings, sink, &progress, stop); }, tick);
 }
 
 // The ordinary Pearson correlation of two centred rows.
@@ -115,13 +87,7 @@ Rcpp::List kova_search(Rcpp::NumericMatrix x, Rcpp::CharacterVector names, doubl
   // The run's numbers are judged before anything large is made, in the console's words.
   const kova::RunSettings settings{genes, samples, threshold, max_biclusters, threads};
   kova::validate(settings);
-  kova::GeneTable table(genes, samples);
-  set_names(table, names);
-  // R holds the matrix column by column; the table holds each gene's row in one piece.
-  for (std::int32_t s = 0; s < samples; ++s) {
-    const double* column = &x[static_cast<R_xlen_t>(s) * genes];
-    for (std::int32_t g = 0; g < genes; ++g) table[g].values[s] = column[g];
-  }
+  const kova::GeneTable table = kova_r::table_of(x, names);
   RowsAndColumns found;
   search_beside_r(table, settings, found, report);
   return Rcpp::List::create(Rcpp::Named("rows") = found.rows(), Rcpp::Named("columns") = found.columns());
@@ -175,7 +141,7 @@ Rcpp::NumericMatrix kova_plain_r(Rcpp::NumericMatrix x, Rcpp::List rows, Rcpp::L
 void kova_write(Rcpp::CharacterVector names, int samples, Rcpp::List rows, Rcpp::List columns, std::string output_path,
                 std::string report_path) {
   kova::GeneTable table(static_cast<std::int32_t>(names.size()), samples);
-  set_names(table, names);
+  kova_r::set_names(table, names);
   kova::OutputFile output(output_path);
   kova::OutputFile report(report_path);
   kova::write_report_header(report);
