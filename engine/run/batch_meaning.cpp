@@ -21,15 +21,6 @@ fs::path beside(const fs::path& output, const char* suffix) {
   return path;
 }
 
-bool same_file(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
-  if (ec) return false;
-  const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
-  return !ec && same_path_name(ca, cb);
-}
-
 // "null runs 12 of 100, 0:05 elapsed, about 0:37 left", rewritten in place a few times a second.
 class NullRunLine {
  public:

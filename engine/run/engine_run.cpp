@@ -114,16 +114,6 @@ void check_table_fits(const RunSettings& size) {
   }
 }
 
-// A result file must never be one the run reads: truncating it would destroy the user's data.
-bool same_file(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
-  if (ec) return false;
-  const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
-  return !ec && same_path_name(ca, cb);
-}
-
 void refuse_overwrite(const fs::path& target, const char* what, const fs::path& precious, const char* precious_what) {
   if (same_file(target, precious)) {
     throw EngineError(std::string("the ") + what + " " + quoted(target) + " is the " + precious_what +
@@ -195,6 +185,15 @@ int run(std::istream& in, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace
+
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
+  if (ec) return false;
+  const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
+  return !ec && same_path_name(ca, cb);
+}
 
 std::int32_t perform_run(const RunRequest& request, const std::function<std::optional<std::int32_t>()>& maximum,
                          std::ostream& err) {

@@ -23,6 +23,10 @@ namespace kova {
 // as one line "kova2: error: ...". The closing summary goes to `out`.
 int run_engine(std::istream& in, std::ostream& out, std::ostream& err);
 
+// Whether `a` and `b` name one file, existing or not: a result file must never be one the run
+// reads, since truncating it would destroy the user's data.
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // A refusal, told to the user as "kova2: error: " and the message.
 class EngineError : public std::runtime_error {
  public:
