@@ -272,10 +272,11 @@ begin "significance, gene sets and sample classes give the Linux build's files"
   printf '#sample\ttype\n'
   for s in $(seq 38); do if [ "$s" -le 27 ]; then printf 's%s\tALL\n' "$s"; else printf 's%s\tAML\n' "$s"; fi; done
 } >"$c/expr data/golub.classes"
-# Two sets of the matrix's own names: the first 40 genes, and every tenth gene.
+# Two sets of the matrix's own names: the first 40 genes, and every tenth gene. (One awk each: a
+# pipe into head would end its writer with SIGPIPE, which pipefail takes for a failure.)
 {
-  printf 'FIRST\t'; cut -f1 "$root/examples/golub_500.txt" | head -40 | sed 's/^/\t/' | tr -d '\n'; printf '\n'
-  printf 'TENTH\tevery tenth'; cut -f1 "$root/examples/golub_500.txt" | awk 'NR % 10 == 0' | sed 's/^/\t/' | tr -d '\n'
+  printf 'FIRST\t'; awk -F '\t' 'NR <= 40 { printf "\t%s", $1 }' "$root/examples/golub_500.txt"; printf '\n'
+  printf 'TENTH\tevery tenth'; awk -F '\t' 'NR % 10 == 0 { printf "\t%s", $1 }' "$root/examples/golub_500.txt"
   printf '\n'
 } >"$c/expr data/sets.gmt"
 meaning=(--threshold 0.8 --significance 40 --seed 5 --quiet)
