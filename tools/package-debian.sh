@@ -2,10 +2,11 @@
 # Builds the Debian package kova: kova2, KOVA and kovaview in /usr/bin, their menu entries and
 # icon, manual pages, AppStream metainfo, the README and the examples. The dependencies come
 # from the binaries (dpkg-shlibdeps); lintian must find no error. Prints the package's path.
-# Usage: bash tools/package-debian.sh      (builds in build/pkg)
+# Usage: bash tools/package-debian.sh      (builds in build/pkg, or in KOVA_DEB_BUILD: tools/test.sh
+#        hands over its tested build, configured with the same options, so nothing is compiled twice)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$root/build/pkg
+build=${KOVA_DEB_BUILD:-$root/build/pkg}
 packaging=$root/packaging
 
 for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
@@ -15,11 +16,8 @@ version=$(sed -n 's/^project(KOVA VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists
 [ -n "$version" ] || { echo "package-debian: no version in CMakeLists.txt's project()" >&2; exit 1; }
 arch=$(dpkg --print-architecture)
 
-# Debian's hardening (stack protector, fortified functions, read-only relocations bound at start);
-# the Release build's -O3 comes after the -O2 here and wins, and debugging symbols are stripped.
-flags() { (cd "$root" && DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get "$1"); }
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=ON \
-  -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
+mapfile -t options < <(bash "$root/tools/debian-cmake-options.sh")
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$build" -j 2 --target kova2 KOVA kovaview
 
 # The tree the package installs, owned by root (dpkg-deb --root-owner-group).
