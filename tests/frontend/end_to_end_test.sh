@@ -63,7 +63,7 @@ wait_for_window KOVA >/dev/null
 # asks for the maximum (what is typed before the prompt waits in the terminal).
 for _ in $(seq 100); do [ -e "$run/work/bicluster_report.txt" ] && break; sleep 0.2; done
 [ -e "$run/work/bicluster_report.txt" ] || xdriver_fail "the engine created no bicluster_report.txt in KOVA's folder"
-terminal=$(xdotool search --class XTerm | head -n 1)
+terminal=$(xdotool search --class XTerm | awk 'NR == 1')
 [ -n "$terminal" ] || xdriver_fail "no xterm window for the engine"
 # The terminal may open over KOVA: move it aside, so that the click on "Exit" reaches KOVA.
 xdotool windowmove --sync "$terminal" 400 300 2>/dev/null || xdotool windowmove "$terminal" 400 300

@@ -85,10 +85,11 @@ give_up() {  # a step without which the rest cannot run (also from within $(...)
 # --- driving the windows -------------------------------------------------------------------------
 dpi=${KOVA_WINE_DPI:-96}  # 96: 15 twips a pixel
 
-# The visible window whose title is exactly $1; gives up after $2 seconds (30).
+# The visible window whose title is exactly $1; gives up after $2 seconds (30). awk, not head, takes
+# the first id: it reads to the end, so xdotool never dies of SIGPIPE and fails the pipe.
 window_id() {
   local id
-  id=$(timeout "${2:-30}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) ||
+  id=$(timeout "${2:-30}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | awk 'NR == 1') ||
     give_up "no window \"$1\" appeared"
   echo "$id"
 }
@@ -326,7 +327,7 @@ window_id Execute >/dev/null
 click Execute Command2
 wait_until_gone Execute
 # kova2 creates its report, then asks in its console; the answer is typed there.
-console=$(timeout 60 xdotool search --sync --onlyvisible --name 'kova2' 2>/dev/null | head -n 1) ||
+console=$(timeout 60 xdotool search --sync --onlyvisible --name 'kova2' 2>/dev/null | awk 'NR == 1') ||
   give_up "no console window for kova2.exe"
 end_time=$((SECONDS + 30))
 until [ -f "$work/bicluster_report.txt" ]; do
