@@ -43,6 +43,6 @@ whole_runs "$run_home/generated.txt" 20000 1000 "generated 20000 x 1000"
 # Significance by permutation with 100 null runs (docs/meaning.md#what-it-costs).
 if [ -f "$data/ALL.txt" ]; then
   echo
-  echo "== significance by permutation on ALL.txt, T = 0.9, 100 null runs =="
-  "$bin/bench/kova_significance_bench" 100 "$data/ALL.txt"
+  echo "== significance by permutation on ALL.txt, T = 0.9, 100 null runs, at each width =="
+  for width in $widths; do "$bin/bench/kova_significance_bench" 100 "$data/ALL.txt" "$width"; done
 fi

@@ -3,7 +3,8 @@
 // another on one thread; that time over the real search's speed-up from its own threads estimates
 // one run after another on every thread. Prints the processor, the width, wall and processor time.
 //
-//   kova_significance_bench [runs [matrix]]     default: 100 runs on the project's data/ALL.txt
+//   kova_significance_bench [runs [matrix [width]]]    default: 100 runs on the project's data/ALL.txt,
+//                                                      at the widest vector width (or 512, 256, 0)
 
 #include <sys/resource.h>
 
@@ -65,6 +66,10 @@ class Collect final : public kova::BiclusterSink {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 100;
   const std::filesystem::path path = argc > 2 ? argv[2] : KOVA_DATA_DIR "/ALL.txt";
+  if (argc > 3 && !kova::use_vector_width(std::atoi(argv[3]))) {
+    std::fprintf(stderr, "kova_significance_bench: error: '%s' is no vector width this processor has\n", argv[3]);
+    return 2;
+  }
   const kova::MatrixShape shape = kova::count_matrix_file(path);
   kova::GeneTable table(shape.genes, shape.samples);
   kova::load_matrix_file(kova::open_matrix_file(path), path, table);
