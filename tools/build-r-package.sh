@@ -54,6 +54,8 @@ grep -E '^[a-z]' engine/sources.txt | grep -v '^run ' | awk '{sub("<os>", "posix
 Rscript -e 'invisible(Rcpp::compileAttributes(commandArgs(TRUE)[1]))' "$tree"
 
 version=$(sed -n 's/^Version: //p' r/DESCRIPTION)
+# R's make compiles the engine's files side by side, as CMake does.
+export MAKEFLAGS=${MAKEFLAGS:--j$(nproc)}
 tarball=$out/kova_$version.tar.gz
 (cd "$out" && R CMD build --no-manual source/kova >build.log 2>&1) || { cat "$out/build.log"; exit 1; }
 if [ $check = no ]; then

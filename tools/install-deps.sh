@@ -15,7 +15,7 @@ packages=(
   r-base-dev r-cran-rcpp r-cran-testthat r-bioc-biobase   # the R package kova and its tests
   r-cran-matrix r-bioc-summarizedexperiment r-bioc-all    # ... its sparse results, inputs, vignette data
   r-cran-knitr r-cran-rmarkdown pandoc                    # ... and its vignette
-  qpdf devscripts                                         # ... checked as CRAN does (qpdf, checkbashisms)
+  qpdf devscripts ccache                                  # ... checked as CRAN does; ccache: its second compile
   g++-aarch64-linux-gnu qemu-user file                    # the ARM64 build, checked under qemu-user
   python3-dev python3-venv python3-pip python3-setuptools # the Python package kova, built offline
   python3-wheel pybind11-dev python3-pybind11             # ... with pybind11 and CMake

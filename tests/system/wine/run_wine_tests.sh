@@ -26,7 +26,7 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null ||
   give_up "x86_64-w64-mingw32-g++-posix is missing; tools/install-deps.sh installs g++-mingw-w64-x86-64-posix"
 # Warnings are errors here too.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DKOVA_FRONTEND=OFF -DKOVA_BUILD_TESTS=OFF -DKOVA_WERROR=ON >/dev/null || give_up "configuring the MinGW-w64 build"
+  -DCMAKE_BUILD_TYPE=Release -DKOVA_BUILD_TESTS=OFF -DKOVA_WERROR=ON >/dev/null || give_up "configuring the MinGW-w64 build"
 cmake --build "$build" --target kova2 kova2_at_width -j 2 || give_up "building kova2.exe"
 exe=$build/engine/kova2.exe
 # kova2 with its kernels forced to one vector width: a test build, not shipped.
