@@ -2,7 +2,9 @@
 # No object of an instruction set's kernels (engine/kernels/isa/) defines a weak symbol: each is
 # built with its own instructions, and a weak symbol is one that the linker may take from any
 # object that defines it, so that a copy built for wide vectors could stand in for the one that
-# code built for fewer instructions calls (kernel_set.hpp). Exits non-zero on any.
+# code built for fewer instructions calls (kernel_set.hpp). Exits non-zero on any. clang's function
+# sanitizer at -O0 keeps out-of-line copies of the always-inlined helpers, which this reports too
+# though nothing calls them: build sanitizer trees at -O1 (tools/test.sh does).
 #   kernel_symbols_test.sh NM OBJECTS     OBJECTS: the kova_kernels library's objects, ;-separated
 set -euo pipefail
 nm=$1
