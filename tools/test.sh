@@ -68,8 +68,8 @@ bash tests/system/portable/run_aarch64.sh
 # Every test again, the front end's and the viewer's included, built by the other compiler: the
 # kernels must not depend on one, and the sanitizers watch every test while it runs.
 stage "clang 14 with AddressSanitizer and UndefinedBehaviorSanitizer: every test"
-# At -O1, as the sanitizers' documentation advises: still every access seen, the tests run several
-# times faster than unoptimised, and the always-inlined helpers of the kernels are not kept as
+# At -O1, as the sanitizers' documentation advises: still every access seen, the tests run in about
+# half the time they take unoptimised, and the always-inlined helpers of the kernels are not kept as
 # out-of-line copies as clang's function sanitizer keeps them at -O0 (kernel_symbols would report
 # them, though nothing calls them).
 configure_build_test build/test-asan -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \

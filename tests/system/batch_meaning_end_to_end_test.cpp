@@ -45,18 +45,24 @@ std::vector<std::string> fields_of(const std::string& line) {
 
 class BatchMeaning : public ::testing::Test {
  protected:
-  // kova2 with `arguments` in `folder` (below the test's folder), HOME the test's folder.
-  test::EngineResult batch(const std::string& folder, const std::vector<std::string>& arguments,
-                           const std::string& after = "") {
+  // The shell line that starts kova2 with `arguments` in `folder` (below the test's folder), HOME
+  // the test's folder, `launcher` (timeout, exec) before kova2.
+  std::string kova2_line(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::string& launcher) {
     fs::create_directories(home_ / folder);
-    std::string line = shell_quoted(KOVA2_PATH);
+    std::string line = "cd " + shell_quoted((home_ / folder).string()) +
+                       " && HOME=" + shell_quoted(home_.path().string()) + " " + launcher + " " +
+                       shell_quoted(KOVA2_PATH);
     for (const std::string& argument : arguments) line += " " + shell_quoted(argument);
+    return line;
+  }
+
+  // kova2 run to its end as kova2_line says, its output and errors kept.
+  test::EngineResult batch(const std::string& folder, const std::vector<std::string>& arguments) {
     const fs::path io = home_ / "io";
     fs::create_directories(io);
-    const std::string command = "cd " + shell_quoted((home_ / folder).string()) +
-                                " && HOME=" + shell_quoted(home_.path().string()) + " timeout 120 " + line +
-                                " < /dev/null > " + shell_quoted((io / "out").string()) + " 2> " +
-                                shell_quoted((io / "err").string()) + after;
+    const std::string command = kova2_line(folder, arguments, "timeout 120") + " < /dev/null > " +
+                                shell_quoted((io / "out").string()) + " 2> " + shell_quoted((io / "err").string());
     const int raw = std::system(command.c_str());
     test::EngineResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(io / "out"), read_file(io / "err")};
     fs::remove_all(io);
@@ -259,14 +265,11 @@ TEST_F(BatchMeaning, AStoppedRunLeavesNoMeaningFile) {
   // A million null runs, killed after a second: well into them, since the search itself takes a
   // few hundredths of a second. kova2 is started with exec, so that $! is kova2 itself: a kill
   // that reached only a wrapper (timeout, a subshell) would leave it running its null runs on.
-  std::string line = "cd " + shell_quoted(at("work").string()) + " && HOME=" + shell_quoted(home_.path().string()) +
-                     " exec " + shell_quoted(KOVA2_PATH);
-  const std::vector<std::string> arguments = {"--matrix",         kGolub.string(), "--output",
-                                              "out.txt",          "--threshold",   "0.9",
-                                              "--significance",   "1000000",       "--sample-classes",
-                                              golub_classes().string()};
-  for (const std::string& argument : arguments) line += " " + shell_quoted(argument);
-  line += " < /dev/null > /dev/null 2>&1 & pid=$!; sleep 1; kill -KILL $pid; wait $pid";
+  const std::string line = kova2_line("work",
+                                      {"--matrix", kGolub.string(), "--output", "out.txt", "--threshold", "0.9",
+                                       "--significance", "1000000", "--sample-classes", golub_classes().string()},
+                                      "exec") +
+                           " < /dev/null > /dev/null 2>&1 & pid=$!; sleep 1; kill -KILL $pid; wait $pid";
   const int raw = std::system(line.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 128 + SIGKILL);  // killed, not finished
